@@ -1,0 +1,124 @@
+#include "cli/cli_common.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <iostream>
+
+namespace cli {
+namespace {
+
+std::vector<Command>& registry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
+const char* g_program = "";
+
+}  // namespace
+
+bool Args::has(const std::string& name) const {
+    return std::any_of(options.begin(), options.end(),
+                       [&](const auto& o) { return o.first == name; });
+}
+
+std::optional<std::string> Args::value(const std::string& name) const {
+    for (const auto& o : options)
+        if (o.first == name)
+            return o.second;
+    return std::nullopt;
+}
+
+std::optional<Args> parseArgs(const std::vector<std::string>& argv,
+                              const std::vector<std::string>& valueOptions,
+                              const std::vector<std::string>& flagOptions, std::string* error) {
+    Args args;
+    auto in = [](const std::vector<std::string>& v, const std::string& s) {
+        return std::find(v.begin(), v.end(), s) != v.end();
+    };
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        if (a.rfind("--", 0) != 0) {
+            args.positional.push_back(a);
+        } else if (in(valueOptions, a)) {
+            if (i + 1 >= argv.size()) {
+                *error = a + " needs a value";
+                return std::nullopt;
+            }
+            args.options.emplace_back(a, argv[++i]);
+        } else if (in(flagOptions, a)) {
+            args.options.emplace_back(a, "");
+        } else {
+            *error = "unknown option " + a;
+            return std::nullopt;
+        }
+    }
+    return args;
+}
+
+std::optional<platform::LocalDate> todayOption(const Args& args, std::string* error) {
+    auto text = args.value("--today");
+    if (!text)
+        return platform::today();
+    auto date = platform::parseDate(*text);
+    if (!date)
+        *error = "--today wants a date YYYY-MM-DD, not \"" + *text + "\"";
+    return date;
+}
+
+std::optional<std::array<double, 12>> frameOption(const Args& args, std::string* error) {
+    std::array<double, 12> frame{};
+    auto text = args.value("--frame");
+    if (!text)
+        return frame;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < 12; ++i) {
+        std::size_t end = text->find(',', start);
+        bool last = i == 11;
+        if ((end == std::string::npos) != last) {
+            *error = "--frame wants twelve numbers separated by commas";
+            return std::nullopt;
+        }
+        std::string item = text->substr(start, last ? std::string::npos : end - start);
+        char* stop = nullptr;
+        frame[i] = std::strtod(item.c_str(), &stop);
+        if (item.empty() || *stop != '\0') {
+            *error =
+                "--frame value " + std::to_string(i + 1) + " is not a number: \"" + item + "\"";
+            return std::nullopt;
+        }
+        start = end + 1;
+    }
+    return frame;
+}
+
+CommandRegistration::CommandRegistration(const char* name, const char* usage, CommandFn run) {
+    registry().push_back({name, usage, run});
+}
+
+int usageError(const std::string& commandName, const std::string& message) {
+    std::cerr << g_program << ": " << message << '\n';
+    for (const Command& c : registry())
+        if (commandName == c.name)
+            std::cerr << "usage: " << g_program << ' ' << c.usage << '\n';
+    return kExitUsage;
+}
+
+int dispatch(const char* program, int argc, char** argv) {
+    g_program = program;
+    auto& commands = registry();
+    std::sort(commands.begin(), commands.end(),
+              [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
+    if (argc >= 2) {
+        for (const Command& c : commands) {
+            if (argv[1] == std::string(c.name))
+                return c.run(std::vector<std::string>(argv + 2, argv + argc));
+        }
+    }
+    std::cerr << (argc >= 2 ? std::string(program) + ": unknown command " + argv[1] + "\n" : "")
+              << "usage:\n";
+    for (const Command& c : commands) std::cerr << "  " << program << ' ' << c.usage << '\n';
+    return kExitUsage;
+}
+
+}  // namespace cli

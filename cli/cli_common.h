@@ -1,0 +1,58 @@
+#pragma once
+// Shared plumbing of vornik-cli and lorvex-cli: command registry, option parsing and the
+// exit codes (0 the operation reached its end, 1 it ended on an error or a refused
+// question, 2 wrong usage). Messages print on stderr through a ConsolePrompter.
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/console_prompter.h"
+#include "platform/local_date.h"
+
+namespace cli {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct Args {
+    std::vector<std::string> positional;
+    // Options as given ("--today" → "2001-12-05"; flags map to "").
+    std::vector<std::pair<std::string, std::string>> options;
+
+    bool has(const std::string& name) const;
+    std::optional<std::string> value(const std::string& name) const;
+};
+
+// Splits argv into positional arguments and options. valueOptions take the next argument
+// as their value; flagOptions take none. Anything else starting with "--" is an error.
+std::optional<Args> parseArgs(const std::vector<std::string>& argv,
+                              const std::vector<std::string>& valueOptions,
+                              const std::vector<std::string>& flagOptions, std::string* error);
+
+// --today YYYY-MM-DD, or the local date.
+std::optional<platform::LocalDate> todayOption(const Args& args, std::string* error);
+// --frame N,...(12), or twelve zeros.
+std::optional<std::array<double, 12>> frameOption(const Args& args, std::string* error);
+
+using CommandFn = int (*)(const std::vector<std::string>& argv);
+
+struct Command {
+    const char* name;
+    const char* usage;
+    CommandFn run;
+};
+
+// Each command file registers itself with a static CommandRegistration.
+struct CommandRegistration {
+    CommandRegistration(const char* name, const char* usage, CommandFn run);
+};
+
+// Runs the registered command named by argv[1].
+int dispatch(const char* program, int argc, char** argv);
+
+// Prints "PROGRAM: message" and the usage line of one command; returns kExitUsage.
+int usageError(const std::string& commandName, const std::string& message);
+
+}  // namespace cli

@@ -1,0 +1,63 @@
+#include "editor/model/commands.h"
+
+#include "editor/model/check_report.h"
+#include "editor/model/design_ops.h"
+#include "platform/files.h"
+
+namespace editor {
+namespace {
+
+void message(platform::Prompter& prompter, const char* text) {
+    prompter.show(text, "", platform::Icon::Warning, platform::Buttons::Ok);
+}
+
+bool confirm(platform::Prompter& prompter, const char* question) {
+    return platform::isAffirmative(
+        prompter.show(question, "", platform::Icon::Question, platform::Buttons::OkCancel));
+}
+
+}  // namespace
+
+CommandResult ReadCommand(EditorState& state, const DesignTarget& target,
+                          platform::Prompter& prompter) {
+    bool ok = SelectDesign(state.image, state.working, target.path, target.databaseName,
+                           target.code, prompter);
+    return ok ? CommandResult::Done : CommandResult::Failed;
+}
+
+CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
+                          platform::Prompter& prompter) {
+    if (platform::fileExists(target.path) &&
+        !confirm(prompter, "指定されたファイルが存在します。\n上書きしますか？"))
+        return CommandResult::Cancelled;
+    pdb::LoadResult loaded = pdb::LoadDatabase(state.image, target.path);
+    if (!loaded.ok()) {
+        // The file is left alone, and so is its report: there is nothing new to describe.
+        prompter.show(loaded.message, "", platform::Icon::Warning, platform::Buttons::Ok);
+        return CommandResult::Failed;
+    }
+    StoreResult stored = StoreDesign(state.image, state.working, target.path, target.databaseName,
+                                     target.code, prompter);
+    ReportResult report = WriteCheckReport(state.image, state.working, target.path);
+    if (!report.written)
+        prompter.show(report.message, "", platform::Icon::Warning, platform::Buttons::Ok);
+    return stored == StoreResult::Written ? CommandResult::Done : CommandResult::Failed;
+}
+
+CommandResult DeleteCommand(EditorState& state, const DesignTarget& target,
+                            platform::Prompter& prompter) {
+    if (target.databaseName != "Master") {
+        message(prompter, "指定されたファイルはマスターPDBではありません。");
+        return CommandResult::Failed;
+    }
+    if (!platform::fileExists(target.path)) {
+        message(prompter, "指定されたファイルが存在しません。");
+        return CommandResult::Failed;
+    }
+    if (!confirm(prompter, "指定されたレコードを削除します。\nよろしいですか？"))
+        return CommandResult::Cancelled;
+    return RemoveDesign(state.image, target.path, target.code, prompter) ? CommandResult::Done
+                                                                         : CommandResult::Failed;
+}
+
+}  // namespace editor

@@ -1,0 +1,170 @@
+#include "pdbformat/pdb_image.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "editor/model/kinds.h"
+
+namespace pdb {
+namespace {
+
+using editor::kDispRecSize;
+
+// Design and attribute records a database of this kind and record count holds.
+std::size_t designRecordCount(DatabaseKind kind, std::size_t n) {
+    return kind == DatabaseKind::Master ? n : std::min<std::size_t>(n, 1);
+}
+std::size_t attrRecordCount(DatabaseKind kind, std::size_t n) {
+    return kind == DatabaseKind::Attribute && n > 0 ? n - 1 : 0;
+}
+
+std::string quoted(const std::string& path) {
+    return "「" + path + "」";
+}
+
+}  // namespace
+
+DatabaseKind kindOfName(std::string_view name) {
+    if (name == "Master")
+        return DatabaseKind::Master;
+    if (name == "Default")
+        return DatabaseKind::Default;
+    return DatabaseKind::Attribute;
+}
+
+const char* kindLabel(DatabaseKind kind) {
+    switch (kind) {
+        case DatabaseKind::Master:
+            return "master";
+        case DatabaseKind::Default:
+            return "default";
+        case DatabaseKind::Attribute:
+            break;
+    }
+    return "attribute";
+}
+
+void MakeNewImage(PdbImage& image) {
+    std::array<char, 32> name = image.header.name;
+    image.header = PdbHeader{};
+    image.header.name = name;
+    image.header.version = 100;
+    std::memcpy(image.header.type.data(), "DATA", 4);
+    std::memcpy(image.header.creator.data(), "KWIB", 4);
+    image.listHeader = ListHeader{0, 1};
+    image.recList.assign(1, RecList{});
+    image.designs.assign(2, editor::DispRec{});
+    image.attrRecs.assign(1, AttrRec{});
+    image.fromFile = false;
+    image.recordsNotLoaded = 0;
+}
+
+std::uint32_t recordOffset(DatabaseKind kind, std::size_t n, std::size_t i) {
+    std::size_t base = recordsOffset(n);
+    if (kind != DatabaseKind::Attribute || i == 0)
+        return std::uint32_t(base + kDispRecSize * i);
+    return std::uint32_t(base + kDispRecSize + kAttrRecSize * (i - 1));
+}
+
+LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::size_t size,
+                             const std::string& path) {
+    if (size < kRecListOffset) {
+        return {LoadStatus::Refused, quoted(path) + "はPDBファイルではありません（" +
+                                         std::to_string(size) +
+                                         " バイト。ヘッダーには 78 バイト必要です）。"};
+    }
+    PdbImage loaded;
+    SwapHeader(data, loaded.header);
+    SwapListHeader(data + kHeaderSize, loaded.listHeader);
+    const std::size_t n = loaded.listHeader.iRecNum;
+    const DatabaseKind kind = loaded.kind();
+    const std::size_t designCount = designRecordCount(kind, n);
+    const std::size_t attrCount = attrRecordCount(kind, n);
+    const std::size_t need =
+        recordsOffset(n) + kDispRecSize * designCount + kAttrRecSize * attrCount;
+    if (size < need) {
+        return {LoadStatus::Refused, quoted(path) + "は途中で切れています（レコード数 " +
+                                         std::to_string(n) + " には " + std::to_string(need) +
+                                         " バイト必要ですが、" + std::to_string(size) +
+                                         " バイトしかありません）。"};
+    }
+    loaded.recList.resize(n);
+    for (std::size_t i = 0; i < n; ++i)
+        SwapRecList(data + kRecListOffset + kRecListSize * i, loaded.recList[i]);
+
+    const std::uint8_t* p = data + recordsOffset(n);
+    loaded.designs.assign(designCount + 1, editor::DispRec{});
+    for (std::size_t i = 0; i < designCount; ++i, p += kDispRecSize) {
+        editor::SwapDispRec(p, loaded.designs[i]);
+        if (auto over = editor::countOverCapacity(loaded.designs[i].counts)) {
+            return {LoadStatus::Refused,
+                    quoted(path) + "のレコード " + std::to_string(i) + " の" +
+                        editor::countFieldName(*over) + " が " +
+                        std::to_string(loaded.designs[i].counts[*over]) + " で、上限 " +
+                        std::to_string(editor::kCapacities[*over]) + " を超えています。"};
+        }
+    }
+    loaded.attrRecs.assign(attrCount + 1, AttrRec{});
+    for (std::size_t i = 0; i < attrCount; ++i, p += kAttrRecSize)
+        SwapAttrRec(p, loaded.attrRecs[i]);
+
+    loaded.fromFile = true;
+    loaded.recordsNotLoaded = kind == DatabaseKind::Default && n > 1 ? n - 1 : 0;
+    image = std::move(loaded);
+    return {LoadStatus::Loaded, {}};
+}
+
+LoadResult LoadDatabase(PdbImage& image, const std::string& path) {
+    if (!platform::fileExists(path)) {
+        MakeNewImage(image);
+        return {LoadStatus::NewImage, {}};
+    }
+    std::string reason;
+    auto bytes = platform::readWholeFile(path, &reason);
+    if (!bytes)
+        return {LoadStatus::Refused, quoted(path) + "を読み込めません（" + reason + "）。"};
+    return LoadDatabaseBytes(image, bytes->data(), bytes->size(), path);
+}
+
+platform::Bytes EncodeDatabase(PdbImage& image) {
+    const DatabaseKind kind = image.kind();
+    std::size_t n = image.listHeader.iRecNum;
+    // Never write more records than the image holds.
+    if (kind == DatabaseKind::Master)
+        n = std::min(n, image.heldDesigns());
+    else if (kind == DatabaseKind::Default)
+        n = std::min<std::size_t>(n, 1);
+    else
+        n = std::min(n, image.heldAttrRecs() + 1);
+    image.listHeader.iRecNum = static_cast<std::uint16_t>(n);
+    image.listHeader.NextRecList = 0;
+    image.recList.assign(n, RecList{});
+    for (std::size_t i = 0; i < n; ++i) image.recList[i].iRecPos = recordOffset(kind, n, i);
+
+    const std::size_t designCount = designRecordCount(kind, n);
+    const std::size_t attrCount = attrRecordCount(kind, n);
+    platform::Bytes out(recordsOffset(n) + kDispRecSize * designCount + kAttrRecSize * attrCount);
+    SwapHeader(image.header, out.data());
+    SwapListHeader(image.listHeader, out.data() + kHeaderSize);
+    for (std::size_t i = 0; i < n; ++i)
+        SwapRecList(image.recList[i], out.data() + kRecListOffset + kRecListSize * i);
+    std::uint8_t* p = out.data() + recordsOffset(n);
+    for (std::size_t i = 0; i < designCount; ++i, p += kDispRecSize)
+        editor::SwapDispRec(image.designs[i], p);
+    for (std::size_t i = 0; i < attrCount; ++i, p += kAttrRecSize)
+        SwapAttrRec(image.attrRecs[i], p);
+    return out;
+}
+
+WriteResult WriteDatabase(PdbImage& image, const std::string& path) {
+    platform::Bytes bytes = EncodeDatabase(image);
+    platform::WriteError error;
+    if (platform::writeFileAtomically(path, bytes, &error))
+        return {};
+    std::string head = error.stage == platform::WriteError::Stage::Create
+                           ? "ファイルが開けません。"
+                           : "ファイルの書込みに失敗しました。";
+    return {false, head + "\n" + path + "\n(" + error.reason + ")"};
+}
+
+}  // namespace pdb

@@ -1,0 +1,75 @@
+#pragma once
+// The editor's in-memory image of one database (PdbImage), and the operations that
+// read a database file into it and write it back whole.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/model/disprec.h"
+#include "pdbformat/attr_rec.h"
+#include "pdbformat/container.h"
+#include "platform/files.h"
+
+namespace pdb {
+
+// The editor tells its databases apart by name alone, byte for byte.
+enum class DatabaseKind { Master, Default, Attribute };
+DatabaseKind kindOfName(std::string_view name);
+const char* kindLabel(DatabaseKind kind);  // "master", "default", "attribute"
+
+struct PdbImage {
+    PdbHeader header;
+    ListHeader listHeader;
+    std::vector<RecList> recList;
+    // The design records held, followed by one spare empty design.
+    std::vector<editor::DispRec> designs = std::vector<editor::DispRec>(1);
+    // The attribute records held (attribute databases only), followed by one spare.
+    std::vector<AttrRec> attrRecs = std::vector<AttrRec>(1);
+    bool fromFile = false;             // false: a new image (no file was there)
+    std::size_t recordsNotLoaded = 0;  // records of a "Default" file after its first
+
+    std::size_t heldDesigns() const { return designs.empty() ? 0 : designs.size() - 1; }
+    std::size_t heldAttrRecs() const { return attrRecs.empty() ? 0 : attrRecs.size() - 1; }
+    DatabaseKind kind() const { return kindOfName(databaseName(header)); }
+};
+
+// Turns the image into a new, empty database: version 100, type "DATA", creator "KWIB",
+// zero dates, one all-zero design record. The database name is left as it was.
+void MakeNewImage(PdbImage& image);
+
+enum class LoadStatus { Loaded, NewImage, Refused };
+struct LoadResult {
+    LoadStatus status = LoadStatus::Loaded;
+    std::string message;  // UTF-8; why the file was refused
+    bool ok() const { return status != LoadStatus::Refused; }
+};
+
+// Reads the file into the image. A file that does not exist gives a new image.
+// A file that exists but cannot be read, is shorter than its header and records need,
+// or holds a design whose counts exceed the capacities is refused: the image is then
+// left as it was and the message says why.
+LoadResult LoadDatabase(PdbImage& image, const std::string& path);
+// The same for bytes already in memory; path only names the file in messages.
+LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::size_t size,
+                             const std::string& path);
+
+struct WriteResult {
+    bool ok = true;
+    std::string message;  // UTF-8
+};
+
+// Rebuilds the record list and returns the whole file's bytes. Writes no more records
+// than the image holds.
+platform::Bytes EncodeDatabase(PdbImage& image);
+
+// Rebuilds the record list and writes the whole image to the file, atomically: on any
+// failure the file that was there before is unchanged and the message says why
+// ("ファイルが開けません。" when the file cannot be created).
+WriteResult WriteDatabase(PdbImage& image, const std::string& path);
+
+// Offset of record i as the editor lays it out for the given kind and record count.
+std::uint32_t recordOffset(DatabaseKind kind, std::size_t recordCount, std::size_t i);
+
+}  // namespace pdb

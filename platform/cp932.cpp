@@ -1,0 +1,92 @@
+#include "platform/cp932.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace platform {
+namespace {
+
+// Length of the UTF-8 character starting with lead byte b (1 for stray bytes).
+std::size_t utf8CharLength(unsigned char b) {
+    if (b >= 0xF0)
+        return 4;
+    if (b >= 0xE0)
+        return 3;
+    if (b >= 0xC0)
+        return 2;
+    return 1;
+}
+
+std::size_t cp932CharLength(unsigned char b) {
+    return isCp932LeadByte(b) ? 2 : 1;
+}
+
+TextConversion convert(std::string_view in, const char* from, const char* to, bool fromUtf8) {
+    TextConversion result;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        result.ok = false;
+        return result;
+    }
+    std::vector<char> src(in.begin(), in.end());
+    char* inPtr = src.data();
+    std::size_t inLeft = src.size();
+    std::vector<char> out(in.size() * 4 + 16);
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    while (inLeft > 0) {
+        std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (rc != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            std::size_t used = static_cast<std::size_t>(outPtr - out.data());
+            out.resize(out.size() * 2);
+            outPtr = out.data() + used;
+            outLeft = out.size() - used;
+            continue;
+        }
+        // EILSEQ or EINVAL: the character at inPtr cannot be converted.
+        result.ok = false;
+        result.badOffset = static_cast<std::size_t>(inPtr - src.data());
+        unsigned char lead = static_cast<unsigned char>(*inPtr);
+        std::size_t len = fromUtf8 ? utf8CharLength(lead) : cp932CharLength(lead);
+        result.badCharacter.assign(inPtr, std::min(len, inLeft));
+        break;
+    }
+    iconv_close(cd);
+    result.text.assign(out.data(), static_cast<std::size_t>(outPtr - out.data()));
+    return result;
+}
+
+}  // namespace
+
+TextConversion utf8ToCp932(std::string_view utf8) {
+    return convert(utf8, "UTF-8", "CP932", true);
+}
+
+TextConversion cp932ToUtf8(std::string_view sjis) {
+    return convert(sjis, "CP932", "UTF-8", false);
+}
+
+std::string toCp932(std::string_view utf8) {
+    return utf8ToCp932(utf8).text;
+}
+
+std::string toUtf8(std::string_view sjis) {
+    return cp932ToUtf8(sjis).text;
+}
+
+std::size_t cp932PrefixLength(std::string_view sjis, std::size_t maxBytes) {
+    std::size_t i = 0;
+    while (i < sjis.size()) {
+        std::size_t len = cp932CharLength(static_cast<unsigned char>(sjis[i]));
+        if (i + len > maxBytes || i + len > sjis.size())
+            break;
+        i += len;
+    }
+    return i;
+}
+
+}  // namespace platform

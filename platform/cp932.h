@@ -1,0 +1,34 @@
+#pragma once
+// Conversion between UTF-8 (the text of the user interface and the console)
+// and code page 932 (the Shift-JIS bytes stored in every file).
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct TextConversion {
+    std::string text;  // converted text; on failure, what was converted before the bad character
+    bool ok = true;
+    std::string badCharacter;   // the first character that could not be converted (source encoding)
+    std::size_t badOffset = 0;  // its byte offset in the source
+};
+
+// UTF-8 to CP932. A character without a CP932 code stops the conversion.
+TextConversion utf8ToCp932(std::string_view utf8);
+// CP932 to UTF-8. An invalid or incomplete byte sequence stops the conversion.
+TextConversion cp932ToUtf8(std::string_view sjis);
+
+// Convenience forms for text known to be valid: unconvertible input yields the converted prefix.
+std::string toCp932(std::string_view utf8);
+std::string toUtf8(std::string_view sjis);
+
+// True when byte b starts a double-byte CP932 character.
+inline bool isCp932LeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Length of the longest prefix of sjis that is at most maxBytes long and does not end
+// inside a double-byte character.
+std::size_t cp932PrefixLength(std::string_view sjis, std::size_t maxBytes);
+
+}  // namespace platform
