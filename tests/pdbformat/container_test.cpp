@@ -1,0 +1,295 @@
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "editor/model/kinds.h"
+#include "editor/model/text_field.h"
+#include "pdbformat/pdb_image.h"
+#include "support/test_support.h"
+
+namespace {
+
+using testsupport::be16;
+using testsupport::be32;
+using testsupport::Bytes;
+using testsupport::TempDir;
+
+constexpr std::size_t kDesign = 41138;
+constexpr std::size_t kAttr = 636;
+
+// An image of the given kind holding designs with codes "D0", "D1", ... and attribute records.
+pdb::PdbImage makeImage(const char* name, std::size_t designs, std::size_t attrs) {
+    pdb::PdbImage image;
+    pdb::MakeNewImage(image);
+    pdb::setDatabaseName(image.header, name);
+    image.designs.assign(designs + 1, editor::DispRec{});
+    for (std::size_t i = 0; i < designs; ++i) {
+        image.designs[i] = editor::freshWorkingDesign();
+        editor::setFieldText(image.designs[i].code, "D" + std::to_string(i));
+    }
+    image.attrRecs.assign(attrs + 1, pdb::AttrRec{});
+    for (std::size_t i = 0; i < attrs; ++i) image.attrRecs[i].ID = std::int32_t(1000 + i);
+    image.listHeader.iRecNum = std::uint16_t(name == std::string("Master") ? designs : attrs + 1);
+    return image;
+}
+
+void expectPalmReads(const std::string& path, const std::vector<std::size_t>& lengths) {
+    testsupport::PalmView view = testsupport::palmRead(path);
+    ASSERT_TRUE(view.loaded) << view.error;
+    EXPECT_EQ(view.recordLengths, lengths);
+    EXPECT_EQ(view.type, "DATA");
+    EXPECT_EQ(view.creator, "KWIB");
+}
+
+TEST(ContainerLayout, MasterDatabaseOfThreeDesigns) {
+    TempDir dir;
+    pdb::PdbImage image = makeImage("Master", 3, 0);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok);
+    Bytes b = testsupport::readBytes(dir.file("m.pdb"));
+    EXPECT_EQ(b.size(), 123518u);
+    EXPECT_EQ(be16(b, 76), 3);
+    EXPECT_EQ(be32(b, 78), 104u);
+    EXPECT_EQ(be32(b, 86), 41242u);
+    EXPECT_EQ(be32(b, 94), 82380u);
+    EXPECT_EQ(be32(b, 72), 0u);  // NextRecList
+    // record attributes and unique IDs are zero, the gap is zero
+    for (std::size_t at : {82u, 83u, 84u, 85u, 102u, 103u}) EXPECT_EQ(b[at], 0) << at;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[82380]), 2), "D2");
+    expectPalmReads(dir.file("m.pdb"), {kDesign, kDesign, kDesign});
+}
+
+TEST(ContainerLayout, AttributeDatabaseOfFourRecords) {
+    TempDir dir;
+    pdb::PdbImage image = makeImage("survey", 1, 3);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok);
+    Bytes b = testsupport::readBytes(dir.file("a.pdb"));
+    EXPECT_EQ(b.size(), 43158u);
+    EXPECT_EQ(be32(b, 78), 112u);
+    EXPECT_EQ(be32(b, 86), 41250u);
+    EXPECT_EQ(be32(b, 94), 41886u);
+    EXPECT_EQ(be32(b, 102), 42522u);
+    EXPECT_EQ(be32(b, 41250), 1000u);  // ID of the first attribute record
+    EXPECT_EQ(be32(b, 42522), 1002u);
+    expectPalmReads(dir.file("a.pdb"), {kDesign, kAttr, kAttr, kAttr});
+}
+
+TEST(ContainerLayout, FreshDefaultDatabaseAndEmptyDatabase) {
+    TempDir dir;
+    pdb::PdbImage image;
+    pdb::setDatabaseName(image.header, "Default");
+    EXPECT_EQ(pdb::LoadDatabase(image, dir.file("none.pdb")).status, pdb::LoadStatus::NewImage);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("d.pdb")).ok);
+    Bytes b = testsupport::readBytes(dir.file("d.pdb"));
+    ASSERT_EQ(b.size(), 88u + kDesign);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data()), 8), std::string("Default\0", 8));
+    EXPECT_EQ(be16(b, 32), 0);    // attributes
+    EXPECT_EQ(be16(b, 34), 100);  // version
+    for (std::size_t at = 36; at < 60; at += 4) EXPECT_EQ(be32(b, at), 0u) << at;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[60]), 8), "DATAKWIB");
+    EXPECT_EQ(be16(b, 76), 1);
+    EXPECT_EQ(be32(b, 78), 88u);
+    expectPalmReads(dir.file("d.pdb"), {kDesign});
+
+    pdb::PdbImage empty = makeImage("Master", 0, 0);
+    ASSERT_TRUE(pdb::WriteDatabase(empty, dir.file("e.pdb")).ok);
+    EXPECT_EQ(testsupport::readBytes(dir.file("e.pdb")).size(), 80u);
+}
+
+TEST(ContainerLayout, KindsAreToldApartByTheExactName) {
+    EXPECT_EQ(pdb::kindOfName("Master"), pdb::DatabaseKind::Master);
+    EXPECT_EQ(pdb::kindOfName("master"), pdb::DatabaseKind::Attribute);
+    EXPECT_EQ(pdb::kindOfName("Default"), pdb::DatabaseKind::Default);
+    EXPECT_EQ(pdb::kindOfName("Default "), pdb::DatabaseKind::Attribute);
+
+    // A file named "master" loads as an attribute database: one design, the rest attributes.
+    TempDir dir;
+    pdb::PdbImage image = makeImage("master", 1, 2);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("x.pdb")).ok);
+    pdb::PdbImage loaded;
+    ASSERT_TRUE(pdb::LoadDatabase(loaded, dir.file("x.pdb")).ok());
+    EXPECT_EQ(loaded.heldDesigns(), 1u);
+    EXPECT_EQ(loaded.heldAttrRecs(), 2u);
+}
+
+TEST(ContainerRoundTrip, ReadingThenWritingChangesNoByte) {
+    TempDir dir;
+    for (const char* name : {"Master", "survey", "Default"}) {
+        pdb::PdbImage image = makeImage(name, name[0] == 'M' ? 2 : 1, name[0] == 's' ? 2 : 0);
+        image.header.creationDate = 0x12345678;
+        image.header.modificationNumber = 7;
+        image.header.uniqueIdSeed = 0xA0B0C0D0;
+        image.designs[0].slots[5].objectY = -3;
+        image.designs[0].titles[2][0] = 'T';
+        ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("first.pdb")).ok);
+        pdb::PdbImage loaded;
+        ASSERT_EQ(pdb::LoadDatabase(loaded, dir.file("first.pdb")).status, pdb::LoadStatus::Loaded);
+        EXPECT_EQ(loaded.designs[0], image.designs[0]);
+        ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("second.pdb")).ok);
+        EXPECT_EQ(testsupport::readBytes(dir.file("first.pdb")),
+                  testsupport::readBytes(dir.file("second.pdb")))
+            << name;
+    }
+}
+
+TEST(ContainerRoundTrip, WritingRecomputesOnlyTheListAndNextRecList) {
+    TempDir dir;
+    pdb::PdbImage image = makeImage("Master", 2, 0);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok);
+    Bytes b = testsupport::readBytes(dir.file("a.pdb"));
+    // A file from another tool: NextRecList set, list entries with attributes and IDs.
+    b[75] = 9;
+    b[82] = 0x40;
+    b[85] = 5;
+    b[90] = 0x40;
+    b[93] = 6;
+    testsupport::writeBytes(dir.file("b.pdb"), b);
+    pdb::PdbImage loaded;
+    ASSERT_TRUE(pdb::LoadDatabase(loaded, dir.file("b.pdb")).ok());
+    EXPECT_EQ(loaded.listHeader.NextRecList, 9u);
+    EXPECT_EQ(loaded.recList[0].attributes, 0x40);
+    EXPECT_EQ(loaded.recList[1].uniqueId, 6u);
+    ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("c.pdb")).ok);
+    EXPECT_EQ(testsupport::readBytes(dir.file("c.pdb")), testsupport::readBytes(dir.file("a.pdb")));
+}
+
+TEST(ContainerRoundTrip, SlotsPastTheCountedOnesAreCarriedAsTheyStand) {
+    editor::DispRec d;
+    d.counts = {2, 0, 0, 0, 0, 0, 1, 1, 0, 0};  // 4 converted slots
+    d.slots[3].labelX = 0x0102;
+    d.slots[4].labelX = 0x0102;
+    std::vector<std::uint8_t> bytes(kDesign);
+    editor::SwapDispRec(d, bytes.data());
+    const std::size_t slot3 = 306 + 176 * 3 + 34, slot4 = 306 + 176 * 4 + 34;
+    EXPECT_EQ(bytes[slot3], 0x01);  // big-endian
+    EXPECT_EQ(bytes[slot3 + 1], 0x02);
+    EXPECT_EQ(bytes[slot4], 0x02);  // unconverted
+    EXPECT_EQ(bytes[slot4 + 1], 0x01);
+    editor::DispRec back;
+    editor::SwapDispRec(bytes.data(), back);
+    EXPECT_EQ(back, d);
+}
+
+TEST(AttributeRecord, FieldsAreBigEndianAtTheirOffsets) {
+    pdb::AttrRec r;
+    r.ID = 1000;
+    r.StatusCode = -1;
+    r.UserData = -2;
+    r.X = -5;
+    r.Cmb[0] = 255;
+    r.Int[29] = 0x01020304;
+    r.Real[0] = 1.5f;
+    std::string s31(31, 'x');
+    std::memcpy(r.Str[0].data(), s31.c_str(), 32);
+    std::memcpy(r.Str[1].data(), "next", 5);
+    std::vector<std::uint8_t> b(kAttr);
+    pdb::SwapAttrRec(r, b.data());
+    EXPECT_EQ(be32(b, 0), 0x000003E8u);
+    EXPECT_EQ(b[4], 0xFF);
+    EXPECT_EQ(be16(b, 6), 0xFFFE);
+    EXPECT_EQ(be32(b, 16), 0xFFFFFFFBu);
+    EXPECT_EQ(b[24], 0xFF);
+    EXPECT_EQ(be32(b, 76 + 4 * 29), 0x01020304u);
+    EXPECT_EQ(be32(b, 196), 0x3FC00000u);
+    EXPECT_EQ(b[316 + 30], 'x');
+    EXPECT_EQ(b[316 + 31], 0);  // terminator in the last byte of a 31-byte value
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[348]), 4), "next");
+
+    pdb::AttrRec back;
+    pdb::SwapAttrRec(b.data(), back);
+    EXPECT_EQ(back.StatusCode, -1);
+    EXPECT_EQ(back.Cmb[0], 255);
+    EXPECT_EQ(back.Real[0], 1.5f);
+    EXPECT_TRUE(pdb::sameBytes(back, r));
+}
+
+TEST(ContainerHeader, ReverseBytesIsItsOwnInverse) {
+    std::uint8_t f[4] = {1, 2, 3, 4};
+    pdb::ReverseBytes(4, f);
+    EXPECT_EQ(f[0], 4);
+    EXPECT_EQ(f[3], 1);
+    pdb::ReverseBytes(2, f);
+    EXPECT_EQ(f[0], 3);
+    EXPECT_EQ(f[1], 4);
+    pdb::ReverseBytes(2, f);
+    pdb::ReverseBytes(4, f);
+    EXPECT_EQ(f[0], 1);
+}
+
+class BadDatabases : public ::testing::Test {
+  protected:
+    // Writes bytes, tries to load them into an image that already holds something, and
+    // checks the refusal left that image alone.
+    pdb::LoadResult load(const Bytes& bytes) {
+        testsupport::writeBytes(dir.file("bad.pdb"), bytes);
+        image = makeImage("Master", 1, 0);
+        pdb::LoadResult r = pdb::LoadDatabase(image, dir.file("bad.pdb"));
+        if (!r.ok()) {
+            EXPECT_EQ(editor::fieldText(image.designs[0].code), "D0");
+        }
+        return r;
+    }
+    Bytes goodMaster(std::size_t designs) {
+        pdb::PdbImage m = makeImage("Master", designs, 0);
+        return pdb::EncodeDatabase(m);
+    }
+    TempDir dir;
+    pdb::PdbImage image;
+};
+
+TEST_F(BadDatabases, ShorterThanTheHeaderIsRefused) {
+    pdb::LoadResult r = load(Bytes(77, 0));
+    EXPECT_EQ(r.status, pdb::LoadStatus::Refused);
+    EXPECT_NE(r.message.find("bad.pdb"), std::string::npos);
+    EXPECT_NE(r.message.find("77 バイト"), std::string::npos);
+}
+
+TEST_F(BadDatabases, TruncatedRecordsAreRefused) {
+    Bytes b = goodMaster(2);
+    b.resize(b.size() - 1);
+    pdb::LoadResult r = load(b);
+    EXPECT_EQ(r.status, pdb::LoadStatus::Refused);
+    EXPECT_NE(r.message.find("途中で切れています"), std::string::npos);
+    EXPECT_NE(r.message.find("82372 バイト必要"), std::string::npos);
+}
+
+TEST_F(BadDatabases, CountsAboveTheCapacitiesAreRefused) {
+    Bytes b = goodMaster(2);
+    b[96 + 41138 + 32 + 4] = 9;  // c4 of design 1: nine pages
+    pdb::LoadResult r = load(b);
+    EXPECT_EQ(r.status, pdb::LoadStatus::Refused);
+    EXPECT_NE(r.message.find("レコード 1"), std::string::npos);
+    EXPECT_NE(r.message.find("オブジェクト数(状態遷移ボタン) が 9"), std::string::npos);
+}
+
+TEST_F(BadDatabases, ADefaultFileWithMoreRecordsLoadsOnlyItsFirst) {
+    Bytes b = goodMaster(3);
+    std::memcpy(b.data(), "Default\0", 8);
+    pdb::LoadResult r = load(b);
+    ASSERT_EQ(r.status, pdb::LoadStatus::Loaded);
+    EXPECT_EQ(image.heldDesigns(), 1u);
+    EXPECT_EQ(image.recordsNotLoaded, 2u);
+    EXPECT_EQ(editor::fieldText(image.designs[0].code), "D0");
+    // Written back, it holds one record only: never more than the image holds.
+    EXPECT_EQ(pdb::EncodeDatabase(image).size(), 88u + kDesign);
+}
+
+TEST(ContainerWrites, AFailedWriteKeepsTheEarlierFile) {
+    TempDir dir;
+    pdb::PdbImage image = makeImage("Master", 2, 0);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok);
+    Bytes before = testsupport::readBytes(dir.file("m.pdb"));
+    image.designs[0].titles[0][0] = 'Z';
+    platform::testing::failWritesAfter(50000);
+    pdb::WriteResult r = pdb::WriteDatabase(image, dir.file("m.pdb"));
+    platform::testing::failWritesAfter(std::nullopt);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message.rfind("ファイルの書込みに失敗しました。", 0), 0u);
+    EXPECT_EQ(testsupport::readBytes(dir.file("m.pdb")), before);
+
+    pdb::WriteResult noDir = pdb::WriteDatabase(image, dir.file("missing/m.pdb"));
+    EXPECT_FALSE(noDir.ok);
+    EXPECT_EQ(noDir.message.rfind("ファイルが開けません。", 0), 0u);
+    EXPECT_NE(noDir.message.find("missing/m.pdb"), std::string::npos);
+}
+
+}  // namespace
