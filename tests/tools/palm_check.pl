@@ -15,7 +15,8 @@ print "name $name\n";
 print "type $pdb->{type}\n";
 print "creator $pdb->{creator}\n";
 print "version $pdb->{version}\n";
-print "records ", scalar(@{$pdb->{records}}), "\n";
-foreach my $r (@{$pdb->{records}}) {
+my @records = @{$pdb->{records} || []};
+print "records ", scalar(@records), "\n";
+foreach my $r (@records) {
     print "length ", length($r->{data}), "\n";
 }
