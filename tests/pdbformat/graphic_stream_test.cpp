@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include "pdbformat/graphic_stream.h"
+#include "platform/files.h"
+#include "platform/local_date.h"
+#include "support/test_support.h"
+
+namespace {
+
+using testsupport::be16;
+using testsupport::be32;
+using testsupport::Bytes;
+using testsupport::TempDir;
+
+std::array<std::uint8_t, 32> nameField(const std::string& text) {
+    std::array<std::uint8_t, 32> f{};
+    for (std::size_t i = 0; i < text.size() && i < 32; ++i) f[i] = std::uint8_t(text[i]);
+    return f;
+}
+
+// A frame header element: kind 1, class 1, body length 10, a 40-byte body of given bytes.
+void appendFrame(pdb::GraphicDatabase& g) {
+    g.AppendElement({pdb::kKindFrame, 1, pdb::kFrameBodyLength, 0, 0});
+    g.AppendBE32(1000);
+    g.AppendBE32(2000);
+    g.AppendBE32(3000);
+    g.AppendBE32(4000);
+    for (int i = 0; i < 12; ++i) g.AppendBE16(std::uint16_t(i + 1));
+}
+
+void appendArea(pdb::GraphicDatabase& g, int points, std::int16_t serial) {
+    auto at = g.BeginPointElement(pdb::kKindArea, 1, 32, serial);
+    for (int i = 0; i < points; ++i) g.AppendPoint(std::int16_t(i * 10), std::int16_t(-i * 10));
+    g.EndPointElement(at, {0, std::int16_t(-(points - 1) * 10), std::int16_t((points - 1) * 10),
+                           std::int16_t((points - 1) * 10)});
+}
+
+Bytes encode(const pdb::GraphicDatabase& g) {
+    std::string error;
+    auto file = g.EncodeGraphicDatabase(&error);
+    EXPECT_TRUE(file) << error;
+    return file ? *file : Bytes{};
+}
+
+void expectPalmReads(const std::string& path, std::size_t records) {
+    testsupport::PalmView view = testsupport::palmRead(path);
+    ASSERT_TRUE(view.loaded) << view.error;
+    EXPECT_EQ(view.recordLengths, std::vector<std::size_t>(records, 1024));
+    EXPECT_EQ(view.type, "DATA");
+    EXPECT_EQ(view.creator, "KWIB");
+    EXPECT_EQ(view.version, 0);
+}
+
+TEST(GraphicRecordCount, RoundsTheEstimateUpToWholeRecords) {
+    EXPECT_EQ(pdb::GraphicRecordCount(24), 1u);
+    EXPECT_EQ(pdb::GraphicRecordCount(1024), 1u);
+    EXPECT_EQ(pdb::GraphicRecordCount(1025), 2u);
+    EXPECT_EQ(pdb::GraphicRecordCount(3072), 3u);
+    EXPECT_EQ(pdb::GraphicRecordCount(3073), 4u);
+}
+
+TEST(GraphicDatabaseLayout, HeaderAndRecordListOfOneRecord) {
+    TempDir dir;
+    // 2001-12-05 is 35768 days after 1904-01-01: 35768 × 86400 = 0xB8331400.
+    long days = platform::daysSince1904({2001, 12, 5});
+    ASSERT_EQ(days, 35768);
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase(dir.file("53394525_G.pdb"), nameField("53394525_G"),
+                           std::uint32_t(days * 86400), 1);
+    appendFrame(g);
+    std::string error;
+    ASSERT_TRUE(g.FinishGraphicDatabase(&error)) << error;
+    Bytes b = testsupport::readBytes(dir.file("53394525_G.pdb"));
+    ASSERT_EQ(b.size(), 1112u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data()), 10), "53394525_G");
+    for (std::size_t i = 10; i < 32; ++i) EXPECT_EQ(b[i], 0) << i;
+    EXPECT_EQ(be16(b, 32), 8);  // attributes
+    EXPECT_EQ(be16(b, 34), 0);  // version
+    for (std::size_t at : {36u, 40u, 44u}) {
+        EXPECT_EQ(b[at], 0xB8);
+        EXPECT_EQ(b[at + 1], 0x33);
+        EXPECT_EQ(b[at + 2], 0x14);
+        EXPECT_EQ(b[at + 3], 0x00);
+    }
+    for (std::size_t at : {48u, 52u, 56u, 68u, 72u}) EXPECT_EQ(be32(b, at), 0u) << at;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[60]), 8), "DATAKWIB");
+    EXPECT_EQ(be16(b, 76), 1);
+    // entry (88, 0x40, 1), then the zero gap
+    EXPECT_EQ(be32(b, 78), 88u);
+    EXPECT_EQ(b[82], 0x40);
+    EXPECT_EQ(b[83], 0);
+    EXPECT_EQ(b[84], 0);
+    EXPECT_EQ(b[85], 1);
+    EXPECT_EQ(be16(b, 86), 0);
+    // the frame header is the first 48 bytes of record 1, zero fill after it
+    EXPECT_EQ(b[88], 1);
+    EXPECT_EQ(b[89], 1);
+    EXPECT_EQ(be16(b, 90), 10);
+    EXPECT_EQ(be32(b, 92), 0u);
+    EXPECT_EQ(be32(b, 96), 1000u);
+    EXPECT_EQ(be32(b, 108), 4000u);
+    EXPECT_EQ(be16(b, 112), 1);
+    EXPECT_EQ(be16(b, 134), 12);
+    for (std::size_t i = 136; i < b.size(); ++i) ASSERT_EQ(b[i], 0) << i;
+    expectPalmReads(dir.file("53394525_G.pdb"), 1);
+}
+
+TEST(GraphicDatabaseLayout, ThreeRecordsAndAnElementAcrossARecordBoundary) {
+    TempDir dir;
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase(dir.file("g.pdb"), nameField("g"), 0, 3);
+    appendFrame(g);
+    // 48 bytes of frame, then areas of 4 points (32 bytes each): the 31st area spans
+    // stream bytes 1008..1039 and so crosses from record 1 into record 2.
+    for (int i = 1; i <= 40; ++i) appendArea(g, 4, std::int16_t(i));
+    std::string error;
+    ASSERT_TRUE(g.FinishGraphicDatabase(&error)) << error;
+    Bytes b = testsupport::readBytes(dir.file("g.pdb"));
+    ASSERT_EQ(b.size(), 3176u);
+    EXPECT_EQ(be32(b, 78), 104u);
+    EXPECT_EQ(be32(b, 86), 1128u);
+    EXPECT_EQ(be32(b, 94), 2152u);
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(b[82 + 8 * k], 0x40);
+        EXPECT_EQ(b[85 + 8 * k], k + 1);
+    }
+    auto read = pdb::ReadGraphicDatabase(b);
+    ASSERT_TRUE(read.ok) << read.error;
+    ASSERT_EQ(read.file.elements.size(), 41u);
+    const auto& straddling = read.file.elements[31];
+    EXPECT_EQ(straddling.offset, 48u + 30 * 32);
+    EXPECT_EQ(straddling.header.serial, 31);
+    auto body = pdb::DecodePointBody(straddling);
+    ASSERT_TRUE(body);
+    EXPECT_EQ(body->points.size(), 4u);
+    EXPECT_EQ(body->points[3], std::make_pair(std::int16_t(30), std::int16_t(-30)));
+    EXPECT_EQ(read.file.trailingZeroBytes, 3072u - 48 - 40 * 32);
+    expectPalmReads(dir.file("g.pdb"), 3);
+}
+
+TEST(GraphicElements, AreaOfThreePointsIsFilledAndOfFourIsNot) {
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    appendArea(g, 3, 1);
+    EXPECT_EQ(g.position(), 32u);  // 8 + 20 + 4 fill
+    appendArea(g, 4, 2);
+    EXPECT_EQ(g.position(), 64u);  // 8 + 24, no fill
+    const Bytes& s = g.stream();
+    EXPECT_EQ(s[0], 6);
+    EXPECT_EQ(s[1], 1);
+    EXPECT_EQ(be16(s, 2), 5);
+    EXPECT_EQ(s[4], 32);
+    EXPECT_EQ(s[5], 0);
+    EXPECT_EQ(be16(s, 6), 1);
+    // box (0, -20, 20, 20), then (0,0) (10,-10) (20,-20), then four zero bytes
+    EXPECT_EQ(be16(s, 8), 0);
+    EXPECT_EQ(be16(s, 10), 0xFFEC);
+    EXPECT_EQ(be16(s, 12), 20);
+    EXPECT_EQ(be16(s, 14), 20);
+    EXPECT_EQ(be16(s, 20), 10);
+    EXPECT_EQ(be16(s, 22), 0xFFF6);
+    EXPECT_EQ(be32(s, 28), 0u);
+    EXPECT_EQ(be16(s, 34), 6);
+    EXPECT_EQ(be16(s, 38), 2);
+}
+
+TEST(GraphicElements, LabelIsFortyBytes) {
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    g.AppendElement({pdb::kKindLabel, 10, pdb::kLabelBodyLength, 0, 0});
+    auto box = g.AppendZeroBox();
+    std::string name = "\x82\xA0\x82\xA2";  // two double-byte characters
+    name.resize(pdb::kLabelNameSize, '\0');
+    g.AppendBytes(name.data(), name.size());
+    g.AppendFill();
+    g.PatchBox(box, {-200, 100, 400, 400});
+    EXPECT_EQ(g.position(), 40u);
+    auto read = pdb::ReadGraphicDatabase(encode(g));
+    ASSERT_TRUE(read.ok) << read.error;
+    ASSERT_EQ(read.file.elements.size(), 1u);
+    auto label = pdb::DecodeLabelBody(read.file.elements[0]);
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->box, (pdb::Box{-200, 100, 400, 400}));
+    EXPECT_EQ(label->name, "\x82\xA0\x82\xA2");
+}
+
+TEST(GraphicElements, PointElementTakesItsLengthFromThePointsWritten) {
+    // An element announced for more points but ended early stays walkable: the body
+    // length counts what was written and the fill follows it.
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    auto at = g.BeginPointElement(pdb::kKindLine, 4, 112, 0);
+    g.AppendPoint(1, 2);
+    EXPECT_EQ(g.pointCount(at), 1u);
+    g.EndPointElement(at, {1, 2, 0, 0});
+    appendArea(g, 2, 7);
+    auto read = pdb::ReadGraphicDatabase(encode(g));
+    ASSERT_TRUE(read.ok) << read.error;
+    ASSERT_EQ(read.file.elements.size(), 2u);
+    EXPECT_EQ(read.file.elements[0].header, (pdb::ElementHeader{4, 4, 3, 112, 0}));
+    EXPECT_EQ(read.file.elements[0].fillBytes, 4u);
+    EXPECT_EQ(read.file.elements[1].offset, 24u);
+    EXPECT_EQ(read.file.elements[1].header.serial, 7);
+}
+
+TEST(GraphicElements, RewindDropsAnAbandonedElement) {
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    appendArea(g, 4, 1);
+    auto at = g.BeginPointElement(pdb::kKindArea, 1, 32, 2);
+    g.AppendPoint(5, 5);
+    g.Rewind(at);
+    EXPECT_EQ(g.position(), 32u);
+    appendArea(g, 4, 3);
+    auto read = pdb::ReadGraphicDatabase(encode(g));
+    ASSERT_TRUE(read.ok) << read.error;
+    ASSERT_EQ(read.file.elements.size(), 2u);
+    EXPECT_EQ(read.file.elements[1].header.serial, 3);
+}
+
+TEST(GraphicDatabaseLayout, RecordCountGrowsWhenTheEstimateFallsShort) {
+    TempDir dir;
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase(dir.file("short.pdb"), nameField("short"), 0, 1);
+    appendFrame(g);
+    for (int i = 1; i <= 100; ++i) appendArea(g, 4, std::int16_t(i));  // 48 + 3200 bytes
+    EXPECT_EQ(g.recordCount(), 4u);
+    std::string error;
+    ASSERT_TRUE(g.FinishGraphicDatabase(&error)) << error;
+    Bytes b = testsupport::readBytes(dir.file("short.pdb"));
+    ASSERT_EQ(b.size(), 80u + 8 * 4 + 1024 * 4);
+    EXPECT_EQ(be16(b, 76), 4);
+    for (std::size_t k = 0; k < 4; ++k) {
+        EXPECT_EQ(be32(b, 78 + 8 * k), 112u + 1024 * k);
+        EXPECT_EQ(b[85 + 8 * k], k + 1);
+    }
+    auto read = pdb::ReadGraphicDatabase(b);
+    ASSERT_TRUE(read.ok) << read.error;
+    EXPECT_EQ(read.file.elements.size(), 101u);
+    expectPalmReads(dir.file("short.pdb"), 4);
+}
+
+TEST(GraphicDatabaseLayout, RefusesMoreThan32767Records) {
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase("unused", nameField("x"), 0, 32768);
+    std::string error;
+    EXPECT_FALSE(g.EncodeGraphicDatabase(&error));
+    EXPECT_NE(error.find("32767"), std::string::npos) << error;
+}
+
+TEST(GraphicDatabaseWrite, FailedWriteKeepsTheEarlierFile) {
+    TempDir dir;
+    std::string path = dir.file("keep_G.pdb");
+    testsupport::writeBytes(path, Bytes{1, 2, 3});
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase(path, nameField("keep_G"), 0, 1);
+    appendFrame(g);
+    platform::testing::failWritesAfter(100);
+    std::string error;
+    bool ok = g.FinishGraphicDatabase(&error);
+    platform::testing::failWritesAfter(std::nullopt);
+    EXPECT_FALSE(ok);
+    EXPECT_NE(error.find("keep_G.pdb"), std::string::npos) << error;
+    EXPECT_EQ(testsupport::readBytes(path), (Bytes{1, 2, 3}));
+}
+
+TEST(GraphicReader, ReportsAnElementRunningPastTheStream) {
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    appendFrame(g);
+    auto at = g.position();
+    appendArea(g, 4, 1);
+    g.PatchBodyLength(at, 300);  // 1200 bytes of body cannot fit in 1024 - 48
+    auto read = pdb::ReadGraphicDatabase(encode(g));
+    EXPECT_FALSE(read.ok);
+    EXPECT_NE(read.error.find("オフセット 48"), std::string::npos) << read.error;
+    EXPECT_EQ(read.file.elements.size(), 1u);
+}
+
+TEST(GraphicReader, ReportsBrokenContainers) {
+    EXPECT_FALSE(pdb::ReadGraphicDatabase(Bytes(50, 0)).ok);
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase("unused", nameField("x"), 0, 2);
+    appendFrame(g);
+    Bytes b = encode(g);
+    // a record position beyond the end of the file
+    Bytes bad = b;
+    bad[86 + 2] = 0x7F;
+    auto read = pdb::ReadGraphicDatabase(bad);
+    EXPECT_FALSE(read.ok);
+    EXPECT_NE(read.error.find("レコード 2"), std::string::npos) << read.error;
+    // non-zero bytes where the fill of an odd-length element belongs
+    pdb::GraphicDatabase h;
+    h.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    appendArea(h, 3, 1);
+    Bytes c = encode(h);
+    c[88 + 29] = 1;
+    EXPECT_FALSE(pdb::ReadGraphicDatabase(c).ok);
+    // an element of kind 0 followed by data is not fill
+    Bytes d = encode(h);
+    d[88 + 40] = 5;
+    EXPECT_FALSE(pdb::ReadGraphicDatabase(d).ok);
+}
+
+}  // namespace
