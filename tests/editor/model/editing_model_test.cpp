@@ -1,0 +1,527 @@
+// The editing model of the editor dialog: fields, placement, page limits, arrows, mouse.
+#include "editor/model/editing_model.h"
+
+#include <gtest/gtest.h>
+
+#include "editor/model/text_field.h"
+#include "platform/cp932.h"
+#include "platform/scripted_prompter.h"
+
+namespace editor {
+namespace {
+
+// Dialog client point of a screen point.
+constexpr int cx(int x) {
+    return 225 + x;
+}
+constexpr int cy(int y) {
+    return 110 + y;
+}
+
+class EditingModelTest : public ::testing::Test {
+  protected:
+    EditingModelTest() : model(state, prompter) { model.start(); }
+
+    // Places the current object on the current page with the check box.
+    void place() { model.setShown(true); }
+
+    void choose(ObjectKind kind, int number) {
+        model.selectKind(kind);
+        model.selectNumber(number);
+    }
+
+    // Types geometry into the fields and applies them, as "更 新" does.
+    void typeGeometry(const std::string& x, const std::string& y, const std::string& lw,
+                      int direction, const std::string& offset, const std::string& w,
+                      const std::string& h) {
+        FieldValues f = model.view().fields;
+        f.labelX = x;
+        f.labelY = y;
+        f.labelWidth = lw;
+        f.direction = direction;
+        f.offset = offset;
+        f.width = w;
+        f.height = h;
+        model.applyFields(f);
+    }
+
+    const ObjectSlot& current() const { return model.currentSlot(); }
+
+    EditorState state;
+    platform::ScriptedPrompter prompter;
+    EditingModel model;
+};
+
+TEST_F(EditingModelTest, FreshEditorShowsTheFixedObjectsOnPageZero) {
+    EXPECT_EQ(model.currentKind(), ObjectKind::Cmb);
+    EXPECT_EQ(model.currentPage(), 0);
+    ASSERT_EQ(model.numberEntries().size(), 50u);
+    EXPECT_EQ(model.numberEntries().front(), "1");
+    EXPECT_EQ(model.numberEntries().back(), "50");
+    EXPECT_EQ(model.view().partCount, 5);  // ID 2 + search, update, close 1 each
+    EXPECT_EQ(model.view().fields.pageTitle, "");
+
+    std::vector<PreviewItem> items = model.previewItems(0);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].kind, ObjectKind::IdNumber);
+    ASSERT_TRUE(items[0].label.has_value());
+    EXPECT_EQ(*items[0].label, (ScreenRect{10, 35, 75, 20}));
+    EXPECT_EQ(items[0].main, (ScreenRect{85, 32, 75, 25}));  // 10 + 75, 35 - 3
+    EXPECT_EQ(items[0].text, platform::toCp932("ID番号"));
+    EXPECT_EQ(items[1].kind, ObjectKind::SearchButton);
+    EXPECT_FALSE(items[1].label.has_value());
+    EXPECT_EQ(items[1].main, (ScreenRect{170, 32, 75, 25}));
+    EXPECT_EQ(items[1].text, platform::toCp932("検 索"));
+    EXPECT_EQ(items[2].main, (ScreenRect{155, 285, 70, 25}));
+    EXPECT_EQ(items[2].text, platform::toCp932("更 新"));
+    EXPECT_EQ(items[3].main, (ScreenRect{235, 285, 70, 25}));
+    EXPECT_EQ(items[3].text, platform::toCp932("閉じる"));
+}
+
+TEST_F(EditingModelTest, NumberListFollowsKindAndFirstDesignOfTheImage) {
+    model.selectKind(ObjectKind::Btn);
+    ASSERT_EQ(model.numberEntries().size(), 8u);
+    EXPECT_EQ(model.numberEntries().front(), "0");
+    EXPECT_EQ(model.numberEntries().back(), "7");
+    model.selectKind(ObjectKind::Str);
+    EXPECT_EQ(model.numberEntries().size(), 10u);
+    model.selectNumber(9);
+    EXPECT_EQ(model.currentNumber(), 9);
+    model.selectNumber(10);  // outside the list: ignored
+    EXPECT_EQ(model.currentNumber(), 9);
+
+    state.image.designs[0].counts[0] = 3;
+    model.selectKind(ObjectKind::Cmb);
+    EXPECT_EQ(model.numberEntries(), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(model.currentNumber(), 0);
+}
+
+TEST_F(EditingModelTest, EnabledFieldsFollowKindAndPlacement) {
+    // Not placed: only the check box and the number selector.
+    CurrentObjectView v = model.view();
+    EXPECT_EQ(v.pageNumber, -1);
+    EXPECT_FALSE(v.shown);
+    EXPECT_TRUE(v.enables.show);
+    EXPECT_TRUE(v.enables.numberSelector);
+    EXPECT_FALSE(v.enables.anyAttribute());
+
+    place();  // Cmb: no height, no restriction
+    v = model.view();
+    EXPECT_TRUE(v.shown);
+    EXPECT_EQ(v.pageNumber, 0);
+    EXPECT_TRUE(v.enables.items && v.enables.itemCount && v.enables.labelWidth);
+    EXPECT_FALSE(v.enables.height);
+    EXPECT_FALSE(v.enables.inputRestriction);
+
+    choose(ObjectKind::Int, 0);
+    place();
+    v = model.view();
+    EXPECT_TRUE(v.enables.height && v.enables.offset && v.enables.direction);
+    EXPECT_FALSE(v.enables.items || v.enables.itemCount || v.enables.inputRestriction);
+    EXPECT_TRUE(v.fields.inputRestriction);
+
+    choose(ObjectKind::Str, 0);
+    place();
+    EXPECT_TRUE(model.view().enables.inputRestriction);
+
+    choose(ObjectKind::Label, 0);
+    place();
+    v = model.view();
+    EXPECT_TRUE(v.enables.labelText && v.enables.width && v.enables.height);
+    EXPECT_FALSE(v.enables.labelWidth || v.enables.direction || v.enables.offset ||
+                 v.enables.inputRestriction || v.enables.items);
+}
+
+TEST_F(EditingModelTest, ObjectOnAnotherPageIsAllDisabledAndShowsItsPage) {
+    model.selectPage(2);
+    choose(ObjectKind::Real, 4);
+    place();
+    model.selectPage(5);
+    CurrentObjectView v = model.view();
+    EXPECT_EQ(v.pageNumber, 2);
+    EXPECT_FALSE(v.shown);
+    EXPECT_FALSE(v.enables.show);
+    EXPECT_FALSE(v.enables.anyAttribute());
+    EXPECT_TRUE(v.enables.numberSelector);
+
+    // Applying the fields changes only the title and modal flag of page 5.
+    ObjectSlot before = current();
+    FieldValues f = v.fields;
+    f.pageTitle = platform::toCp932("五頁");
+    f.centring = true;
+    f.labelX = "100";
+    model.applyFields(f);
+    EXPECT_EQ(current(), before);
+    EXPECT_EQ(fieldText(state.working.titles[5]), platform::toCp932("五頁"));
+    EXPECT_EQ(state.working.modalFlags[5], 1);
+    // The check box cannot take it off page 2 from here.
+    model.setShown(false);
+    EXPECT_EQ(current().pageNumber, 2);
+}
+
+TEST_F(EditingModelTest, GeometryIsStoredOnlyInsideTheScreenRules) {
+    choose(ObjectKind::Label, 0);  // no label width
+    place();
+    typeGeometry("5", "100", "0", 0, "0", "75", "25");
+    EXPECT_EQ(current().labelX, 5);
+    typeGeometry("4", "120", "0", 0, "0", "75", "25");  // left 4: all six kept
+    EXPECT_EQ(current().labelX, 5);
+    EXPECT_EQ(current().labelY, 100);
+
+    choose(ObjectKind::Int, 0);
+    place();
+    // Right edge = X + label width + width: 100 + 75 + 139 = 314 is inside, 315 is not.
+    typeGeometry("100", "100", "75", 0, "3", "139", "25");
+    EXPECT_EQ(current().objectWidth, 139);
+    EXPECT_EQ(current().objectY, 3);
+    typeGeometry("100", "100", "75", 0, "3", "140", "25");
+    EXPECT_EQ(current().objectWidth, 139);
+    // Sizes below 20 are refused even where they would fit.
+    typeGeometry("100", "100", "75", 0, "3", "19", "25");
+    EXPECT_EQ(current().objectWidth, 139);
+    typeGeometry("100", "100", "75", 0, "3", "20", "25");
+    EXPECT_EQ(current().objectWidth, 20);
+    typeGeometry("100", "100", "75", 0, "3", "20", "19");
+    EXPECT_EQ(current().objectHeight, 25);
+    typeGeometry("100", "100", "75", 0, "3", "20", "20");
+    EXPECT_EQ(current().objectHeight, 20);
+    // Bottom: label height 20 counts too. Y 295 + 20 = 315 is out, 294 + 20 = 314 is in.
+    typeGeometry("100", "295", "75", 0, "0", "20", "20");
+    EXPECT_EQ(current().labelY, 100);
+    typeGeometry("100", "294", "75", 0, "0", "20", "20");
+    EXPECT_EQ(current().labelY, 294);
+    // Empty fields read 0, which fails the left and size rules.
+    typeGeometry("", "", "", 0, "", "", "");
+    EXPECT_EQ(current().labelY, 294);
+    EXPECT_EQ(current().objectWidth, 20);
+}
+
+TEST_F(EditingModelTest, DirectionGivesTheSignOfTheOffset) {
+    choose(ObjectKind::Str, 0);
+    place();
+    typeGeometry("20", "100", "75", 0, "10", "75", "25");  // "上方向": 10 below the label
+    EXPECT_EQ(current().objectY, 10);
+    EXPECT_EQ(model.previewItem(ObjectKind::Str, 0, 0).main.y, 110);
+    CurrentObjectView v = model.view();
+    EXPECT_EQ(v.fields.direction, 0);
+    EXPECT_EQ(v.fields.offset, "10");
+
+    typeGeometry("20", "100", "75", 1, "10", "75", "25");  // "下方向": 10 above
+    EXPECT_EQ(current().objectY, -10);
+    EXPECT_EQ(model.previewItem(ObjectKind::Str, 0, 0).main.y, 90);
+    v = model.view();
+    EXPECT_EQ(v.fields.direction, 1);
+    EXPECT_EQ(v.fields.offset, "10");
+
+    // The top test uses Y - 10: Y 39 gives top 29 (refused), Y 40 gives 30.
+    typeGeometry("20", "39", "75", 1, "10", "75", "25");
+    EXPECT_EQ(current().labelY, 100);
+    typeGeometry("20", "40", "75", 1, "10", "75", "25");
+    EXPECT_EQ(current().labelY, 40);
+}
+
+TEST_F(EditingModelTest, TextsAreCutToTheirByteLimitsWithoutSplittingCharacters) {
+    place();
+    FieldValues f = model.view().fields;
+    std::string kanji15 = platform::toCp932("一二三四五六七八九十一二三四五");  // 30 bytes
+    f.labelText = kanji15 + "ab";
+    f.pageTitle = kanji15 + platform::toCp932("六");  // 32 bytes
+    f.items = std::string(130, 'x');
+    f.itemCount = "300";
+    model.applyFields(f);
+    EXPECT_EQ(fieldText(current().labelText), kanji15 + "a");
+    EXPECT_EQ(fieldText(state.working.titles[0]), kanji15);
+    EXPECT_EQ(fieldText(current().items), std::string(127, 'x'));
+    EXPECT_EQ(current().itemCount, 300 - 256);
+}
+
+TEST_F(EditingModelTest, LeadingNumberReadsDigitsUntilTheFirstOther) {
+    EXPECT_EQ(leadingNumber(""), 0);
+    EXPECT_EQ(leadingNumber("12ab3"), 12);
+    EXPECT_EQ(leadingNumber("-3"), -3);  // a stored negative label width shown again
+    EXPECT_EQ(leadingNumber("x5"), 0);
+    EXPECT_EQ(leadingNumber(std::string(40, '9')), 1000000000LL);
+}
+
+TEST_F(EditingModelTest, StateTransitionButtonCannotLeadToItsOwnPage) {
+    model.selectPage(3);
+    model.selectKind(ObjectKind::Btn);
+    for (int target = 0; target < 8; ++target) {
+        model.selectNumber(target);
+        place();
+        if (target == 3) {
+            EXPECT_FALSE(model.view().enables.show);
+            EXPECT_EQ(current().pageNumber, kNotPlaced);
+        } else {
+            EXPECT_TRUE(model.view().shown) << target;
+            EXPECT_EQ(state.working.slots[122 + 8 * 3 + target].pageNumber, 3);
+        }
+    }
+    EXPECT_EQ(model.view().partCount, 5 + 7);
+}
+
+struct LimitCase {
+    ObjectKind kind;
+    int allowed;
+    int weight;
+};
+
+class PageLimitTest : public EditingModelTest, public ::testing::WithParamInterface<LimitCase> {};
+
+TEST_P(PageLimitTest, OneObjectOverTheLimitIsRefusedWithTheMessage) {
+    const LimitCase c = GetParam();
+    model.selectKind(c.kind);
+    for (int n = 0; n < c.allowed; ++n) {
+        model.selectNumber(n);
+        place();
+        ASSERT_TRUE(model.view().shown) << n;
+    }
+    const int full = 5 + c.allowed * c.weight;
+    EXPECT_EQ(model.view().partCount, full);
+    EXPECT_TRUE(prompter.calls().empty());
+
+    // The dialog is refreshed while the object is still placed, before the message.
+    bool placedAtRefresh = false;
+    model.setRefreshHook([&] { placedAtRefresh = model.currentSlot().pageNumber == 0; });
+    model.selectNumber(c.allowed);
+    place();
+    EXPECT_TRUE(placedAtRefresh);
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_EQ(prompter.calls()[0].text, "オブジェクトのパーツ数が多すぎます。");
+    EXPECT_EQ(prompter.calls()[0].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(current().pageNumber, kNotPlaced);
+    EXPECT_FALSE(model.view().shown);
+    EXPECT_EQ(model.view().partCount, full);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PageLimitTest,
+                         ::testing::Values(LimitCase{ObjectKind::Cmb, 15, 3},
+                                           LimitCase{ObjectKind::Int, 6, 2},
+                                           LimitCase{ObjectKind::Real, 6, 2},
+                                           LimitCase{ObjectKind::Str, 7, 2},
+                                           LimitCase{ObjectKind::Label, 4, 1}));
+
+TEST_F(EditingModelTest, EveryVisitedPageCountsFiveAndGetsTheFixedObjects) {
+    for (int p = 0; p < 8; ++p) {
+        model.selectPage(p);
+        EXPECT_EQ(model.view().partCount, 5) << p;
+        EXPECT_EQ(state.working.slots[216 + p].pageNumber, p);
+        EXPECT_EQ(state.working.slots[224 + p].labelY, 285);
+    }
+    // The ID field and search button follow the shown page.
+    EXPECT_EQ(state.working.slots[0].pageNumber, 7);
+    EXPECT_EQ(state.working.slots[1].pageNumber, 7);
+    // A fixed object moved away comes back to its place.
+    state.working.slots[1].labelX = 30;
+    model.selectPage(2);
+    EXPECT_EQ(state.working.slots[1].labelX, 170);
+}
+
+TEST_F(EditingModelTest, PageOverWeightFromAFileLosesOnlyAnObjectOnThatPage) {
+    // 64 state-transition buttons and 15 selection lists on page 1: 64 + 45 + 5 = 114.
+    for (int s = 122; s < 186; ++s) state.working.slots[std::size_t(s)].pageNumber = 1;
+    for (int s = 2; s < 17; ++s) state.working.slots[std::size_t(s)].pageNumber = 1;
+
+    // The current object (Int 1) is not on page 1: nothing is taken off.
+    choose(ObjectKind::Int, 0);
+    model.selectPage(1);
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_EQ(model.partCount(1), 114);
+    EXPECT_EQ(current().pageNumber, kNotPlaced);
+
+    // The current object on the page is taken off and its weight subtracted.
+    choose(ObjectKind::Cmb, 2);
+    model.selectPage(1);
+    EXPECT_EQ(prompter.calls().size(), 2u);
+    EXPECT_EQ(current().pageNumber, kNotPlaced);
+    EXPECT_EQ(model.partCount(1), 111);
+    EXPECT_EQ(state.working.slots[2].pageNumber, 1);
+}
+
+TEST_F(EditingModelTest, TitleAppliedBeforeThePageChangeStaysOnTheOldPage) {
+    FieldValues f = model.view().fields;
+    f.pageTitle = platform::toCp932("入力画面");
+    model.applyFields(f);  // the title field loses the focus first
+    model.selectPage(1);
+    EXPECT_EQ(fieldText(state.working.titles[0]), platform::toCp932("入力画面"));
+    EXPECT_EQ(model.view().fields.pageTitle, "");
+}
+
+TEST_F(EditingModelTest, NudgeStopsAtTheScreenEdges) {
+    choose(ObjectKind::Label, 0);
+    EXPECT_FALSE(model.nudge(-1, 0, NudgeMode::Move));  // not shown: nothing
+    place();
+    typeGeometry("6", "288", "0", 0, "0", "75", "25");
+    EXPECT_TRUE(model.nudge(-1, 0, NudgeMode::Move));
+    EXPECT_EQ(current().labelX, 5);
+    EXPECT_FALSE(model.nudge(-1, 0, NudgeMode::Move));
+    EXPECT_EQ(current().labelX, 5);
+    EXPECT_TRUE(model.nudge(0, 1, NudgeMode::Move));  // bottom 288 + 25 = 313 → 314
+    EXPECT_EQ(current().labelY, 289);
+    EXPECT_FALSE(model.nudge(0, 1, NudgeMode::Move));
+    EXPECT_EQ(current().labelY, 289);
+
+    // Right edge: 314 - 75 = 239 is the last X.
+    typeGeometry("239", "100", "0", 0, "0", "75", "25");
+    EXPECT_FALSE(model.nudge(1, 0, NudgeMode::Move));
+    EXPECT_TRUE(model.nudge(0, -1, NudgeMode::Move));
+    // Top: 30.
+    typeGeometry("100", "30", "0", 0, "0", "75", "25");
+    EXPECT_FALSE(model.nudge(0, -1, NudgeMode::Move));
+    EXPECT_EQ(current().labelY, 30);
+}
+
+// Int 1 at its defaults on page 0: label (20, 270), object offset (75, -3), 75 × 25.
+// Bounds 20..170 × 267..292; corner (170, 292) at client (395, 402).
+class DragTest : public EditingModelTest {
+  protected:
+    DragTest() {
+        choose(ObjectKind::Int, 0);
+        place();
+    }
+};
+
+TEST_F(DragTest, BodyDragMovesAndFollowsThePointerFromWhereItStopped) {
+    model.click(cx(80), cy(280), model.view().fields);
+    EXPECT_EQ(model.currentKind(), ObjectKind::Int);
+    DragOutcome o = model.dragStep(cx(90), cy(275), true);
+    EXPECT_EQ(o.pointer, PointerShape::Move);
+    EXPECT_TRUE(model.moveDragActive());
+    EXPECT_EQ(current().labelX, 30);
+    EXPECT_EQ(current().labelY, 265);
+
+    // Out of the region 230..540 × 140..425: ignored, anchor kept.
+    o = model.dragStep(600, cy(275), true);
+    EXPECT_FALSE(o.changed);
+    EXPECT_EQ(model.anchorX(), cx(90));
+    // Back in: the whole distance from the last anchor.
+    model.dragStep(cx(100), cy(285), true);
+    EXPECT_EQ(current().labelX, 40);
+    EXPECT_EQ(current().labelY, 275);
+
+    // Against the bottom edge the object stops but the anchor follows the pointer.
+    model.dragStep(cx(100), cy(310), true);  // bottom would be 297 + 25
+    EXPECT_EQ(current().labelY, 275);
+    EXPECT_EQ(model.anchorY(), cy(310));
+    model.dragStep(cx(100), cy(300), true);
+    EXPECT_EQ(current().labelY, 265);
+
+    // A movement without the button clears the flag; release redraws nothing new.
+    model.dragStep(cx(300), cy(200), false);
+    EXPECT_FALSE(model.moveDragActive());
+    EXPECT_TRUE(model.release());
+}
+
+TEST_F(DragTest, CornerDragResizesAndSmallSizesAreRepaired) {
+    model.click(cx(170), cy(292), model.view().fields);
+    DragOutcome o = model.dragStep(cx(171), cy(292), true);
+    EXPECT_EQ(o.pointer, PointerShape::Resize);
+    EXPECT_TRUE(model.resizeDragActive());
+    EXPECT_EQ(current().objectWidth, 76);
+    model.dragStep(cx(175), cy(295), true);
+    EXPECT_EQ(current().objectWidth, 80);
+    EXPECT_EQ(current().objectHeight, 28);
+
+    // Down to width 10: kept for one step, then repaired to 20 without resizing.
+    model.dragStep(cx(105), cy(295), true);
+    EXPECT_EQ(current().objectWidth, 10);
+    o = model.dragStep(cx(95), cy(299), true);
+    EXPECT_TRUE(o.changed);
+    EXPECT_EQ(current().objectWidth, 20);
+    EXPECT_EQ(current().objectHeight, 28);
+    EXPECT_EQ(model.anchorX(), cx(105));
+
+    // One step below zero is repaired the same way.
+    model.dragStep(cx(65), cy(295), true);  // 20 - 40
+    EXPECT_EQ(static_cast<std::int16_t>(current().objectWidth), -20);
+    model.dragStep(cx(66), cy(295), true);
+    EXPECT_EQ(current().objectWidth, 20);
+
+    // The corner stops before the screen's right edge (control right < 315).
+    model.dragStep(cx(315), cy(295), true);
+    EXPECT_EQ(current().objectWidth, 20);
+}
+
+TEST_F(DragTest, SelectionListResizeKeepsItsHeight) {
+    choose(ObjectKind::Cmb, 0);
+    place();
+    model.click(cx(170), cy(292), model.view().fields);
+    ASSERT_EQ(model.currentKind(), ObjectKind::Cmb);
+    model.dragStep(cx(175), cy(297), true);
+    EXPECT_EQ(current().objectWidth, 80);
+    EXPECT_EQ(current().objectHeight, 25);
+}
+
+TEST_F(DragTest, HoverAndShiftChangeThePointerOnly) {
+    const ObjectSlot before = current();
+    EXPECT_EQ(model.dragStep(cx(80), cy(280), false).pointer, PointerShape::Move);
+    EXPECT_EQ(model.dragStep(cx(170), cy(292), false).pointer, PointerShape::Resize);
+    EXPECT_EQ(model.dragStep(cx(250), cy(100), false).pointer, PointerShape::Arrow);
+    // Shift (or another button) with the left button: not left-only.
+    model.click(cx(80), cy(280), model.view().fields);
+    DragOutcome o = model.dragStep(cx(90), cy(285), false);
+    EXPECT_EQ(o.pointer, PointerShape::Move);
+    EXPECT_FALSE(o.changed);
+    EXPECT_FALSE(model.moveDragActive());
+    EXPECT_EQ(current(), before);
+
+    // An object not on this page shows no move pointer and never moves.
+    choose(ObjectKind::Int, 1);
+    EXPECT_EQ(model.dragStep(cx(80), cy(280), false).pointer, PointerShape::Arrow);
+    model.click(cx(80), cy(280), model.view().fields);
+    EXPECT_EQ(model.currentNumber(), 0);  // the click selected the placed Int 1
+}
+
+TEST_F(DragTest, ClickSelectsByBoundsAndKeepsSelectionElsewhere) {
+    choose(ObjectKind::Label, 2);
+    place();  // Label 3 at 20..95 × 270..295, over Int 1
+    choose(ObjectKind::Str, 1);
+    place();
+    typeGeometry("20", "100", "75", 0, "0", "75", "25");  // Str 2 at 20..170 × 100..125
+
+    choose(ObjectKind::Cmb, 4);
+    model.click(cx(100), cy(110), model.view().fields);
+    EXPECT_EQ(model.currentKind(), ObjectKind::Str);
+    EXPECT_EQ(model.currentNumber(), 1);
+    EXPECT_TRUE(model.view().shown);
+    EXPECT_EQ(model.numberEntries().size(), 10u);
+
+    // Overlap: the higher kind wins.
+    model.click(cx(50), cy(280), model.view().fields);
+    EXPECT_EQ(model.currentKind(), ObjectKind::Label);
+    EXPECT_EQ(model.currentNumber(), 2);
+    // Strict bounds: the label's right edge 95 is outside.
+    model.click(cx(95), cy(280), model.view().fields);
+    EXPECT_EQ(model.currentKind(), ObjectKind::Int);
+
+    // Empty preview, the ID field and the search button keep the selection.
+    model.click(cx(250), cy(200), model.view().fields);
+    model.click(cx(50), cy(40), model.view().fields);
+    model.click(cx(200), cy(40), model.view().fields);
+    EXPECT_EQ(model.currentKind(), ObjectKind::Int);
+    EXPECT_EQ(model.currentNumber(), 0);
+    EXPECT_EQ(model.anchorX(), cx(200));
+}
+
+TEST_F(DragTest, ClickAppliesTheFieldsToTheObjectSelectedSoFar) {
+    FieldValues f = model.view().fields;
+    f.labelText = platform::toCp932("面積");
+    f.labelX = "30";
+    choose(ObjectKind::Int, 0);
+    model.click(cx(300), cy(200), f);
+    EXPECT_EQ(fieldText(current().labelText), platform::toCp932("面積"));
+    EXPECT_EQ(current().labelX, 30);
+}
+
+TEST_F(DragTest, ReleaseRepairsASizeLeftBelowTwenty) {
+    model.click(cx(170), cy(292), model.view().fields);
+    model.dragStep(cx(171), cy(292), true);
+    model.dragStep(cx(100), cy(292), true);  // width 76 - 71 = 5
+    ASSERT_EQ(current().objectWidth, 5);
+    EXPECT_TRUE(model.release());
+    EXPECT_EQ(current().objectWidth, 20);
+    EXPECT_EQ(current().objectHeight, 25);
+}
+
+}  // namespace
+}  // namespace editor
