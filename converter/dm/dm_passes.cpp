@@ -1,0 +1,193 @@
+#include "converter/dm/dm_passes.h"
+
+#include <cmath>
+
+namespace dm {
+namespace {
+
+const char* const kFrameNames[12] = {"左上緯度（度）", "左上緯度（分）", "左上緯度（秒）",
+                                     "左上経度（度）", "左上経度（分）", "左上経度（秒）",
+                                     "右下緯度（度）", "右下緯度（分）", "右下緯度（秒）",
+                                     "右下経度（度）", "右下経度（分）", "右下経度（秒）"};
+
+std::string where(const std::string& fileName, std::size_t line) {
+    return fileName + " " + std::to_string(line) + "行目";
+}
+
+bool fitsInt32(double v) {
+    return v >= -2147483648.0 && v <= 2147483647.0;
+}
+
+// The frame header of a sheet record; false when a value does not fit its 32-bit field.
+bool frameHeaderOf(const SheetRecord& s, const FrameValues& frame, FrameHeader& h,
+                   const std::string& fileName, std::string& message) {
+    const double values[4] = {std::nearbyint(s.emin), std::nearbyint(s.nmax),
+                              std::nearbyint(s.transform.re), std::nearbyint(s.transform.rn)};
+    const char* const names[4] = {"最小東座標", "最大北座標", "東西の範囲", "南北の範囲"};
+    for (int i = 0; i < 4; ++i) {
+        if (!fitsInt32(values[i])) {
+            message = where(fileName, s.line + 1) + ": " + names[i] + " " + decimalText(values[i]) +
+                      " が 32 ビットの範囲を超えています";
+            return false;
+        }
+    }
+    h.originEast = static_cast<std::int32_t>(values[0]);
+    h.originNorth = static_cast<std::int32_t>(values[1]);
+    h.extentEast = static_cast<std::int32_t>(values[2]);
+    h.extentNorth = static_cast<std::int32_t>(values[3]);
+    h.frame = frame;
+    return true;
+}
+
+std::string overflowMessage(const Rejection& r, const LineElementRecord& e,
+                            const std::string& fileName) {
+    std::string text = r.xOutside ? "x オーバーフロー： X=" + decimalText(r.x)
+                                  : "y オーバーフロー：Y=" + decimalText(r.y);
+    return text + "\n" + where(fileName, e.lineOfPoint(r.point)) + "（" + std::to_string(e.line) +
+           "行目の要素の第 " + std::to_string(r.point + 1) + " 点）";
+}
+
+}  // namespace
+
+bool frameValuesFrom(const std::array<double, 12>& numbers, FrameValues& out,
+                     std::string& message) {
+    for (std::size_t i = 0; i < 12; ++i) {
+        double r = std::nearbyint(numbers[i]);
+        if (!(r >= -32768 && r <= 32767)) {
+            message = std::string("枠の値 ") + kFrameNames[i] +
+                      " が 16 ビットの範囲外です: " + decimalText(numbers[i]);
+            return false;
+        }
+        out[i] = static_cast<std::int16_t>(r);
+    }
+    return true;
+}
+
+void placeElement(const LineElementRecord& e, const SheetTransform& t, PlacedElement& out) {
+    out.points.clear();
+    out.rejected.clear();
+    out.box = BoxBuilder();
+    out.lastAccepted = RawPoint();
+    std::size_t skipLine = static_cast<std::size_t>(-1);
+    for (std::size_t k = 0; k < e.points.size(); ++k) {
+        std::size_t coordLine = e.coordinateLineOf(k);
+        if (coordLine == skipLine)
+            continue;
+        const RawPoint& p = e.points[k];
+        double x = t.x(p.east);
+        double y = t.y(p.north);
+        bool xOk = inDeviceRange(x);
+        if (!xOk || !inDeviceRange(y)) {
+            out.rejected.push_back({k, x, y, !xOk});
+            skipLine = coordLine;
+            continue;
+        }
+        out.box.add(x, y);
+        out.points.push_back({roundToInt16(x), roundToInt16(y)});
+        out.lastAccepted = p;
+    }
+}
+
+bool isClosedArea(const LineElementRecord& e) {
+    return e.pointCount > 2 && isAreaClass(e.classCode) && e.points.front() == e.points.back();
+}
+
+PassResult runGraphicPass(std::string_view data, const std::string& fileName,
+                          const FrameValues& frame, GraphicSink& sink,
+                          platform::Prompter& prompter) {
+    PassResult result;
+    DmReader reader(data, fileName);
+    PlacedElement placed;
+    for (;;) {
+        DmEvent ev = reader.next();
+        if (ev == DmEvent::End)
+            return result;
+        if (ev == DmEvent::Failed) {
+            result.ok = false;
+            result.message = reader.failure();
+            return result;
+        }
+        if (ev == DmEvent::Sheet) {
+            FrameHeader h;
+            if (!frameHeaderOf(reader.sheet(), frame, h, fileName, result.message)) {
+                result.ok = false;
+                return result;
+            }
+            sink.frameHeader(h);
+            continue;
+        }
+        const LineElementRecord& e = reader.element();
+        placeElement(e, reader.sheet().transform, placed);
+        for (const Rejection& r : placed.rejected)
+            prompter.show(overflowMessage(r, e, fileName), "", platform::Icon::Critical,
+                          platform::Buttons::Ok);
+        if (placed.box.degenerate())
+            prompter.show(
+                "不正なラインストリング！(処理は続行) x=" + decimalText(placed.lastAccepted.east) +
+                    " y=" + decimalText(placed.lastAccepted.north) + "\n" + where(fileName, e.line),
+                "", platform::Icon::Warning, platform::Buttons::Ok);
+        GraphicElement g;
+        g.kind = 4;
+        g.elementClass = static_cast<std::uint8_t>(e.classPrefix);
+        g.style = styleCodeOf(e.classCode);
+        if (isClosedArea(e)) {
+            if (result.areaCount == 32767) {
+                result.ok = false;
+                result.message = where(fileName, e.line) + ": 面の数が 32767 を超えました";
+                return result;
+            }
+            ++result.areaCount;
+            g.kind = 6;
+            g.serial = static_cast<std::int16_t>(result.areaCount);
+        }
+        g.left = placed.box.left();
+        g.top = placed.box.top();
+        g.width = placed.box.width();
+        g.height = placed.box.height();
+        g.points = &placed.points;
+        sink.element(g);
+    }
+}
+
+PassResult runAttributePass(std::string_view data, const std::string& fileName, int expectedAreas,
+                            std::vector<AreaBox>& areas) {
+    PassResult result;
+    areas.clear();
+    DmReader reader(data, fileName);
+    PlacedElement placed;
+    auto disagree = [&](const std::string& at) {
+        result.ok = false;
+        result.message = at + "図形PDBの面の数 " + std::to_string(expectedAreas) +
+                         " と属性の面の数が一致しません（DMファイルが変更された可能性があります）";
+        return result;
+    };
+    for (;;) {
+        DmEvent ev = reader.next();
+        if (ev == DmEvent::Failed) {
+            result.ok = false;
+            result.message = reader.failure();
+            return result;
+        }
+        if (ev == DmEvent::End)
+            break;
+        if (ev != DmEvent::LineElement || !isClosedArea(reader.element()))
+            continue;
+        const LineElementRecord& e = reader.element();
+        if (result.areaCount == expectedAreas)
+            return disagree(where(fileName, e.line) + ": ");
+        placeElement(e, reader.sheet().transform, placed);
+        ++result.areaCount;
+        AreaBox a;
+        a.id = result.areaCount;
+        a.left = placed.box.left();
+        a.top = placed.box.top();
+        a.width = placed.box.width();
+        a.height = placed.box.height();
+        areas.push_back(a);
+    }
+    if (result.areaCount != expectedAreas)
+        return disagree(fileName + ": ");
+    return result;
+}
+
+}  // namespace dm

@@ -1,0 +1,104 @@
+#pragma once
+// The two reading passes of the DM conversion over the file's bytes: the graphic pass
+// (frame headers, line and area elements in device coordinates) and the attribute pass
+// (one attribute record per area). Both decide what an element becomes by the same rules
+// and place its points the same way, so the area serial numbers and boxes of the two
+// databases agree.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "converter/dm/dm_reader.h"
+#include "converter/dm/dm_transform.h"
+#include "platform/prompter.h"
+
+namespace dm {
+
+// The twelve frame values as stored: top-left latitude degrees, minutes, tenths of
+// seconds, top-left longitude, bottom-right latitude, bottom-right longitude.
+using FrameValues = std::array<std::int16_t, 12>;
+
+// Converts the twelve numbers of the settings form (rounded, halves to even). A value that
+// does not fit in 16 bits gives false and a message naming it.
+bool frameValuesFrom(const std::array<double, 12>& numbers, FrameValues& out, std::string& message);
+
+struct DevicePoint {
+    std::int16_t x = 0;
+    std::int16_t y = 0;
+};
+
+// A point rejected by the range check.
+struct Rejection {
+    std::size_t point = 0;  // 0-based index in the element
+    double x = 0;
+    double y = 0;
+    bool xOutside = false;  // x failed (else y did)
+};
+
+// An element's points in device coordinates, as they go into the graphic database: each
+// point is transformed and range-checked; a rejected point is dropped together with the
+// points after it on the same coordinate line. The box covers the accepted points.
+struct PlacedElement {
+    std::vector<DevicePoint> points;
+    BoxBuilder box;
+    std::vector<Rejection> rejected;
+    RawPoint lastAccepted;  // raw numbers of the last accepted point
+};
+void placeElement(const LineElementRecord& e, const SheetTransform& t, PlacedElement& out);
+
+// True for a line element that becomes an area: more than 2 points, the first and the
+// last point equal as written in the file, class code 3001 to 3004.
+bool isClosedArea(const LineElementRecord& e);
+
+// What the graphic pass writes, in stream order.
+struct FrameHeader {
+    std::int32_t originEast = 0;   // Emin, rounded
+    std::int32_t originNorth = 0;  // Nmax, rounded
+    std::int32_t extentEast = 0;   // Re, rounded
+    std::int32_t extentNorth = 0;  // Rn, rounded
+    FrameValues frame{};
+};
+struct GraphicElement {
+    std::uint8_t kind = 4;  // 4 line, 6 area
+    std::uint8_t elementClass = 0;
+    std::uint8_t style = 0;
+    std::int16_t serial = 0;
+    std::int16_t left = 0, top = 0, width = 0, height = 0;
+    const std::vector<DevicePoint>* points = nullptr;
+};
+
+class GraphicSink {
+  public:
+    virtual ~GraphicSink() = default;
+    virtual void frameHeader(const FrameHeader& header) = 0;
+    virtual void element(const GraphicElement& element) = 0;
+};
+
+struct PassResult {
+    bool ok = true;
+    std::string message;  // why not, when !ok (UTF-8)
+    int areaCount = 0;
+};
+
+// The graphic pass: one frame header per "M " record, one line or area element per "E1"
+// and "E2" record of a group. Overflows and degenerate elements are reported through the
+// prompter (critical and warning boxes with the application's title) and the pass goes on;
+// a broken file ends it with !ok.
+PassResult runGraphicPass(std::string_view data, const std::string& fileName,
+                          const FrameValues& frame, GraphicSink& sink,
+                          platform::Prompter& prompter);
+
+// One attribute record's values for an area.
+struct AreaBox {
+    std::int32_t id = 0;  // the area's serial number
+    std::int16_t left = 0, top = 0, width = 0, height = 0;
+};
+
+// The attribute pass: the boxes of the areas in file order. The file must hold exactly
+// expectedAreas areas (the count of the graphic pass); otherwise !ok with a message.
+PassResult runAttributePass(std::string_view data, const std::string& fileName, int expectedAreas,
+                            std::vector<AreaBox>& areas);
+
+}  // namespace dm

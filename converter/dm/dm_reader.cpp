@@ -1,0 +1,387 @@
+#include "converter/dm/dm_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+
+#include "platform/cp932.h"
+
+namespace dm {
+namespace {
+
+// Thrown inside the reader only; DmReader::next turns it into a Failed event.
+class ReadFailure : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// A fixed-column field: columns first to last (1-based, inclusive) and its name.
+struct Field {
+    int first;
+    int last;
+    const char* name;
+};
+
+constexpr Field kSheetCheck{66, 67, "「M 」レコードの数値欄"};
+constexpr Field kNmin{1, 7, "最小北座標"};
+constexpr Field kEmin{8, 14, "最小東座標"};
+constexpr Field kNmax{15, 21, "最大北座標"};
+constexpr Field kEmax{22, 28, "最大東座標"};
+constexpr Field kUnitCode{45, 47, "座標値の単位"};
+constexpr Field kGroupSize{19, 23, "要素数"};
+constexpr Field kClassPrefix{3, 4, "分類コード上位"};
+constexpr Field kClassCode{3, 6, "分類コード"};
+constexpr Field kDataKind{21, 21, "データ区分"};
+constexpr Field kPointCount{28, 31, "点数"};
+constexpr Field kLineCount{32, 35, "座標行数"};
+constexpr Field kExtraCount{32, 35, "付属行数"};
+
+const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// File text shown in a message: converted to UTF-8, bytes that are not valid
+// Shift-JIS as \xNN.
+std::string shown(std::string_view sjis) {
+    platform::TextConversion c = platform::cp932ToUtf8(sjis);
+    if (c.ok)
+        return c.text;
+    std::string out;
+    for (unsigned char b : sjis) {
+        if (b >= 0x20 && b < 0x7F) {
+            out += static_cast<char>(b);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", b);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+std::string columns(const Field& f) {
+    if (f.first == f.last)
+        return std::to_string(f.first) + "桁";
+    return std::to_string(f.first) + "-" + std::to_string(f.last) + "桁";
+}
+
+// The code of a record as it is shown: its first two bytes.
+std::string codeOf(const DmLine& line) {
+    return shown(line.text.substr(0, 2));
+}
+
+}  // namespace
+
+bool LineCursor::next(DmLine& line) {
+    if (pos_ >= data_.size())
+        return false;
+    std::size_t end = data_.find('\n', pos_);
+    std::size_t stop = end == std::string_view::npos ? data_.size() : end;
+    std::string_view text = data_.substr(pos_, stop - pos_);
+    if (!text.empty() && text.back() == '\r')
+        text.remove_suffix(1);
+    pos_ = end == std::string_view::npos ? data_.size() : end + 1;
+    line.number = ++number_;
+    line.text = text;
+    return true;
+}
+
+bool parseDecimal(std::string_view t, double& value) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
+        ++i;
+    }
+    std::string_view body = t.substr(i);
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    int fraction = 0;
+    bool anyDigit = false;
+    bool dot = false;
+    bool exact = true;
+    for (char c : body) {
+        if (c >= '0' && c <= '9') {
+            anyDigit = true;
+            if (dot)
+                ++fraction;
+            if (mantissa != 0 || c != '0') {
+                if (significant < 15) {
+                    mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+                    ++significant;
+                } else {
+                    exact = false;
+                }
+            }
+        } else if (c == '.' && !dot) {
+            dot = true;
+        } else {
+            return false;
+        }
+    }
+    if (!anyDigit)
+        return false;
+    double v;
+    if (exact && fraction <= 22) {
+        // Both operands are exact, so the quotient is the correctly rounded value.
+        v = static_cast<double>(mantissa);
+        if (fraction > 0)
+            v /= kPow10[fraction];
+    } else {
+        auto [ptr, ec] =
+            std::from_chars(body.data(), body.data() + body.size(), v, std::chars_format::fixed);
+        if (ec != std::errc() || ptr != body.data() + body.size())
+            return false;
+    }
+    value = negative ? -v : v;
+    return true;
+}
+
+std::uint64_t recordsForBytes(std::uint64_t bytes) {
+    return (bytes + 1023) / 1024;
+}
+
+namespace {
+
+// Field access for one file; every failure throws ReadFailure with the full message.
+class Fields {
+  public:
+    explicit Fields(const std::string& fileName) : fileName_(fileName) {}
+
+    std::string where(std::size_t line) const {
+        return fileName_ + " " + std::to_string(line) + "行目";
+    }
+    std::string where(const DmLine& line, const Field& f) const {
+        return where(line.number) + " " + columns(f) + "（" + f.name + "）";
+    }
+
+    std::string_view text(const DmLine& line, const Field& f) const {
+        if (line.text.size() < static_cast<std::size_t>(f.last))
+            throw ReadFailure(where(line.number) + "が短すぎます: " + columns(f) + "（" + f.name +
+                              "）がありません（行の長さ " + std::to_string(line.text.size()) +
+                              " バイト）");
+        return line.text.substr(static_cast<std::size_t>(f.first - 1),
+                                static_cast<std::size_t>(f.last - f.first + 1));
+    }
+
+    double number(const DmLine& line, const Field& f) const {
+        std::string_view raw = text(line, f);
+        std::string_view t = trimBlanks(raw);
+        double v;
+        if (t.empty())
+            throw ReadFailure(where(line, f) + "が空です");
+        if (!parseDecimal(t, v))
+            throw ReadFailure(where(line, f) + "が数値ではありません: 「" + shown(raw) + "」");
+        return v;
+    }
+
+    long integer(const DmLine& line, const Field& f, long min, long max) const {
+        double v = number(line, f);
+        if (v != std::floor(v))
+            throw ReadFailure(where(line, f) + "が整数ではありません: 「" +
+                              shown(trimBlanks(text(line, f))) + "」");
+        if (v < static_cast<double>(min) || v > static_cast<double>(max))
+            throw ReadFailure(where(line, f) + "の値 " + decimalText(v) + " が範囲外です（" +
+                              std::to_string(min) + "～" + std::to_string(max) + "）");
+        return static_cast<long>(v);
+    }
+
+  private:
+    const std::string& fileName_;
+};
+
+}  // namespace
+
+Estimate estimateStream(std::string_view data, const std::string& fileName) {
+    Estimate est;
+    Fields fields(fileName);
+    LineCursor cursor(data);
+    DmLine line;
+    try {
+        while (cursor.next(line)) {
+            if (line.text.size() >= 2 && line.text[0] == 'E' &&
+                (line.text[1] == '1' || line.text[1] == '2')) {
+                long n = fields.integer(line, kPointCount, 0, 9999);
+                est.bytes += 16 + 4 * static_cast<std::uint64_t>(n + (n & 1));
+            }
+        }
+    } catch (const ReadFailure& f) {
+        est.ok = false;
+        est.message = f.what();
+    }
+    return est;
+}
+
+DmReader::DmReader(std::string_view data, std::string fileName)
+    : cursor_(data), fileName_(std::move(fileName)) {}
+
+DmEvent DmReader::next() {
+    if (failed_)
+        return DmEvent::Failed;
+    try {
+        return step();
+    } catch (const ReadFailure& f) {
+        failed_ = true;
+        failure_ = f.what();
+        return DmEvent::Failed;
+    }
+}
+
+DmEvent DmReader::step() {
+    for (;;) {
+        if (groupLeft_ > 0) {
+            if (readGroupElement())
+                return DmEvent::LineElement;
+            continue;
+        }
+        DmLine line;
+        if (!cursor_.next(line))
+            return DmEvent::End;
+        std::string_view code = line.text.substr(0, 2);
+        if (code == "M ") {
+            readSheet(line);
+            return DmEvent::Sheet;
+        }
+        if (code == "H ")
+            startGroup(line);
+        // "I ", "G ", element records outside a group and anything else: nothing.
+    }
+}
+
+DmLine DmReader::nextLineOrFail(const DmLine& owner, const char* what, long have, long want) {
+    DmLine line;
+    if (!cursor_.next(line))
+        throw ReadFailure(fileName_ + ": " + std::to_string(cursor_.lastLineNumber()) +
+                          "行目でファイルが終わっています。" + std::to_string(owner.number) +
+                          "行目の「" + codeOf(owner) + "」レコードの" + what + " " +
+                          std::to_string(want) + " 行のうち " + std::to_string(have) +
+                          " 行しかありません");
+    return line;
+}
+
+void DmReader::readSheet(const DmLine& first) {
+    Fields fields(fileName_);
+    fields.number(first, kSheetCheck);
+    DmLine second;
+    if (!cursor_.next(second))
+        throw ReadFailure(fileName_ + ": " + std::to_string(first.number) +
+                          "行目の「M 」レコードの2行目がありません（ファイルの終わり）");
+    SheetRecord s;
+    s.line = first.number;
+    s.nmin = fields.number(second, kNmin);
+    s.emin = fields.number(second, kEmin);
+    s.nmax = fields.number(second, kNmax);
+    s.emax = fields.number(second, kEmax);
+    std::string_view unitText = fields.text(second, kUnitCode);
+    double unit = 0;
+    std::optional<double> f;
+    if (parseDecimal(trimBlanks(unitText), unit) && unit == std::floor(unit) &&
+        std::fabs(unit) < 1000)
+        f = unitFactor(static_cast<int>(unit));
+    if (!f)
+        throw ReadFailure("座標値の単位の値が間違っています！\n" + fields.where(second, kUnitCode) +
+                          ": 「" + shown(unitText) + "」（1, 10, 999 のどれか）");
+    s.unitCode = static_cast<int>(unit);
+    if (!(s.emax > s.emin) || !(s.nmax > s.nmin))
+        throw ReadFailure(fields.where(second.number) + ": 図郭の範囲が不正です（最小北座標 " +
+                          decimalText(s.nmin) + "、最大北座標 " + decimalText(s.nmax) +
+                          "、最小東座標 " + decimalText(s.emin) + "、最大東座標 " +
+                          decimalText(s.emax) + "）");
+    s.transform = makeTransform(s.nmin, s.emin, s.nmax, s.emax, *f);
+    sheet_ = s;
+    haveSheet_ = true;
+}
+
+void DmReader::startGroup(const DmLine& header) {
+    Fields fields(fileName_);
+    if (!haveSheet_)
+        throw ReadFailure(fields.where(header.number) +
+                          ": 「M 」レコードより前に要素グループ（「H 」レコード）があります");
+    groupSize_ = fields.integer(header, kGroupSize, 0, 99999);
+    groupLeft_ = groupSize_;
+    groupLine_ = header.number;
+}
+
+bool DmReader::readGroupElement() {
+    Fields fields(fileName_);
+    DmLine record;
+    long index = groupSize_ - groupLeft_ + 1;
+    if (!cursor_.next(record))
+        throw ReadFailure(fileName_ + ": " + std::to_string(cursor_.lastLineNumber()) +
+                          "行目でファイルが終わっています。" + std::to_string(groupLine_) +
+                          "行目の「H 」レコードの要素 " + std::to_string(groupSize_) +
+                          " 個のうち " + std::to_string(index - 1) + " 個しかありません");
+    --groupLeft_;
+    std::string_view code = record.text.substr(0, 2);
+    if (code == "H " || code == "M ")
+        throw ReadFailure(fields.where(record.number) + ": " + std::to_string(groupLine_) +
+                          "行目の「H 」レコードの要素 " + std::to_string(index) +
+                          " 個目のはずの行が「" + codeOf(record) + "」レコードです（要素数 " +
+                          std::to_string(groupSize_) + " が多すぎます）");
+    fields.integer(record, kClassPrefix, 0, 255);
+    if (code == "E1" || code == "E2") {
+        readLineElement(record);
+        return true;
+    }
+    if (code == "E3" || code == "E4" || code == "E6")
+        skipLines(record, fields.integer(record, kExtraCount, 0, 9999), "付属行");
+    else if (code == "E7")
+        skipLines(record, 1, "付属行");
+    return false;
+}
+
+void DmReader::skipLines(const DmLine& record, long count, const char* what) {
+    for (long i = 0; i < count; ++i) nextLineOrFail(record, what, i, count);
+}
+
+void DmReader::readLineElement(const DmLine& record) {
+    Fields fields(fileName_);
+    LineElementRecord& e = element_;
+    e.line = record.number;
+    e.isE1 = record.text[1] == '1';
+    e.classPrefix = static_cast<int>(fields.integer(record, kClassPrefix, 0, 255));
+    e.classCode = static_cast<int>(fields.integer(record, kClassCode, -999, 9999));
+    long kind = fields.integer(record, kDataKind, 0, 9);
+    if (kind != 2 && kind != 3 && kind != 6)
+        throw ReadFailure(fields.where(record, kDataKind) + "が 2, 3, 6 のどれでもありません: 「" +
+                          shown(fields.text(record, kDataKind)) + "」");
+    e.dataKind = static_cast<int>(kind);
+    e.pointsPerLine = kind == 2 ? 6 : 4;
+    e.pointCount = static_cast<int>(fields.integer(record, kPointCount, 0, 9999));
+    e.lineCount = static_cast<int>(fields.integer(record, kLineCount, 0, 9999));
+    if (e.pointCount > e.lineCount * e.pointsPerLine)
+        throw ReadFailure(fields.where(record.number) + ": 点数 " + std::to_string(e.pointCount) +
+                          " が座標行 " + std::to_string(e.lineCount) + " 行（1行 " +
+                          std::to_string(e.pointsPerLine) + " 点）に収まりません");
+    const int width = kind == 2 ? 14 : 21;
+    e.points.clear();
+    for (int j = 0; j < e.lineCount; ++j) {
+        DmLine line = nextLineOrFail(record, "座標行", j, e.lineCount);
+        int first = j * e.pointsPerLine;
+        int stop = std::min(e.pointCount, first + e.pointsPerLine);
+        for (int k = first; k < stop; ++k) {
+            int col = (k - first) * width + 1;
+            RawPoint p;
+            try {
+                p.north = fields.number(line, Field{col, col + 6, "北座標"});
+                p.east = fields.number(line, Field{col + 7, col + 13, "東座標"});
+                if (width == 21)
+                    fields.number(line, Field{col + 14, col + 20, "高さ"});
+            } catch (const ReadFailure& f) {
+                throw ReadFailure(std::string(f.what()) + "（" + std::to_string(record.number) +
+                                  "行目の要素の第 " + std::to_string(k + 1) + " 点）");
+            }
+            e.points.push_back(p);
+        }
+    }
+}
+
+}  // namespace dm

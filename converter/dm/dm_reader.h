@@ -1,0 +1,131 @@
+#pragma once
+// Reader of DM files: fixed-column records of 84 bytes, one a line, whose first two bytes
+// are the record code. Columns count bytes, from 1. The reader walks the file as the
+// converter reads it: sheet records ("M " and its second line), element groups ("H " and
+// the c element records after it, each with its own extra lines) and everything else
+// ignored. It hands out the sheet records and the "E1"/"E2" line elements of the groups;
+// every other element is consumed with its extra lines.
+//
+// Every problem stops the reading with a message (UTF-8, Japanese) that names the file,
+// the line and, where there is one, the columns and the field.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "converter/dm/dm_transform.h"
+
+namespace dm {
+
+// One line of a DM file: its 1-based number and its bytes without the line end.
+struct DmLine {
+    std::size_t number = 0;
+    std::string_view text;
+};
+
+// Splits the file's bytes into lines at LF (a CR before it is dropped). A last line
+// without a line end is a line; nothing after the last line end is not.
+class LineCursor {
+  public:
+    explicit LineCursor(std::string_view data) : data_(data) {}
+    bool next(DmLine& line);
+    // Number of the last line handed out (0 before the first).
+    std::size_t lastLineNumber() const { return number_; }
+
+  private:
+    std::string_view data_;
+    std::size_t pos_ = 0;
+    std::size_t number_ = 0;
+};
+
+// Reads a decimal number: optional sign, digits, optional decimal point and digits.
+// Blanks are not allowed here (callers trim them); neither are exponents, "inf" or "nan".
+bool parseDecimal(std::string_view text, double& value);
+
+// The stream estimate of the graphic database: 16 + 4 × (n rounded up to even) for every
+// line of the file that starts "E1" or "E2", n being its columns 28–31.
+struct Estimate {
+    bool ok = true;
+    std::string message;  // why not, when !ok
+    std::uint64_t bytes = 0;
+};
+Estimate estimateStream(std::string_view data, const std::string& fileName);
+// N for an estimate: the estimate ÷ 1024 rounded up.
+std::uint64_t recordsForBytes(std::uint64_t bytes);
+
+// An "M " record: the sheet values of its second line and what they give.
+struct SheetRecord {
+    std::size_t line = 0;  // line of the "M " record itself
+    double nmin = 0, emin = 0, nmax = 0, emax = 0;
+    int unitCode = 0;
+    SheetTransform transform;
+};
+
+// A point as written in the file: first number north, second east.
+struct RawPoint {
+    double north = 0;
+    double east = 0;
+    friend bool operator==(const RawPoint&, const RawPoint&) = default;
+};
+
+// An "E1" or "E2" record of a group with the points of its coordinate lines.
+struct LineElementRecord {
+    std::size_t line = 0;  // line of the element record
+    bool isE1 = false;
+    int classPrefix = 0;  // columns 3–4
+    int classCode = 0;    // columns 3–6
+    int dataKind = 0;     // column 21: 2 (two-dimensional) or 3, 6 (with heights)
+    int pointCount = 0;   // n, columns 28–31
+    int lineCount = 0;    // L, columns 32–35
+    int pointsPerLine = 0;
+    std::vector<RawPoint> points;  // the n points in file order
+
+    // Line of the file that holds point k (0-based).
+    std::size_t lineOfPoint(std::size_t k) const { return line + 1 + k / pointsPerLine; }
+    // Index of the coordinate line (0-based) that holds point k.
+    std::size_t coordinateLineOf(std::size_t k) const { return k / pointsPerLine; }
+};
+
+enum class DmEvent { Sheet, LineElement, End, Failed };
+
+class DmReader {
+  public:
+    // fileName names the file in messages.
+    DmReader(std::string_view data, std::string fileName);
+
+    // Reads on to the next sheet record or line element. End at the end of the file;
+    // Failed when the file breaks the format (see failure()). Never throws.
+    DmEvent next();
+
+    // The most recent "M " record; valid once one has been read.
+    const SheetRecord& sheet() const { return sheet_; }
+    bool haveSheet() const { return haveSheet_; }
+    // The element of the last LineElement event.
+    const LineElementRecord& element() const { return element_; }
+    const std::string& failure() const { return failure_; }
+    const std::string& fileName() const { return fileName_; }
+
+  private:
+    DmEvent step();
+    void readSheet(const DmLine& first);
+    void startGroup(const DmLine& header);
+    bool readGroupElement();  // true when it produced a line element
+    void readLineElement(const DmLine& record);
+    void skipLines(const DmLine& record, long count, const char* what);
+    DmLine nextLineOrFail(const DmLine& owner, const char* what, long have, long want);
+
+    LineCursor cursor_;
+    std::string fileName_;
+    SheetRecord sheet_;
+    bool haveSheet_ = false;
+    LineElementRecord element_;
+    std::string failure_;
+    bool failed_ = false;
+    // The group being read: elements left and where its "H " record stands.
+    long groupLeft_ = 0;
+    long groupSize_ = 0;
+    std::size_t groupLine_ = 0;
+};
+
+}  // namespace dm

@@ -1,0 +1,300 @@
+// The DM reader: lines, number fields, record kinds, both coordinate layouts, and the
+// message of every way a file can break the format.
+#include "converter/dm/dm_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "dm_builder.h"
+
+using namespace dmtest;
+
+namespace {
+
+std::vector<std::string> readAll(dm::DmReader& r, std::vector<dm::LineElementRecord>* elements) {
+    std::vector<std::string> events;
+    for (;;) {
+        dm::DmEvent ev = r.next();
+        if (ev == dm::DmEvent::End)
+            return events;
+        if (ev == dm::DmEvent::Failed) {
+            events.push_back("failed: " + r.failure());
+            return events;
+        }
+        if (ev == dm::DmEvent::Sheet) {
+            events.push_back("sheet " + std::to_string(r.sheet().line));
+        } else {
+            events.push_back("element " + std::to_string(r.element().line));
+            if (elements)
+                elements->push_back(r.element());
+        }
+    }
+}
+
+// The failure message a file gives.
+std::string failureOf(const std::string& data) {
+    dm::DmReader r(data, "t.dm");
+    auto events = readAll(r, nullptr);
+    if (events.empty() || events.back().rfind("failed: ", 0) != 0)
+        return "(no failure)";
+    return r.failure();
+}
+
+}  // namespace
+
+TEST(DmNumbers, DecimalFieldsAcceptPlainNumbersOnly) {
+    double v = -1;
+    EXPECT_TRUE(dm::parseDecimal("12", v));
+    EXPECT_EQ(v, 12);
+    EXPECT_TRUE(dm::parseDecimal("-0.25", v));
+    EXPECT_EQ(v, -0.25);
+    EXPECT_TRUE(dm::parseDecimal("+3", v));
+    EXPECT_EQ(v, 3);
+    EXPECT_TRUE(dm::parseDecimal(".5", v));
+    EXPECT_EQ(v, 0.5);
+    EXPECT_TRUE(dm::parseDecimal("1.", v));
+    EXPECT_EQ(v, 1);
+    EXPECT_TRUE(dm::parseDecimal("0.1", v));
+    EXPECT_EQ(v, 0.1);  // correctly rounded, like the compiler's literal
+    EXPECT_TRUE(dm::parseDecimal("1234567.891", v));
+    EXPECT_EQ(v, 1234567.891);
+    // Beyond 15 significant digits the slow path still rounds correctly.
+    EXPECT_TRUE(dm::parseDecimal("12345678901234567890.5", v));
+    EXPECT_EQ(v, 12345678901234567890.5);
+    for (const char* bad :
+         {"", "-", ".", "+.", "1e3", "inf", "nan", "1 2", "1.2.3", "0x10", "--1", "1-", "１"})
+        EXPECT_FALSE(dm::parseDecimal(bad, v)) << bad;
+}
+
+TEST(DmLines, SplitsAtLineEndsAndCountsFromOne) {
+    dm::LineCursor c("ab\r\ncd\n\nlast");
+    dm::DmLine l;
+    std::vector<std::pair<std::size_t, std::string>> got;
+    while (c.next(l)) got.emplace_back(l.number, std::string(l.text));
+    std::vector<std::pair<std::size_t, std::string>> want{
+        {1, "ab"}, {2, "cd"}, {3, ""}, {4, "last"}};
+    EXPECT_EQ(got, want);
+    dm::LineCursor end("x\n");
+    ASSERT_TRUE(end.next(l));
+    EXPECT_FALSE(end.next(l));  // nothing after the last line end
+}
+
+TEST(DmEstimate, CountsEveryE1AndE2LineWithEvenPointCounts) {
+    // 5 and 8 points: (16 + 4 × 6) + (16 + 4 × 8) = 40 + 48 = 88 → one record.
+    std::string data = file({sheet(0, 0, 1, 1, 999),
+                             {group(2)},
+                             lineElement("E1", 2301, std::vector<Pt>(5, Pt{0.1, 0.1})),
+                             lineElement("E2", 2301, std::vector<Pt>(8, Pt{0.1, 0.2}))});
+    dm::Estimate e = dm::estimateStream(data, "t.dm");
+    ASSERT_TRUE(e.ok) << e.message;
+    EXPECT_EQ(e.bytes, 88u);
+    EXPECT_EQ(dm::recordsForBytes(e.bytes), 1u);
+    EXPECT_EQ(dm::recordsForBytes(0), 0u);
+    EXPECT_EQ(dm::recordsForBytes(1024), 1u);
+    EXPECT_EQ(dm::recordsForBytes(1025), 2u);
+
+    // An "E1" outside any group counts too; other codes do not.
+    std::string loose = file({sheet(0, 0, 1, 1, 999),
+                              lineElement("E1", 2301, std::vector<Pt>(3, Pt{0.1, 0.1})),
+                              {record({{1, "E3"}, {28, "  40"}})}});
+    e = dm::estimateStream(loose, "t.dm");
+    EXPECT_EQ(e.bytes, 16u + 16u);
+
+    std::string bad = file({{record({{1, "E2"}, {28, " 1x "}})}});
+    e = dm::estimateStream(bad, "t.dm");
+    EXPECT_FALSE(e.ok);
+    EXPECT_EQ(e.message, "t.dm 1行目 28-31桁（点数）が数値ではありません: 「 1x 」");
+}
+
+TEST(DmReader, WalksSheetsGroupsAndBothCoordinateLayouts) {
+    std::vector<std::string> extra{record({{1, "E3"}, {3, "21"}, {32, "   2"}}),
+                                   record({{1, "H 9999"}, {19, "  500"}}),  // consumed, not read
+                                   record({{1, "E2"}, {28, "  99"}})};      // consumed too
+    std::string data = file({{record({{1, "I "}})},
+                             sheet(1000, 2000, 1001, 2002, 999),
+                             {group(5)},
+                             lineElement("E1", 3001,
+                                         {{0.1, 0.2},
+                                          {0.3, 0.4},
+                                          {0.5, 0.6},
+                                          {0.7, 0.8},
+                                          {0.9, 1.0},
+                                          {0.11, 0.12},
+                                          {0.13, 0.14}}),
+                             extra,
+                             {record({{1, "E7"}, {3, "81"}}), record({{1, "M not a sheet"}})},
+                             {record({{1, "E5"}, {3, "73"}})},
+                             lineElement("E2", 2301, {{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}}, 3),
+                             lineElement("E2", 5101, {{1, 1}}),  // outside the group
+                             {record({{1, "G "}})}});
+    dm::DmReader r(data, "t.dm");
+    std::vector<dm::LineElementRecord> elements;
+    auto events = readAll(r, &elements);
+    std::vector<std::string> want{"sheet 2", "element 5", "element 14"};
+    EXPECT_EQ(events, want);
+    ASSERT_EQ(elements.size(), 2u);
+
+    const auto& a = elements[0];
+    EXPECT_TRUE(a.isE1);
+    EXPECT_EQ(a.classPrefix, 30);
+    EXPECT_EQ(a.classCode, 3001);
+    EXPECT_EQ(a.dataKind, 2);
+    EXPECT_EQ(a.pointCount, 7);
+    EXPECT_EQ(a.lineCount, 2);
+    ASSERT_EQ(a.points.size(), 7u);
+    EXPECT_EQ(a.points[5], (dm::RawPoint{0.11, 0.12}));
+    EXPECT_EQ(a.points[6], (dm::RawPoint{0.13, 0.14}));
+    EXPECT_EQ(a.lineOfPoint(5), 6u);
+    EXPECT_EQ(a.lineOfPoint(6), 7u);
+
+    const auto& b = elements[1];
+    EXPECT_FALSE(b.isE1);
+    EXPECT_EQ(b.classPrefix, 23);
+    EXPECT_EQ(b.dataKind, 3);
+    EXPECT_EQ(b.pointsPerLine, 4);
+    ASSERT_EQ(b.points.size(), 5u);
+    EXPECT_EQ(b.points[4], (dm::RawPoint{9, 10}));
+    EXPECT_EQ(b.lineOfPoint(4), 16u);
+
+    const dm::SheetRecord& s = r.sheet();
+    EXPECT_EQ(s.unitCode, 999);
+    EXPECT_EQ(s.transform.f, 1000);
+    EXPECT_EQ(s.transform.re, 2000);
+    EXPECT_EQ(s.transform.rn, 1000);
+}
+
+TEST(DmReader, ColumnsCountBytesNotCharacters) {
+    // Japanese text before columns 66–67 of the "M " line: 2 bytes per character.
+    std::string first = record({{1, "M 01"}, {66, " 1"}});
+    first.replace(10, 8, "\x8e\x6c\x92\xd2\x92\xac\x8a\x4f");  // 四辻町外 in Shift-JIS
+    std::string data = file({{first, sheet(0, 0, 1, 1, 1)[1]}});
+    EXPECT_EQ(failureOf(data), "(no failure)");
+}
+
+TEST(DmReader, TheTwoDimensionalLayoutReadsSixPointsOfFourteenColumns) {
+    std::string coords =
+        "      1      2      3      4      5      6      7      8      9     10"
+        "     11     12";
+    std::string data =
+        file({sheet(0, 0, 1, 1, 1),
+              {group(1), record({{1, "E2"}, {3, "2101"}, {21, "2"}, {28, "   6"}, {32, "   1"}}),
+               coords}});
+    dm::DmReader r(data, "t.dm");
+    std::vector<dm::LineElementRecord> elements;
+    readAll(r, &elements);
+    ASSERT_EQ(elements.size(), 1u);
+    ASSERT_EQ(elements[0].points.size(), 6u);
+    EXPECT_EQ(elements[0].points[0], (dm::RawPoint{1, 2}));
+    EXPECT_EQ(elements[0].points[5], (dm::RawPoint{11, 12}));
+}
+
+TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
+    auto body = [](std::vector<std::vector<std::string>> parts) {
+        std::vector<std::vector<std::string>> all{sheet(0, 0, 1, 1, 1)};
+        all.insert(all.end(), parts.begin(), parts.end());
+        return file(all);
+    };
+    // Wrong unit code.
+    EXPECT_EQ(failureOf(file({sheet(0, 0, 1, 1, 5)})),
+              "座標値の単位の値が間違っています！\nt.dm 2行目 45-47桁（座標値の単位）: 「  5」（1, "
+              "10, 999 のどれか）");
+    // A line too short for a field.
+    EXPECT_EQ(failureOf(body({{group(1), "E2301"}})),
+              "t.dm 4行目が短すぎます: 3-6桁（分類コード）がありません（行の長さ 5 バイト）");
+    // Non-numeric columns.
+    EXPECT_EQ(failureOf(body({{group(1), record({{1, "E2"}, {3, "23"}, {5, "x1"}})}})),
+              "t.dm 4行目 3-6桁（分類コード）が数値ではありません: 「23x1」");
+    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "     "}})}})),
+              "t.dm 3行目 19-23桁（要素数）が空です");
+    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "  1.5"}})}})),
+              "t.dm 3行目 19-23桁（要素数）が整数ではありません: 「1.5」");
+    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "   -1"}})}})),
+              "t.dm 3行目 19-23桁（要素数）の値 -1 が範囲外です（0～99999）");
+    std::vector<std::string> badPoint = lineElement("E2", 2301, {{1, 2}, {3, 4}});
+    badPoint[1].replace(21, 7, "   4.x ");
+    EXPECT_EQ(
+        failureOf(body({{group(1)}, badPoint})),
+        "t.dm 5行目 22-28桁（東座標）が数値ではありません: 「   4.x 」（4行目の要素の第 2 点）");
+    // A sheet record without its second line.
+    EXPECT_EQ(failureOf(file({{sheet(0, 0, 1, 1, 1)[0]}})),
+              "t.dm: 1行目の「M 」レコードの2行目がありません（ファイルの終わり）");
+    EXPECT_EQ(failureOf(file({{record({{1, "M "}, {66, "ab"}})}})),
+              "t.dm 1行目 66-67桁（「M 」レコードの数値欄）が数値ではありません: 「ab」");
+    // Counts that run past the end of the file.
+    EXPECT_EQ(failureOf(body({{group(3)}, lineElement("E2", 2301, {{1, 2}, {3, 4}})})),
+              "t.dm: 5行目でファイルが終わっています。3行目の「H 」レコードの要素 3 個のうち 1 "
+              "個しかありません");
+    std::vector<std::string> cut = lineElement("E2", 2301, std::vector<Pt>(13, Pt{1, 1}));
+    cut.pop_back();
+    EXPECT_EQ(failureOf(body({{group(1)}, cut})),
+              "t.dm: 6行目でファイルが終わっています。4行目の「E2」レコードの座標行 3 行のうち 2 "
+              "行しかありません");
+    EXPECT_EQ(failureOf(body({{group(1), record({{1, "E7"}, {3, "81"}})}})),
+              "t.dm: 4行目でファイルが終わっています。4行目の「E7」レコードの付属行 1 行のうち 0 "
+              "行しかありません");
+    // A group before any sheet record.
+    EXPECT_EQ(failureOf(file({{group(0)}, sheet(0, 0, 1, 1, 1)})),
+              "t.dm 1行目: 「M 」レコードより前に要素グループ（「H 」レコード）があります");
+    // A group that announces more elements than it has before the next group.
+    EXPECT_EQ(failureOf(body({{group(2)}, lineElement("E2", 2301, {{1, 2}}), {group(0)}})),
+              "t.dm 6行目: 3行目の「H 」レコードの要素 2 個目のはずの行が「H "
+              "」レコードです（要素数 2 が多すぎます）");
+    // More points than the coordinate lines hold, and an unknown data kind.
+    EXPECT_EQ(
+        failureOf(body(
+            {{group(1), record({{1, "E2"}, {3, "2301"}, {21, "2"}, {28, "   7"}, {32, "   1"}})}})),
+        "t.dm 4行目: 点数 7 が座標行 1 行（1行 6 点）に収まりません");
+    EXPECT_EQ(
+        failureOf(body(
+            {{group(1), record({{1, "E2"}, {3, "2301"}, {21, "4"}, {28, "   1"}, {32, "   1"}})}})),
+        "t.dm 4行目 21桁（データ区分）が 2, 3, 6 のどれでもありません: 「4」");
+    // A sheet without extent.
+    EXPECT_EQ(
+        failureOf(file({sheet(5, 0, 5, 1, 1)})),
+        "t.dm 2行目: 図郭の範囲が不正です（最小北座標 5、最大北座標 5、最小東座標 0、最大東座標 "
+        "1）");
+    // Bytes that are not Shift-JIS are shown escaped.
+    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "  \xff\xfe "}})}})),
+              "t.dm 3行目 19-23桁（要素数）が数値ではありません: 「  \\xFF\\xFE 」");
+}
+
+TEST(DmReaderRealData, CompleteExcerptReadsItsLineElementsAndSkipsTheAnnotations) {
+    std::string path = realDmFile(kCompleteExcerpt);
+    if (path.empty())
+        GTEST_SKIP() << "shared real DM data not found beside the checkout";
+    testsupport::Bytes bytes = testsupport::readBytes(path);
+    std::string data(bytes.begin(), bytes.end());
+    dm::DmReader r(data, kCompleteExcerpt);
+    std::vector<dm::LineElementRecord> elements;
+    auto events = readAll(r, &elements);
+    std::vector<std::string> want{"sheet 1", "element 11"};
+    ASSERT_EQ(events, want);
+    EXPECT_EQ(r.sheet().unitCode, 1);
+    EXPECT_EQ(r.sheet().transform.re, 2000000);  // (46000 − 44000) m in millimetres
+    EXPECT_EQ(r.sheet().transform.rn, 1500000);
+    const auto& e = elements[0];
+    EXPECT_EQ(e.classCode, 1103);
+    EXPECT_EQ(e.dataKind, 2);
+    EXPECT_EQ(e.pointCount, 83);
+    EXPECT_EQ(e.points.size(), 83u);
+    EXPECT_EQ(e.points[0], (dm::RawPoint{352340, 0}));
+    EXPECT_EQ(e.points[1], (dm::RawPoint{344310, 8440}));
+    EXPECT_EQ(e.points[82], (dm::RawPoint{1041880, 2000000}));
+}
+
+TEST(DmReaderRealData, TruncatedExcerptNamesTheLineWhereTheFileRanOut) {
+    std::string path = realDmFile(kTruncatedExcerpt);
+    if (path.empty())
+        GTEST_SKIP() << "shared real DM data not found beside the checkout";
+    testsupport::Bytes bytes = testsupport::readBytes(path);
+    std::string data(bytes.begin(), bytes.end());
+    dm::DmReader r(data, kTruncatedExcerpt);
+    std::vector<dm::LineElementRecord> elements;
+    auto events = readAll(r, &elements);
+    ASSERT_EQ(events.size(), 6u);  // the sheet, E2 1103 and three E2 2101, then the failure
+    EXPECT_EQ(elements.size(), 4u);
+    EXPECT_EQ(elements[1].pointCount, 109);
+    EXPECT_EQ(elements[3].pointCount, 15);
+    EXPECT_EQ(r.failure(), std::string(kTruncatedExcerpt) +
+                               ": 54行目でファイルが終わっています。26行目の「H "
+                               "」レコードの要素 192 個のうち 3 個しかありません");
+}
