@@ -93,9 +93,11 @@ LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::siz
         SwapRecList(data + kRecListOffset + kRecListSize * i, loaded.recList[i]);
 
     const std::uint8_t* p = data + recordsOffset(n);
-    loaded.designs.assign(designCount + 1, editor::DispRec{});
+    // Each design is decoded right after it is made, while it is still in the cache.
+    loaded.designs.clear();
+    loaded.designs.reserve(designCount + 1);
     for (std::size_t i = 0; i < designCount; ++i, p += kDispRecSize) {
-        editor::SwapDispRec(p, loaded.designs[i]);
+        editor::SwapDispRec(p, loaded.designs.emplace_back());
         if (auto over = editor::countOverCapacity(loaded.designs[i].counts)) {
             return {LoadStatus::Refused,
                     quoted(path) + "のレコード " + std::to_string(i) + " の" +
@@ -104,6 +106,7 @@ LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::siz
                         std::to_string(editor::kCapacities[*over]) + " を超えています。"};
         }
     }
+    loaded.designs.emplace_back();  // the spare
     loaded.attrRecs.assign(attrCount + 1, AttrRec{});
     for (std::size_t i = 0; i < attrCount; ++i, p += kAttrRecSize)
         SwapAttrRec(p, loaded.attrRecs[i]);
@@ -120,13 +123,19 @@ LoadResult LoadDatabase(PdbImage& image, const std::string& path) {
         return {LoadStatus::NewImage, {}};
     }
     std::string reason;
-    auto bytes = platform::readWholeFile(path, &reason);
-    if (!bytes)
+    auto file = platform::MappedFile::open(path, &reason);
+    if (!file)
         return {LoadStatus::Refused, quoted(path) + "を読み込めません（" + reason + "）。"};
-    return LoadDatabaseBytes(image, bytes->data(), bytes->size(), path);
+    return LoadDatabaseBytes(image, file->data(), file->size(), path);
 }
 
-platform::Bytes EncodeDatabase(PdbImage& image) {
+namespace {
+
+// Encodes the image into block, handing full blocks to flush (which empties the block).
+// Records are encoded in place at the end of the block, so large databases pass through
+// memory once.
+bool encodeInBlocks(PdbImage& image, platform::Bytes& block, std::size_t blockSize,
+                    const std::function<bool()>& flush) {
     const DatabaseKind kind = image.kind();
     std::size_t n = image.listHeader.iRecNum;
     // Never write more records than the image holds.
@@ -141,25 +150,62 @@ platform::Bytes EncodeDatabase(PdbImage& image) {
     image.recList.assign(n, RecList{});
     for (std::size_t i = 0; i < n; ++i) image.recList[i].iRecPos = recordOffset(kind, n, i);
 
-    const std::size_t designCount = designRecordCount(kind, n);
-    const std::size_t attrCount = attrRecordCount(kind, n);
-    platform::Bytes out(recordsOffset(n) + kDispRecSize * designCount + kAttrRecSize * attrCount);
-    SwapHeader(image.header, out.data());
-    SwapListHeader(image.listHeader, out.data() + kHeaderSize);
+    block.assign(recordsOffset(n), 0);
+    SwapHeader(image.header, block.data());
+    SwapListHeader(image.listHeader, block.data() + kHeaderSize);
     for (std::size_t i = 0; i < n; ++i)
-        SwapRecList(image.recList[i], out.data() + kRecListOffset + kRecListSize * i);
-    std::uint8_t* p = out.data() + recordsOffset(n);
-    for (std::size_t i = 0; i < designCount; ++i, p += kDispRecSize)
+        SwapRecList(image.recList[i], block.data() + kRecListOffset + kRecListSize * i);
+
+    auto append = [&](std::size_t size) {
+        if (block.size() >= blockSize && !flush())
+            return static_cast<std::uint8_t*>(nullptr);
+        std::size_t at = block.size();
+        block.resize(at + size);
+        return block.data() + at;
+    };
+    for (std::size_t i = 0; i < designRecordCount(kind, n); ++i) {
+        std::uint8_t* p = append(kDispRecSize);
+        if (!p)
+            return false;
         editor::SwapDispRec(image.designs[i], p);
-    for (std::size_t i = 0; i < attrCount; ++i, p += kAttrRecSize)
+    }
+    for (std::size_t i = 0; i < attrRecordCount(kind, n); ++i) {
+        std::uint8_t* p = append(kAttrRecSize);
+        if (!p)
+            return false;
         SwapAttrRec(image.attrRecs[i], p);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool EncodeDatabase(PdbImage& image,
+                    const std::function<bool(const std::uint8_t*, std::size_t)>& sink) {
+    platform::Bytes block;
+    auto flush = [&] {
+        bool ok = block.empty() || sink(block.data(), block.size());
+        block.clear();
+        return ok;
+    };
+    return encodeInBlocks(image, block, 1 << 20, flush) && flush();
+}
+
+platform::Bytes EncodeDatabase(PdbImage& image) {
+    platform::Bytes out;
+    encodeInBlocks(image, out, SIZE_MAX, [] { return true; });
     return out;
 }
 
 WriteResult WriteDatabase(PdbImage& image, const std::string& path) {
-    platform::Bytes bytes = EncodeDatabase(image);
+    platform::AtomicWriter writer;
     platform::WriteError error;
-    if (platform::writeFileAtomically(path, bytes, &error))
+    bool ok =
+        writer.open(path, &error) &&
+        EncodeDatabase(image, [&](const std::uint8_t* p,
+                                  std::size_t size) { return writer.write(p, size, &error); }) &&
+        writer.commit(&error);
+    if (ok)
         return {};
     std::string head = error.stage == platform::WriteError::Stage::Create
                            ? "ファイルが開けません。"

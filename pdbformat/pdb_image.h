@@ -3,6 +3,7 @@
 // read a database file into it and write it back whole.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "pdbformat/attr_rec.h"
 #include "pdbformat/container.h"
 #include "platform/files.h"
+#include "platform/large_block_allocator.h"
 
 namespace pdb {
 
@@ -19,12 +21,14 @@ enum class DatabaseKind { Master, Default, Attribute };
 DatabaseKind kindOfName(std::string_view name);
 const char* kindLabel(DatabaseKind kind);  // "master", "default", "attribute"
 
+using DesignList = std::vector<editor::DispRec, platform::LargeBlockAllocator<editor::DispRec>>;
+
 struct PdbImage {
     PdbHeader header;
     ListHeader listHeader;
     std::vector<RecList> recList;
     // The design records held, followed by one spare empty design.
-    std::vector<editor::DispRec> designs = std::vector<editor::DispRec>(1);
+    DesignList designs = DesignList(1);
     // The attribute records held (attribute databases only), followed by one spare.
     std::vector<AttrRec> attrRecs = std::vector<AttrRec>(1);
     bool fromFile = false;             // false: a new image (no file was there)
@@ -63,6 +67,11 @@ struct WriteResult {
 // Rebuilds the record list and returns the whole file's bytes. Writes no more records
 // than the image holds.
 platform::Bytes EncodeDatabase(PdbImage& image);
+
+// The same, handing the bytes to sink piece by piece (header and list first, then one
+// record at a time); stops early when sink returns false.
+bool EncodeDatabase(PdbImage& image,
+                    const std::function<bool(const std::uint8_t*, std::size_t)>& sink);
 
 // Rebuilds the record list and writes the whole image to the file, atomically: on any
 // failure the file that was there before is unchanged and the message says why

@@ -25,6 +25,46 @@ struct WriteError {
     std::string reason;  // the system's explanation (strerror)
 };
 
+// A file mapped read-only into memory, for readers that decode large files in place.
+class MappedFile {
+  public:
+    // The mapping, or nothing (with the reason in *error) when the file cannot be read.
+    static std::optional<MappedFile> open(const std::string& path, std::string* error = nullptr);
+    MappedFile(MappedFile&& other) noexcept;
+    MappedFile& operator=(MappedFile&& other) noexcept;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile();
+    const std::uint8_t* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+  private:
+    MappedFile(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// Streams one output file into a temporary file beside the target; commit() syncs it and
+// renames it over the target. Destroyed without a successful commit, it removes the
+// temporary file and the target stays as it was.
+class AtomicWriter {
+  public:
+    AtomicWriter() = default;
+    AtomicWriter(const AtomicWriter&) = delete;
+    AtomicWriter& operator=(const AtomicWriter&) = delete;
+    ~AtomicWriter();
+    bool open(const std::string& path, WriteError* error = nullptr);
+    bool write(const void* data, std::size_t size, WriteError* error = nullptr);
+    bool commit(WriteError* error = nullptr);
+
+  private:
+    void abandon();
+    std::string path_;
+    std::string temp_;
+    int fd_ = -1;
+    std::size_t written_ = 0;
+};
+
 // Collects the bytes of one output file and puts them in place in one step.
 class AtomicFile {
   public:
