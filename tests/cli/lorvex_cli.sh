@@ -1,0 +1,23 @@
+# A session with lorvex-cli: stores, lists, a refused overwrite, removals, and wrong usage.
+# "run" prints each command line and its exit status.
+run() {
+  echo "\$ lorvex-cli $*"
+  "$LORVEX_CLI" "$@" 2>&1
+  echo "[exit $?]"
+}
+run store --to m.pdb --name Master --code A
+run store --to m.pdb --name Master --code B
+run store --to m.pdb --name Master --code B --yes
+run store --from m.pdb --from-code A --to d.pdb --name Default
+run list m.pdb
+run list d.pdb
+run store --to a.pdb --name survey
+run remove m.pdb A
+run remove m.pdb A --yes
+run remove d.pdb A --yes
+run list m.pdb
+run list nowhere.pdb
+run store --to m.pdb
+echo "\$ lorvex-cli frobnicate"
+"$LORVEX_CLI" frobnicate 2>&1 | head -n 1
+echo "[exit ${PIPESTATUS[0]}]"
