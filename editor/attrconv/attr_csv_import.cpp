@@ -1,0 +1,447 @@
+#include "editor/attrconv/attr_csv_import.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+#include "editor/attrconv/attr_csv_export.h"
+#include "editor/model/text_field.h"
+#include "platform/cp932.h"
+#include "platform/files.h"
+
+namespace editor {
+namespace {
+
+constexpr std::size_t kFixedCells = 10;
+constexpr std::size_t kShownCellBytes = 40;
+
+std::string quoted(const std::string& path) {
+    return "「" + path + "」";
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool isBlankText(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), isBlank);
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Structural check of code page 932: single bytes 00-7F and A1-DF, or a lead byte
+// 81-9F / E0-FC followed by a trail byte 40-7E / 80-FC.
+bool isShiftJisText(std::string_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
+            continue;
+        if (!platform::isCp932LeadByte(b) || i + 1 >= s.size())
+            return false;
+        auto t = static_cast<unsigned char>(s[++i]);
+        if (t < 0x40 || t == 0x7F || t > 0xFC)
+            return false;
+    }
+    return true;
+}
+
+struct ParsedInt {
+    std::int64_t value = 0;
+    bool junk = false;      // text other than blanks around the number
+    bool overflow = false;  // beyond 64 bits
+};
+
+// Leading blanks, an optional sign, then digits up to the first other character; a
+// cell without digits gives 0.
+ParsedInt parseInt(std::string_view s) {
+    ParsedInt r;
+    std::size_t i = 0;
+    while (i < s.size() && isBlank(s[i])) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        negative = s[i++] == '-';
+    const std::size_t digitsStart = i;
+    std::uint64_t magnitude = 0;
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;
+    for (; i < s.size() && isDigit(s[i]); ++i) {
+        auto digit = static_cast<std::uint64_t>(s[i] - '0');
+        if (magnitude > (kLimit - digit) / 10) {
+            r.overflow = true;
+            magnitude = kLimit;
+        } else {
+            magnitude = magnitude * 10 + digit;
+        }
+    }
+    const bool hasDigits = i > digitsStart;
+    while (i < s.size() && isBlank(s[i])) ++i;
+    r.junk = i < s.size() || (!hasDigits && !isBlankText(s));
+    if (!hasDigits)
+        return r;
+    if (negative)
+        r.value = magnitude == kLimit ? std::numeric_limits<std::int64_t>::min()
+                                      : -static_cast<std::int64_t>(magnitude);
+    else if (magnitude == kLimit)
+        r.value = std::numeric_limits<std::int64_t>::max();
+    else
+        r.value = static_cast<std::int64_t>(magnitude);
+    r.overflow = r.overflow || (!negative && magnitude == kLimit);
+    return r;
+}
+
+// Decimal exponent of the first significant digit of an unsigned number text
+// ("123.4" 2, "0.05" -2, "1e-50" -50); tells a number too large for a single from one
+// too small for it.
+long decimalExponent(std::string_view number) {
+    std::size_t i = 0;
+    long intDigits = 0;  // integer digits from the first non-zero one
+    long fracZeros = 0;  // zeros after the point before the first non-zero digit
+    bool nonZero = false;
+    for (; i < number.size() && isDigit(number[i]); ++i) {
+        if (nonZero || number[i] != '0') {
+            nonZero = true;
+            ++intDigits;
+        }
+    }
+    const bool intPartNonZero = nonZero;
+    if (i < number.size() && number[i] == '.') {
+        for (++i; i < number.size() && isDigit(number[i]); ++i) {
+            if (!nonZero && number[i] == '0')
+                ++fracZeros;
+            else
+                nonZero = true;
+        }
+    }
+    long exponent = 0;
+    if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+        std::string_view e = number.substr(i + 1);
+        const bool negative = !e.empty() && e[0] == '-';
+        if (!e.empty() && (e[0] == '-' || e[0] == '+'))
+            e.remove_prefix(1);
+        for (char c : e) exponent = std::min(exponent * 10 + (c - '0'), 1000000L);
+        if (negative)
+            exponent = -exponent;
+    }
+    return (intPartNonZero ? intDigits - 1 : -(fracZeros + 1)) + exponent;
+}
+
+struct ParsedReal {
+    float value = 0.0f;
+    bool junk = false;
+    bool overflow = false;  // beyond the single-precision range
+};
+
+// Leading blanks, an optional sign, digits, a decimal point and an exponent; a cell
+// without a number gives 0. Rounded once, straight from the decimal text to single
+// precision.
+ParsedReal parseReal(std::string_view s) {
+    ParsedReal r;
+    std::size_t i = 0;
+    while (i < s.size() && isBlank(s[i])) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        negative = s[i++] == '-';
+    const std::size_t numberStart = i;
+    std::size_t digits = 0;
+    for (; i < s.size() && isDigit(s[i]); ++i) ++digits;
+    if (i < s.size() && s[i] == '.')
+        for (++i; i < s.size() && isDigit(s[i]); ++i) ++digits;
+    if (digits > 0 && i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+            ++j;
+        if (j < s.size() && isDigit(s[j])) {
+            while (j < s.size() && isDigit(s[j])) ++j;
+            i = j;
+        }
+    }
+    if (digits == 0) {
+        r.junk = !isBlankText(s);
+        return r;
+    }
+    const char* first = s.data() + numberStart;
+    const char* last = s.data() + i;
+    float value = 0.0f;
+    auto res = std::from_chars(first, last, value, std::chars_format::general);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Too large for a single, or too small to be anything but zero.
+        bool tiny =
+            decimalExponent(std::string_view(first, static_cast<std::size_t>(last - first))) < 0;
+        value = tiny ? 0.0f : std::numeric_limits<float>::max();
+        r.overflow = !tiny;
+    }
+    r.value = negative ? -value : value;
+    std::size_t k = i;
+    while (k < s.size() && isBlank(s[k])) ++k;
+    r.junk = k < s.size();
+    return r;
+}
+
+// Fills one record from one line of the CSV.
+class RowFiller {
+  public:
+    RowFiller(CsvCellReader& reader, const CsvShape& shape, ImportResult& result)
+        : reader_(reader), shape_(shape), result_(result) {}
+
+    void fill(pdb::AttrRec& rec) {
+        line_ = reader_.line();
+        column_ = 0;
+        ended_ = false;
+        readInt(rec.ID);
+        readInt(rec.StatusCode);
+        readInt(rec.SymbolCode);
+        readInt(rec.UserData);
+        readInt(rec.TopLeftX);
+        readInt(rec.TopLeftY);
+        readInt(rec.ExtentX);
+        readInt(rec.ExtentY);
+        readInt(rec.X);
+        readInt(rec.Y);
+        for (std::size_t k = 0; k < shape_.cmb; ++k) readInt(rec.Cmb[k]);
+        for (std::size_t k = 0; k < shape_.ints; ++k) readInt(rec.Int[k]);
+        for (std::size_t k = 0; k < shape_.reals; ++k) readReal(rec.Real[k]);
+        for (std::size_t k = 0; k < shape_.strs; ++k) readText(rec.Str[k]);
+        // Without string texts the file still carries one Str[1] column: skip it.
+        if (shape_.strs == 0)
+            nextCell();
+        skipRestOfRow();
+    }
+
+  private:
+    // The next cell of the row, or nothing once the row has ended.
+    bool nextCell() {
+        if (ended_)
+            return false;
+        cell_ = reader_.ReadCell(',');
+        ++column_;
+        ended_ = cell_.end == CsvCellReader::End::LineEnd;
+        return true;
+    }
+
+    template <typename Field>
+    void readInt(Field& field) {
+        if (!nextCell())
+            return;
+        if (cell_.cut())
+            note(ImportProblem::Kind::CellTooLong, {});
+        ParsedInt parsed = parseInt(cell_.text);
+        using Unsigned = std::make_unsigned_t<Field>;
+        field = static_cast<Field>(static_cast<Unsigned>(static_cast<std::uint64_t>(parsed.value)));
+        constexpr int kBits = std::numeric_limits<Unsigned>::digits;
+        constexpr std::int64_t kLow = -(std::int64_t{1} << (kBits - 1));
+        constexpr std::int64_t kHigh = (std::int64_t{1} << kBits) - 1;
+        if (parsed.junk)
+            note(ImportProblem::Kind::NotANumber, std::to_string(+field));
+        else if (parsed.overflow || parsed.value < kLow || parsed.value > kHigh)
+            note(ImportProblem::Kind::OutOfRange, std::to_string(+field));
+    }
+
+    void readReal(float& field) {
+        if (!nextCell())
+            return;
+        if (cell_.cut())
+            note(ImportProblem::Kind::CellTooLong, {});
+        ParsedReal parsed = parseReal(cell_.text);
+        field = parsed.value;
+        if (parsed.junk)
+            note(ImportProblem::Kind::NotANumber, std::to_string(field));
+        else if (parsed.overflow)
+            note(ImportProblem::Kind::OutOfRange, std::to_string(field));
+    }
+
+    void readText(std::array<char, pdb::kStrValueSize>& field) {
+        if (!nextCell())
+            return;
+        setFieldText(field, cell_.text);
+        if (cell_.fullLength > pdb::kStrValueSize - 1)
+            note(ImportProblem::Kind::TextTooLong, {});
+        if (!isShiftJisText(cell_.text))
+            note(ImportProblem::Kind::NotShiftJis, {});
+    }
+
+    // Cells past the last expected one are not read into the record; they are worth a
+    // word only when they hold something.
+    void skipRestOfRow() {
+        bool reported = false;
+        while (nextCell()) {
+            if (!reported && !isBlankText(cell_.text)) {
+                note(ImportProblem::Kind::ExtraCells, {});
+                reported = true;
+            }
+        }
+    }
+
+    void note(ImportProblem::Kind kind, std::string stored) {
+        ++result_.problemCount;
+        if (result_.problems.size() >= kMaxListedProblems)
+            return;
+        ImportProblem p{kind, line_, column_, fieldName(column_ - 1), {}, std::move(stored)};
+        p.cell = std::string(
+            cell_.text.substr(0, platform::cp932PrefixLength(cell_.text, kShownCellBytes)));
+        result_.problems.push_back(std::move(p));
+    }
+
+    // Name of cell i (0-based) as row 1 names it.
+    std::string fieldName(std::size_t i) const {
+        static const char* const kFixed[kFixedCells] = {
+            "項目名称(ID)", "StatusCode", "SymbolCode", "UserData", "TopLeftX",
+            "TopLeftY",     "ExtentX",    "ExtentY",    "X",        "Y"};
+        if (i < kFixedCells)
+            return kFixed[i];
+        std::size_t k = i - kFixedCells;
+        const std::pair<const char*, std::size_t> groups[] = {{"Cmb", shape_.cmb},
+                                                              {"Int", shape_.ints},
+                                                              {"Real", shape_.reals},
+                                                              {"Str", shape_.strColumns}};
+        for (const auto& [name, count] : groups) {
+            if (k < count)
+                return std::string(name) + "[" + std::to_string(k + 1) + "]";
+            k -= count;
+        }
+        return "（余分な列）";
+    }
+
+    CsvCellReader& reader_;
+    const CsvShape& shape_;
+    ImportResult& result_;
+    CsvCellReader::Cell cell_;
+    std::size_t line_ = 0;
+    std::size_t column_ = 0;
+    bool ended_ = false;
+};
+
+std::string problemText(const ImportProblem& p) {
+    platform::TextConversion shown = platform::cp932ToUtf8(p.cell);
+    std::string cell = "「" + shown.text + (shown.ok ? "" : "…") + "」";
+    switch (p.kind) {
+        case ImportProblem::Kind::CellTooLong:
+            return "セルが255バイトを超えているため、255バイトまでを読みます。";
+        case ImportProblem::Kind::TextTooLong:
+            return "文字列が31バイトを超えているため、31バイトまでを格納します。";
+        case ImportProblem::Kind::NotANumber:
+            return cell + "は数値ではありません。" + p.stored + " を格納します。";
+        case ImportProblem::Kind::OutOfRange:
+            return cell + "は範囲外です。" + p.stored + " を格納します。";
+        case ImportProblem::Kind::ExtraCells:
+            return "列が多すぎます。この列からあとは読み飛ばします。";
+        case ImportProblem::Kind::NotShiftJis:
+            return "Shift-JISの文字として読めないバイトを含みます。そのまま格納します。";
+    }
+    return {};
+}
+
+}  // namespace
+
+CsvCellReader::Cell CsvCellReader::ReadCell(char delimiter) {
+    const std::size_t start = pos_;
+    const char* data = csv_.data();
+    std::size_t i = start;
+    while (i < csv_.size() && data[i] != delimiter && data[i] != '\n') ++i;
+    Cell cell;
+    std::size_t length = i - start;
+    if (i >= csv_.size()) {
+        cell.end = End::LineEnd;
+        pos_ = i;
+    } else if (data[i] == '\n') {
+        cell.end = End::LineEnd;
+        if (length > 0 && data[i - 1] == '\r')
+            --length;
+        pos_ = i + 1;
+        ++line_;
+    } else {
+        cell.end = End::Delimiter;
+        pos_ = i + 1;
+    }
+    std::string_view text = csv_.substr(start, length);
+    cell.fullLength = length;
+    cell.text =
+        length > kCellBytes ? text.substr(0, platform::cp932PrefixLength(text, kCellBytes)) : text;
+    return cell;
+}
+
+void CsvCellReader::skipLine() {
+    const void* lf = std::memchr(csv_.data() + pos_, '\n', csv_.size() - pos_);
+    if (!lf) {
+        pos_ = csv_.size();
+        return;
+    }
+    pos_ = static_cast<std::size_t>(static_cast<const char*>(lf) - csv_.data()) + 1;
+    ++line_;
+}
+
+ImportResult ImportAttributesCsvText(pdb::PdbImage& image, std::string_view csv,
+                                     const std::string& path) {
+    ImportResult result;
+    auto refuse = [&](std::string message) {
+        result.ok = false;
+        result.message = std::move(message);
+        return result;
+    };
+    if (const void* nul = std::memchr(csv.data(), '\0', csv.size())) {
+        auto at = static_cast<std::size_t>(static_cast<const char*>(nul) - csv.data());
+        std::size_t line =
+            1 + static_cast<std::size_t>(std::count(csv.begin(), csv.begin() + at, '\n'));
+        return refuse(quoted(path) + "はテキストファイルではありません（" + std::to_string(line) +
+                      " 行目にNUL文字があります）。");
+    }
+    CsvCellReader reader(csv);
+    for (std::size_t row = 0; row < kCsvHeaderRows; ++row) {
+        if (reader.atEnd()) {
+            return refuse(quoted(path) + "は見出しの4行の途中で終わっています（" +
+                          std::to_string(row) + " 行しかありません）。");
+        }
+        reader.skipLine();
+    }
+    // Every line end after the header rows closes one row; a last row without its line
+    // end is a row too.
+    std::string_view rest = csv.substr(reader.offset());
+    std::size_t rows = static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n'));
+    if (!rest.empty() && rest.back() != '\n')
+        ++rows;
+    if (rows > kMaxAttrRecords) {
+        return refuse(quoted(path) + "のデータ行が多すぎます（" + std::to_string(rows) +
+                      " 行）。属性PDBファイルに入るのは " + std::to_string(kMaxAttrRecords) +
+                      " 行までです。");
+    }
+
+    const CsvShape shape = csvShapeOf(image.designs.front());
+    decltype(image.attrRecs) records(rows + 1);  // zero-filled, with the spare
+    RowFiller filler(reader, shape, result);
+    for (std::size_t i = 0; i < rows; ++i) filler.fill(records[i]);
+
+    image.attrRecs = std::move(records);
+    image.listHeader.iRecNum = static_cast<std::uint16_t>(rows + 1);
+    result.records = rows;
+    return result;
+}
+
+ImportResult ImportAttributesCsv(pdb::PdbImage& image, const std::string& path) {
+    std::string reason;
+    auto bytes = platform::readWholeFile(path, &reason);
+    if (!bytes) {
+        ImportResult result;
+        result.ok = false;
+        result.message = quoted(path) + "を読み込めません（" + reason + "）。";
+        return result;
+    }
+    std::string_view csv(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    return ImportAttributesCsvText(image, csv, path);
+}
+
+std::string describeProblems(const ImportResult& result, const std::string& path) {
+    std::string text = "CSVファイル" + quoted(path) + "には、そのままでは格納できないセルが " +
+                       std::to_string(result.problemCount) + " 件あります。";
+    for (const ImportProblem& p : result.problems) {
+        text += "\n" + std::to_string(p.line) + " 行目 " + std::to_string(p.column) + " 列目 " +
+                p.field + ": " + problemText(p);
+    }
+    if (result.problemCount > result.problems.size())
+        text +=
+            "\n（ほか " + std::to_string(result.problemCount - result.problems.size()) + " 件）";
+    return text;
+}
+
+}  // namespace editor
