@@ -1,0 +1,402 @@
+#include "converter/attrconv/attr_csv.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/cp932.h"
+
+namespace converter {
+namespace {
+
+enum class Kind { Id, Byte, Pattern16, Signed16, Coord, Text };
+
+struct Column {
+    const char* name;
+    Kind kind;
+};
+
+constexpr std::array<Column, kAttrCsvColumns> kColumns{{
+    {"ID", Kind::Id},
+    {"StatusCode", Kind::Byte},
+    {"SymbolCode", Kind::Byte},
+    {"UserData", Kind::Pattern16},
+    {"TopLeftX", Kind::Pattern16},
+    {"TopLeftY", Kind::Pattern16},
+    {"ExtentX", Kind::Pattern16},
+    {"ExtentY", Kind::Pattern16},
+    {"X", Kind::Coord},
+    {"Y", Kind::Coord},
+    {"Text1", Kind::Text},
+    {"Text2", Kind::Text},
+    {"Value1", Kind::Signed16},
+    {"Value2", Kind::Signed16},
+    {"Flag1", Kind::Byte},
+    {"Flag2", Kind::Byte},
+    {"Flag3", Kind::Byte},
+    {"Flag4", Kind::Byte},
+    {"Flag5", Kind::Byte},
+    {"Flag6", Kind::Byte},
+    {"Value3", Kind::Signed16},
+    {"Text3", Kind::Text},
+}};
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimTrailingBlanks(std::string_view v) {
+    while (!v.empty() && isBlank(v.back())) v.remove_suffix(1);
+    return v;
+}
+
+bool isBlankLine(std::string_view line) {
+    for (char c : line)
+        if (!isBlank(c))
+            return false;
+    return true;
+}
+
+// The field's text for a message: at most 40 bytes, as UTF-8.
+std::string shown(std::string_view sjis) {
+    std::size_t len = platform::cp932PrefixLength(sjis, 40);
+    std::string text = platform::cp932ToUtf8(sjis.substr(0, len)).text;
+    if (len < sjis.size())
+        text += "…";
+    return "「" + text + "」";
+}
+
+std::string hexByte(unsigned char b) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "0x%02X", b);
+    return buf;
+}
+
+// A control character in a field means the file is not a text file.
+std::optional<std::string> controlCharacterIn(std::string_view v) {
+    for (char c : v) {
+        auto b = static_cast<unsigned char>(c);
+        if ((b < 0x20 && b != '\t') || b == 0x7F)
+            return "制御文字（" + hexByte(b) + "）があります。テキストのファイルではないようです。";
+    }
+    return std::nullopt;
+}
+
+bool isTrailByte(unsigned char b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Bytes that cannot be Shift-JIS text: a lead byte without a proper trail byte, or a byte
+// that is neither a one-byte character nor a lead byte.
+std::optional<std::string> notShiftJisIn(std::string_view v) {
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        auto b = static_cast<unsigned char>(v[i]);
+        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
+            continue;
+        if (platform::isCp932LeadByte(b) && i + 1 < v.size() &&
+            isTrailByte(static_cast<unsigned char>(v[i + 1]))) {
+            ++i;
+            continue;
+        }
+        std::string bytes = hexByte(b);
+        if (i + 1 < v.size())
+            bytes += " " + hexByte(static_cast<unsigned char>(v[i + 1]));
+        return "Shift-JIS の文字として読めないバイト（" + bytes + "）があります。";
+    }
+    return std::nullopt;
+}
+
+enum class NumberStatus { Ok, Empty, NotNumber, OutOfRange };
+
+NumberStatus parseNumber(std::string_view v, double& out) {
+    if (v.empty())
+        return NumberStatus::Empty;
+    for (char c : v) {
+        bool allowed =
+            (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
+        if (!allowed)
+            return NumberStatus::NotNumber;
+    }
+    if (v.front() == '+') {
+        v.remove_prefix(1);
+        if (v.empty() || v.front() == '-' || v.front() == '+')
+            return NumberStatus::NotNumber;
+    }
+    auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), out);
+    if (ptr != v.data() + v.size())
+        return NumberStatus::NotNumber;
+    if (ec == std::errc::result_out_of_range || (ec == std::errc() && !std::isfinite(out)))
+        return NumberStatus::OutOfRange;
+    if (ec != std::errc())
+        return NumberStatus::NotNumber;
+    return NumberStatus::Ok;
+}
+
+const char* rangeText(Kind kind) {
+    switch (kind) {
+        case Kind::Id:
+            return "-2147483648 ～ 2147483647";
+        case Kind::Byte:
+            return "0 ～ 255";
+        case Kind::Pattern16:
+            return "-32768 ～ 98303";
+        case Kind::Signed16:
+            return "-32768 ～ 32767";
+        case Kind::Coord:
+            return "-2147483648 ～ 6442450943";
+        case Kind::Text:
+            break;
+    }
+    return "";
+}
+
+// The rounded value of a number field as the record stores it, or nothing when it is
+// outside the column's accepted range.
+std::optional<std::int64_t> convertNumber(Kind kind, double v) {
+    auto within = [](double r, double lo, double hi) -> std::optional<std::int64_t> {
+        if (r < lo || r > hi)
+            return std::nullopt;
+        return static_cast<std::int64_t>(r);
+    };
+    switch (kind) {
+        case Kind::Id:
+            return within(std::nearbyint(v), -2147483648.0, 2147483647.0);
+        case Kind::Byte:
+            return within(std::nearbyint(v), 0, 255);
+        case Kind::Pattern16: {
+            auto r = within(std::nearbyint(v), -32768, 98303);
+            if (r && *r > 32767)
+                *r -= 65536;
+            return r;
+        }
+        case Kind::Signed16:
+            return within(std::nearbyint(v), -32768, 32767);
+        case Kind::Coord:
+            if (v > 2147483647.0)
+                v -= 4294967296.0;
+            return within(std::nearbyint(v), -2147483648.0, 2147483647.0);
+        case Kind::Text:
+            break;
+    }
+    return std::nullopt;
+}
+
+// Where each column's value goes in the record.
+void storeNumber(FeatureAttrRec& r, int column, std::int64_t v) {
+    auto u8 = static_cast<std::uint8_t>(v);
+    auto u16 = static_cast<std::uint16_t>(v);
+    auto s16 = static_cast<std::int16_t>(u16);
+    switch (column) {
+        case 1:
+            r.ID = static_cast<std::uint32_t>(v);
+            break;
+        case 2:
+            r.StatusCode = u8;
+            break;
+        case 3:
+            r.SymbolCode = u8;
+            break;
+        case 4:
+            r.UserData = u16;
+            break;
+        case 5:
+            r.TopLeftX = s16;
+            break;
+        case 6:
+            r.TopLeftY = s16;
+            break;
+        case 7:
+            r.ExtentX = s16;
+            break;
+        case 8:
+            r.ExtentY = s16;
+            break;
+        case 9:
+            r.X = static_cast<std::int32_t>(v);
+            break;
+        case 10:
+            r.Y = static_cast<std::int32_t>(v);
+            break;
+        case 13:
+            r.Value1 = u16;
+            break;
+        case 14:
+            r.Value2 = u16;
+            break;
+        case 15:
+            r.Flag1 = u8;
+            break;
+        case 16:
+            r.Flag2 = u8;
+            break;
+        case 17:
+            r.Flag3 = u8;
+            break;
+        case 18:
+            r.Flag4 = u8;
+            break;
+        case 19:
+            r.Flag5 = u8;
+            break;
+        case 20:
+            r.Flag6 = u8;
+            break;
+        case 21:
+            r.Value3 = u16;
+            break;
+        default:
+            break;
+    }
+}
+
+std::span<std::uint8_t> textField(FeatureAttrRec& r, int column) {
+    switch (column) {
+        case 11:
+            return r.Text1;
+        case 12:
+            return r.Text2;
+        default:
+            return r.Text3;
+    }
+}
+
+struct Field {
+    std::string_view value;
+    bool quoted = false;
+};
+
+// Splits one line into its fields. Returns the problem (column set) when it cannot.
+std::optional<CsvProblem> splitFields(std::string_view line,
+                                      std::array<Field, kAttrCsvColumns>& fields) {
+    std::size_t pos = 0;
+    int count = 0;
+    while (true) {
+        while (pos < line.size() && isBlank(line[pos])) ++pos;
+        Field f;
+        if (pos < line.size() && line[pos] == '"') {
+            std::size_t close = line.find('"', pos + 1);
+            if (close == std::string_view::npos)
+                return CsvProblem{0, count + 1, "閉じる二重引用符（\"）がありません。"};
+            f.value = line.substr(pos + 1, close - pos - 1);
+            f.quoted = true;
+            pos = close + 1;
+            while (pos < line.size() && isBlank(line[pos])) ++pos;
+            if (pos < line.size() && line[pos] != ',')
+                return CsvProblem{0, count + 1,
+                                  "二重引用符（\"）で閉じた後に余分な文字があります。"};
+        } else {
+            std::size_t end = line.find(',', pos);
+            if (end == std::string_view::npos)
+                end = line.size();
+            f.value = trimTrailingBlanks(line.substr(pos, end - pos));
+            pos = end;
+        }
+        if (count == kAttrCsvColumns)
+            return CsvProblem{0, count + 1,
+                              "項目が多すぎます（1 行に 22 項目のところ、23 項目目があります）。"};
+        fields[static_cast<std::size_t>(count++)] = f;
+        if (pos >= line.size())
+            break;
+        ++pos;  // the comma
+    }
+    if (count < kAttrCsvColumns)
+        return CsvProblem{0, count + 1,
+                          "項目が足りません（1 行に 22 項目必要ですが、" + std::to_string(count) +
+                              " 項目しかありません）。"};
+    return std::nullopt;
+}
+
+std::optional<CsvProblem> convertField(const Field& f, int column, FeatureAttrRec& r) {
+    auto problem = [&](std::string what) { return CsvProblem{0, column, std::move(what)}; };
+    if (auto bad = controlCharacterIn(f.value))
+        return problem(*bad);
+    Kind kind = kColumns[static_cast<std::size_t>(column - 1)].kind;
+    if (kind == Kind::Text) {
+        if (auto bad = notShiftJisIn(f.value))
+            return problem(*bad);
+        std::span<std::uint8_t> field = textField(r, column);
+        std::string_view text = f.value;
+        while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+        if (text.size() > field.size() + 1)
+            return problem("文字列が長すぎます（" + std::to_string(text.size()) +
+                           " バイト。この項目は " + std::to_string(field.size()) +
+                           " バイトまでです）。");
+        storeText(field, text);
+        return std::nullopt;
+    }
+    double v = 0;
+    switch (parseNumber(trimTrailingBlanks(f.value), v)) {
+        case NumberStatus::Empty:
+            return problem("数値がありません。");
+        case NumberStatus::NotNumber:
+            return problem(shown(f.value) + " は数値ではありません。");
+        case NumberStatus::OutOfRange:
+            return problem(shown(f.value) + " は範囲外です（" + rangeText(kind) + "）。");
+        case NumberStatus::Ok:
+            break;
+    }
+    std::optional<std::int64_t> stored = convertNumber(kind, v);
+    if (!stored)
+        return problem(shown(f.value) + " は範囲外です（" + rangeText(kind) + "）。");
+    storeNumber(r, column, *stored);
+    return std::nullopt;
+}
+
+}  // namespace
+
+const char* attrCsvColumnName(int column) {
+    if (column < 1 || column > kAttrCsvColumns)
+        return "";
+    return kColumns[static_cast<std::size_t>(column - 1)].name;
+}
+
+AttrCsvResult readAttrCsv(std::string_view text) {
+    AttrCsvResult result;
+    std::array<Field, kAttrCsvColumns> fields;
+    std::size_t pos = 0;
+    std::size_t lineNumber = 0;
+    while (pos < text.size()) {
+        std::size_t end = pos;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end;
+        if (end < text.size()) {
+            pos = end + 1;
+            if (text[end] == '\r' && pos < text.size() && text[pos] == '\n')
+                ++pos;
+        }
+        ++lineNumber;
+        if (isBlankLine(line))
+            continue;
+        auto fail = [&](CsvProblem p) {
+            p.line = lineNumber;
+            result.problem = std::move(p);
+            return result;
+        };
+        if (result.records.size() == kMaxFeatureAttrRecs)
+            return fail(
+                {0, 0,
+                 "レコードが多すぎます（" + std::to_string(kMaxFeatureAttrRecs) + " 件まで）。"});
+        if (auto p = splitFields(line, fields))
+            return fail(*p);
+        FeatureAttrRec& rec = result.records.emplace_back();
+        for (int column = 1; column <= kAttrCsvColumns; ++column)
+            if (auto p = convertField(fields[static_cast<std::size_t>(column - 1)], column, rec))
+                return fail(*p);
+    }
+    return result;
+}
+
+std::string describeCsvProblem(const std::string& path, const CsvProblem& problem) {
+    std::string text = path + " の " + std::to_string(problem.line) + " 行目";
+    if (problem.column > 0) {
+        text += "、" + std::to_string(problem.column) + " 列目";
+        const char* name = attrCsvColumnName(problem.column);
+        if (*name)
+            text += std::string("（") + name + "）";
+    }
+    return text + "：" + problem.what;
+}
+
+}  // namespace converter

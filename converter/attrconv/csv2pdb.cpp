@@ -1,0 +1,78 @@
+#include "converter/attrconv/csv2pdb.h"
+
+#include "converter/attrconv/attr_csv.h"
+#include "converter/attrconv/feature_attr_rec.h"
+#include "platform/files.h"
+
+namespace converter {
+namespace {
+
+constexpr std::string_view kTitle = "csv2pdb";
+
+Outcome fail(platform::Prompter& prompter, const std::string& text) {
+    prompter.show(text, kTitle, platform::Icon::Critical, platform::Buttons::Ok);
+    return Outcome::Failed;
+}
+
+void inform(platform::Prompter& prompter, const std::string& text) {
+    prompter.show(text, kTitle, platform::Icon::Information, platform::Buttons::Ok);
+}
+
+}  // namespace
+
+std::optional<std::string> csv2pdbOutputPath(std::string_view csvPath) {
+    // Only a "." of the file name counts, not one in a folder name.
+    std::size_t nameStart = csvPath.find_last_of('/');
+    nameStart = nameStart == std::string_view::npos ? 0 : nameStart + 1;
+    if (csvPath.size() < 2)
+        return std::nullopt;
+    std::size_t dot = csvPath.find_last_of('.', csvPath.size() - 2);
+    if (dot == std::string_view::npos || dot < nameStart)
+        return std::nullopt;
+    return std::string(csvPath.substr(0, dot + 1)) + "pdb";
+}
+
+Outcome csv2pdbFile(const std::string& csvPath, const platform::LocalDate& today,
+                    platform::Prompter& prompter) {
+    std::optional<std::string> pdbPath = csv2pdbOutputPath(csvPath);
+    if (!pdbPath)
+        return fail(prompter, "CSV ファイル「" + csvPath +
+                                  "」の名前に「.」がありません。作成するデータベースの名前を"
+                                  "決められません。");
+    if (*pdbPath == csvPath)
+        return fail(prompter, "CSV ファイル「" + csvPath +
+                                  "」はデータベースと同じ名前です。拡張子が pdb "
+                                  "以外の CSV ファイルを選んでください。");
+    inform(prompter, *pdbPath + "を作成します！");
+
+    std::string reason;
+    std::optional<platform::Bytes> csv = platform::readWholeFile(csvPath, &reason);
+    if (!csv)
+        return fail(prompter, "CSV ファイル「" + csvPath + "」を読めません（" + reason + "）。");
+    std::string_view text(reinterpret_cast<const char*>(csv->data()), csv->size());
+    AttrCsvResult read = readAttrCsv(text);
+    if (read.problem)
+        return fail(prompter, describeCsvProblem(csvPath, *read.problem) +
+                                  "\nデータベースは作成しませんでした。");
+    if (!writeFeatureAttrDatabase(*pdbPath, read.records, today, prompter, kTitle))
+        return Outcome::Failed;
+    inform(prompter, "処理が終了しました！");
+    return Outcome::Done;
+}
+
+Outcome csv2pdb(platform::FileChooser& chooser, const std::string& programFolder,
+                const platform::LocalDate& today, platform::Prompter& prompter) {
+    platform::FileRequest request;
+    request.title = "CSVファイルを選択";
+    request.filterName = "CSV";
+    request.filterPattern = "*.csv";
+    request.defaultExtension = "CSV";
+    request.initialFolder = programFolder;
+    request.save = true;
+    std::optional<std::string> csvPath = chooser.choose(request);
+    if (!csvPath || csvPath->empty())
+        return Outcome::Cancelled;
+    return csv2pdbFile(*csvPath, today, prompter);
+}
+
+}  // namespace converter

@@ -1,0 +1,209 @@
+#include "converter/attrconv/pdb2csv.h"
+
+#include <charconv>
+
+#include "platform/cp932.h"
+#include "platform/endian.h"
+#include "platform/files.h"
+
+namespace converter {
+namespace {
+
+constexpr std::string_view kTitle = "pdb2csv";
+constexpr std::size_t kNameSize = 32;
+constexpr std::size_t kCountOffset = 76;
+
+Outcome fail(platform::Prompter& prompter, const std::string& text) {
+    prompter.show(text, kTitle, platform::Icon::Critical, platform::Buttons::Ok);
+    return Outcome::Failed;
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+template <typename T>
+void appendNumber(std::string& out, T value) {
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, end);
+}
+
+void appendText(std::string& out, std::span<const std::uint8_t> field) {
+    std::string text = fieldText(field);
+    bool needsQuotes = text.find(',') != std::string::npos ||
+                       (!text.empty() && (text.front() == ' ' || text.front() == '\t'));
+    if (needsQuotes && text.find('"') == std::string::npos) {
+        out += '"';
+        out += text;
+        out += '"';
+    } else {
+        out += text;
+    }
+}
+
+}  // namespace
+
+bool databaseNameMatches(std::span<const std::uint8_t> storedName, std::string_view expected) {
+    platform::TextConversion sjis = platform::utf8ToCp932(expected);
+    if (!sjis.ok)
+        return false;
+    std::string_view name = sjis.text;
+    name = name.substr(0, platform::cp932PrefixLength(name, kNameSize - 1));
+    if (name.size() > storedName.size())
+        return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        auto b = static_cast<unsigned char>(name[i]);
+        if (platform::isCp932LeadByte(b) && i + 1 < name.size()) {
+            if (storedName[i] != b || storedName[i + 1] != static_cast<unsigned char>(name[i + 1]))
+                return false;
+            ++i;
+        } else if (asciiLower(static_cast<char>(storedName[i])) != asciiLower(name[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+AttrDbRecords readFeatureAttrRecords(std::span<const std::uint8_t> file, const std::string& path) {
+    AttrDbRecords result;
+    if (file.size() < kCountOffset + 2) {
+        result.problem = "データベースファイル「" + path + "」は短すぎます（" +
+                         std::to_string(file.size()) +
+                         " バイト。ヘッダーだけで 78 バイト必要です）。";
+        return result;
+    }
+    std::size_t n = platform::getBE16(file.data() + kCountOffset);
+    std::size_t first = 80 + 8 * n;
+    result.records.reserve(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        std::size_t at = first + kFeatureAttrRecSize * k;
+        if (at + kFeatureAttrRecSize > file.size()) {
+            result.problem =
+                "データベースファイル「" + path + "」のレコード " + std::to_string(k + 1) +
+                "（全 " + std::to_string(n) + " 件）が途中で切れています（ファイルは " +
+                std::to_string(file.size()) + " バイトで、" +
+                std::to_string(first + kFeatureAttrRecSize * n) + " バイト必要です）。";
+            return result;
+        }
+        result.records.push_back(
+            decodeFeatureAttrRec(std::span<const std::uint8_t, kFeatureAttrRecSize>(
+                file.data() + at, kFeatureAttrRecSize)));
+    }
+    return result;
+}
+
+std::string formatAttrCsvLine(const FeatureAttrRec& r) {
+    std::string line;
+    line.reserve(160);
+    auto comma = [&] { line += ','; };
+    appendNumber(line, r.ID);
+    comma();
+    appendNumber(line, unsigned{r.StatusCode});
+    comma();
+    appendNumber(line, unsigned{r.SymbolCode});
+    comma();
+    appendNumber(line, unsigned{r.UserData});
+    comma();
+    appendNumber(line, int{r.TopLeftX});
+    comma();
+    appendNumber(line, int{r.TopLeftY});
+    comma();
+    appendNumber(line, int{r.ExtentX});
+    comma();
+    appendNumber(line, int{r.ExtentY});
+    comma();
+    appendNumber(line, r.X);
+    comma();
+    appendNumber(line, r.Y);
+    comma();
+    appendText(line, r.Text1);
+    comma();
+    appendText(line, r.Text2);
+    comma();
+    appendNumber(line, unsigned{r.Value1});
+    comma();
+    appendNumber(line, unsigned{r.Value2});
+    for (std::uint8_t flag : {r.Flag1, r.Flag2, r.Flag3, r.Flag4, r.Flag5, r.Flag6}) {
+        comma();
+        appendNumber(line, unsigned{flag});
+    }
+    comma();
+    appendNumber(line, unsigned{r.Value3});
+    comma();
+    appendText(line, r.Text3);
+    return line;
+}
+
+std::string formatAttrCsv(const std::vector<FeatureAttrRec>& records) {
+    std::string csv;
+    csv.reserve(records.size() * 80);
+    for (const FeatureAttrRec& r : records) {
+        csv += formatAttrCsvLine(r);
+        csv += "\r\n";
+    }
+    return csv;
+}
+
+Outcome pdb2csvFiles(const std::string& pdbPath, const std::string& csvPath,
+                     platform::Prompter& prompter) {
+    if (pdbPath == csvPath)
+        return fail(prompter, "CSV ファイルにデータベースファイル「" + pdbPath +
+                                  "」と同じファイルは選べません。");
+    std::string reason;
+    std::optional<platform::Bytes> file = platform::readWholeFile(pdbPath, &reason);
+    if (!file)
+        return fail(prompter,
+                    "データベースファイル「" + pdbPath + "」を読めません（" + reason + "）。");
+    // The name is checked before anything is written, so a rejected database leaves an
+    // earlier CSV as it was.
+    if (file->size() < kNameSize ||
+        !databaseNameMatches(std::span<const std::uint8_t>(file->data(), kNameSize),
+                             baseNameOf(pdbPath)))
+        return fail(prompter, " データベース名が違っています！");
+    AttrDbRecords db = readFeatureAttrRecords(*file, pdbPath);
+    if (db.problem)
+        return fail(prompter, *db.problem + "\nCSV ファイルは作成しませんでした。");
+    platform::WriteError error;
+    if (!platform::writeFileAtomically(csvPath, formatAttrCsv(db.records), &error)) {
+        std::string what = error.stage == platform::WriteError::Stage::Create
+                               ? "を作成できません（" + error.reason + "）。"
+                               : "を書き込めません（" + error.reason + "）。";
+        if (platform::fileExists(csvPath))
+            what += "以前のファイルはそのまま残っています。";
+        return fail(prompter, "CSV ファイル「" + csvPath + "」" + what);
+    }
+    prompter.show("処理が終了しました！", kTitle, platform::Icon::Information,
+                  platform::Buttons::Ok);
+    return Outcome::Done;
+}
+
+Outcome pdb2csv(platform::FileChooser& chooser, const std::string& programFolder,
+                platform::Prompter& prompter) {
+    platform::FileRequest pdbRequest;
+    pdbRequest.title = "PDBファイルを選択";
+    pdbRequest.filterName = "PDB";
+    pdbRequest.filterPattern = "*.pdb";
+    pdbRequest.defaultExtension = "pdb";
+    pdbRequest.initialFolder = programFolder;
+    pdbRequest.save = true;
+    std::optional<std::string> pdbPath = chooser.choose(pdbRequest);
+    if (!pdbPath || pdbPath->empty())
+        return Outcome::Cancelled;
+
+    platform::FileRequest csvRequest;
+    csvRequest.title = "CSVファイルを選択";
+    csvRequest.filterName = "CSV";
+    csvRequest.filterPattern = "*.csv";
+    csvRequest.defaultExtension = "csv";
+    std::size_t slash =
+        pdbPath->size() >= 2 ? pdbPath->find_last_of('/', pdbPath->size() - 2) : std::string::npos;
+    csvRequest.initialFolder = slash == std::string::npos ? "" : pdbPath->substr(0, slash + 1);
+    csvRequest.save = true;
+    std::optional<std::string> csvPath = chooser.choose(csvRequest);
+    if (!csvPath || csvPath->empty())
+        return Outcome::Cancelled;
+    return pdb2csvFiles(*pdbPath, *csvPath, prompter);
+}
+
+}  // namespace converter
