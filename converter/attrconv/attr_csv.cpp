@@ -1,5 +1,6 @@
 #include "converter/attrconv/attr_csv.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -73,12 +74,25 @@ std::string hexByte(unsigned char b) {
     return buf;
 }
 
-// A control character in a field means the file is not a text file.
-std::optional<std::string> controlCharacterIn(std::string_view v) {
-    for (char c : v) {
-        auto b = static_cast<unsigned char>(c);
-        if ((b < 0x20 && b != '\t') || b == 0x7F)
-            return "制御文字（" + hexByte(b) + "）があります。テキストのファイルではないようです。";
+// The first control character of the text (other than tab and line ends): a CSV never holds
+// one, so the file is not a text file.
+std::optional<CsvProblem> firstControlCharacter(std::string_view text) {
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto b = static_cast<unsigned char>(text[i]);
+        if (b == '\n' || (b == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+            ++line;
+            lineStart = i + 1;
+            continue;
+        }
+        if ((b < 0x20 && b != '\t' && b != '\r') || b == 0x7F) {
+            std::string_view before = text.substr(lineStart, i - lineStart);
+            int column = 1 + static_cast<int>(std::count(before.begin(), before.end(), ','));
+            return CsvProblem{
+                line, column,
+                "制御文字（" + hexByte(b) + "）があります。テキストのファイルではないようです。"};
+        }
     }
     return std::nullopt;
 }
@@ -309,8 +323,6 @@ std::optional<CsvProblem> splitFields(std::string_view line,
 
 std::optional<CsvProblem> convertField(const Field& f, int column, FeatureAttrRec& r) {
     auto problem = [&](std::string what) { return CsvProblem{0, column, std::move(what)}; };
-    if (auto bad = controlCharacterIn(f.value))
-        return problem(*bad);
     Kind kind = kColumns[static_cast<std::size_t>(column - 1)].kind;
     if (kind == Kind::Text) {
         if (auto bad = notShiftJisIn(f.value))
@@ -353,6 +365,10 @@ const char* attrCsvColumnName(int column) {
 
 AttrCsvResult readAttrCsv(std::string_view text) {
     AttrCsvResult result;
+    if (auto p = firstControlCharacter(text)) {
+        result.problem = std::move(p);
+        return result;
+    }
     std::array<Field, kAttrCsvColumns> fields;
     std::size_t pos = 0;
     std::size_t lineNumber = 0;

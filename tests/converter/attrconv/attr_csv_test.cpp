@@ -208,13 +208,12 @@ TEST(AttrCsvRefused, FieldCountsAndQuotes) {
 }
 
 TEST(AttrCsvRefused, BytesThatAreNotText) {
+    // A binary file: its first control character is reported, not its field count.
     std::string binary("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
-    converter::CsvProblem p = refused(binary);
-    EXPECT_EQ(p.line, 1u);
-    EXPECT_EQ(p.column, 2);  // "\x89PNG" has no comma: the line has only 1 field
-    p = refused(csvLine({{11, std::string("a\0b", 3)}}));
-    EXPECT_EQ(p.column, 11);
-    EXPECT_NE(p.what.find("制御文字（0x00）"), std::string::npos) << p.what;
+    expectRefusedAt(binary, 2, 1, "制御文字（0x1A）があります。テキストのファイルではない");
+    expectRefusedAt(csvLine({}) + "\n" + csvLine({{11, std::string("a\0b", 3)}}), 2, 11,
+                    "制御文字（0x00）");
+    expectRefusedAt(csvLine({}) + std::string(",,,\x7f", 4), 1, 25, "0x7F");
     expectRefusedAt(csvLine({{22, "a\x82"}}), 1, 22, "Shift-JIS");
     expectRefusedAt(csvLine({{22, "\x82\x20z"}}), 1, 22, "0x82 0x20");
     expectRefusedAt(csvLine({{12, "\xFF"}}), 1, 12, "0xFF");

@@ -1,0 +1,29 @@
+// vornik-cli csv2pdb CSV [--today YYYY-MM-DD]: an attribute CSV into the attribute database
+// beside it.
+#include <iostream>
+
+#include "cli/cli_common.h"
+#include "converter/attrconv/csv2pdb.h"
+
+namespace {
+
+int run(const std::vector<std::string>& argv) {
+    std::string error;
+    auto args = cli::parseArgs(argv, {"--today"}, {}, &error);
+    if (!args)
+        return cli::usageError("csv2pdb", error);
+    if (args->positional.size() != 1)
+        return cli::usageError("csv2pdb", "csv2pdb takes one CSV file");
+    auto today = cli::todayOption(*args, &error);
+    if (!today)
+        return cli::usageError("csv2pdb", error);
+    platform::ConsolePrompter prompter(std::cerr);
+    converter::Outcome outcome = converter::csv2pdbFile(args->positional[0], *today, prompter);
+    // A helper's error (a name that cannot be stored) does not stop the run but still fails it.
+    bool clean = outcome == converter::Outcome::Done && !prompter.sawError();
+    return clean ? cli::kExitOk : cli::kExitFailed;
+}
+
+cli::CommandRegistration reg{"csv2pdb", "csv2pdb CSV [--today YYYY-MM-DD]", &run};
+
+}  // namespace
