@@ -1,0 +1,132 @@
+#include "converter/dm/dm2pdb.h"
+
+#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/dm/dm_attributes.h"
+#include "converter/dm/dm_passes.h"
+#include "converter/dm/dm_reader.h"
+#include "pdbformat/graphic_stream.h"
+#include "platform/files.h"
+
+namespace dm {
+namespace {
+
+// Writes the graphic pass's frame headers and elements into the element stream.
+class StreamSink : public GraphicSink {
+  public:
+    explicit StreamSink(pdb::GraphicDatabase& db) : db_(db) {}
+
+    void frameHeader(const FrameHeader& h) override {
+        db_.AppendElement({pdb::kKindFrame, 1, pdb::kFrameBodyLength, 0, 0});
+        db_.AppendBE32(static_cast<std::uint32_t>(h.originEast));
+        db_.AppendBE32(static_cast<std::uint32_t>(h.originNorth));
+        db_.AppendBE32(static_cast<std::uint32_t>(h.extentEast));
+        db_.AppendBE32(static_cast<std::uint32_t>(h.extentNorth));
+        for (std::int16_t v : h.frame) db_.AppendBE16(static_cast<std::uint16_t>(v));
+    }
+
+    void element(const GraphicElement& e) override {
+        std::size_t at = db_.BeginPointElement(e.kind, e.elementClass, e.style, e.serial);
+        for (const DevicePoint& p : *e.points) db_.AppendPoint(p.x, p.y);
+        db_.EndPointElement(at, {e.left, e.top, e.width, e.height});
+    }
+
+  private:
+    pdb::GraphicDatabase& db_;
+};
+
+void error(platform::Prompter& prompter, const std::string& text) {
+    prompter.show(text, kDmTitle, platform::Icon::Critical, platform::Buttons::Ok);
+}
+
+// The graphic database file: header, list and records, ending right after the last
+// element (no zero fill). N is the number of 1024-byte records the stream fills. For a
+// file whose "E1"/"E2" lines all become whole elements that is the estimate's N, enlarged
+// when the frame headers (which the estimate leaves out) reach into one more record.
+// Elements outside groups and points dropped by an overflow make the estimate too large;
+// its N would then put records past the end of the file, where no reader finds them.
+bool writeGraphicFile(const pdb::GraphicDatabase& db, std::size_t& records, std::string& message) {
+    std::string why;
+    std::optional<std::vector<std::uint8_t>> image = db.EncodeGraphicDatabase(&why);
+    if (!image) {
+        message = "図形PDBファイル「" + db.path() + "」を作成できません: " + why;
+        return false;
+    }
+    records = db.recordCount();
+    image->resize(pdb::recordsOffset(records) + db.stream().size());
+    platform::WriteError err;
+    if (!platform::writeFileAtomically(db.path(), *image, &err)) {
+        message = "図形PDBファイル「" + db.path() + "」" +
+                  (err.stage == platform::WriteError::Stage::Create ? "を作成できません（"
+                                                                    : "を書き込めません（") +
+                  err.reason + "）。";
+        if (platform::fileExists(db.path()))
+            message += "以前のファイルはそのまま残っています。";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
+                    const std::array<double, 12>& frame, const platform::LocalDate& today,
+                    platform::Prompter& prompter) {
+    Dm2PdbResult result;
+    if (dmPath.empty()) {
+        prompter.show("DMファイルを指定して下さい！", "", platform::Icon::Critical,
+                      platform::Buttons::Ok);
+        return result;
+    }
+    if (folder.empty()) {
+        prompter.show("PDBファイルのディレクトリを指定して下さい！", "", platform::Icon::Critical,
+                      platform::Buttons::Ok);
+        return result;
+    }
+    const std::string base = converter::baseNameOf(dmPath);
+    const std::string graphicPath = joinPath(folder, base + "_G.pdb");
+    const std::string attrName = base + "_A";
+    const std::string fileName = fileNameOf(dmPath);
+    FrameValues frameValues{};
+    std::string message;
+    if (!frameValuesFrom(frame, frameValues, message)) {
+        error(prompter, message);
+        return result;
+    }
+
+    prompter.show("処理を開始します！( 1 / 3 )", kDmTitle, platform::Icon::Information,
+                  platform::Buttons::Ok);
+    std::string bytes;
+    if (!readDmFile(dmPath, bytes, message)) {
+        error(prompter, message);
+        return result;
+    }
+    Estimate estimate = estimateStream(bytes, fileName);
+    if (!estimate.ok) {
+        error(prompter, estimate.message);
+        return result;
+    }
+    result.estimatedRecords = recordsForBytes(estimate.bytes);
+
+    pdb::GraphicDatabase db;
+    db.BeginGraphicDatabase(graphicPath, converter::databaseNameField(base + "_G", prompter),
+                            converter::palmDayStamp(today), 0);
+    StreamSink sink(db);
+    PassResult pass = runGraphicPass(bytes, fileName, frameValues, sink, prompter);
+    if (!pass.ok) {
+        error(prompter, pass.message);
+        return result;
+    }
+    if (!writeGraphicFile(db, result.graphicRecords, message)) {
+        error(prompter, message);
+        return result;
+    }
+    result.areaCount = pass.areaCount;
+    prompter.show("図形PDBファイル作成処理が終了しました！( 2 / 3 )", kDmTitle,
+                  platform::Icon::Information, platform::Buttons::Ok);
+
+    result.outcome = attrDMPDBcreateFromBytes(folder, attrName, pass.areaCount, bytes, fileName,
+                                              today, prompter);
+    return result;
+}
+
+}  // namespace dm

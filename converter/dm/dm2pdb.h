@@ -1,0 +1,37 @@
+#pragma once
+// dm2pdb: the create operation of the DM settings form without the form. Turns one DM
+// file into a graphic database (folder/BASE_G.pdb) and an attribute database
+// (folder/BASE_A.pdb), BASE being the DM file's name up to its first ".", in three stages
+// announced by message boxes:
+//   "処理を開始します！( 1 / 3 )"                        (title "dm2pdb")
+//   "図形PDBファイル作成処理が終了しました！( 2 / 3 )"    (title "dm2pdb")
+//   "属性PDBファイル作成処理が完了しました！( 3 / 3 )"    (title "attrDMPDBcreate")
+// A broken DM file or a failed write shows an error naming the file (and the line and
+// columns) and leaves no half-written database: the graphic database is only written once
+// the whole file has been read, and an earlier file of the same name survives a failure.
+#include <array>
+#include <string>
+
+#include "converter/attrconv/csv2pdb.h"
+#include "platform/local_date.h"
+#include "platform/prompter.h"
+
+namespace dm {
+
+inline constexpr const char* kDmTitle = "dm2pdb";
+
+struct Dm2PdbResult {
+    converter::Outcome outcome = converter::Outcome::Failed;
+    int areaCount = 0;
+    std::size_t estimatedRecords = 0;  // N from the stream estimate of the first pass
+    std::size_t graphicRecords = 0;    // N of the graphic database written
+};
+
+// frame: the twelve numbers of the settings form (top-left latitude degrees, minutes,
+// tenths of seconds, top-left longitude ..., bottom-right latitude ..., bottom-right
+// longitude ...). today: the date of the Palm day stamp.
+Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
+                    const std::array<double, 12>& frame, const platform::LocalDate& today,
+                    platform::Prompter& prompter);
+
+}  // namespace dm

@@ -1,0 +1,92 @@
+#include "converter/dm/dm_attributes.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "platform/cp932.h"
+#include "platform/files.h"
+
+namespace dm {
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+std::string fileNameOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool readDmFile(const std::string& path, std::string& bytes, std::string& message) {
+    if (!platform::fileExists(path)) {
+        message = "DMファイル「" + path + "」がありません。";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size >= 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        in.read(bytes.data(), size);
+    }
+    if (!in || size < 0) {
+        message = "DMファイル「" + path + "」が読めません（" + std::strerror(errno) + "）。";
+        return false;
+    }
+    return true;
+}
+
+converter::FeatureAttrRec areaRecord(const AreaBox& area) {
+    static const std::string kText1 = platform::toCp932("自動算出代表点");
+    converter::FeatureAttrRec r;
+    r.ID = static_cast<std::uint32_t>(area.id);
+    r.StatusCode = 3;
+    r.SymbolCode = 0;
+    r.UserData = 0;
+    r.TopLeftX = area.left;
+    r.TopLeftY = area.top;
+    r.ExtentX = area.width;
+    r.ExtentY = area.height;
+    converter::storeText(r.Text1, kText1);
+    return r;
+}
+
+converter::Outcome attrDMPDBcreateFromBytes(const std::string& folder, const std::string& attrName,
+                                            int areaCount, std::string_view dmBytes,
+                                            const std::string& fileName,
+                                            const platform::LocalDate& today,
+                                            platform::Prompter& prompter) {
+    std::vector<AreaBox> areas;
+    PassResult pass = runAttributePass(dmBytes, fileName, areaCount, areas);
+    if (!pass.ok) {
+        prompter.show(pass.message, kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
+        return converter::Outcome::Failed;
+    }
+    std::vector<converter::FeatureAttrRec> records;
+    records.reserve(areas.size());
+    for (const AreaBox& a : areas) records.push_back(areaRecord(a));
+    if (!converter::writeFeatureAttrDatabase(joinPath(folder, attrName + ".pdb"), records, today,
+                                             prompter, kAttrTitle))
+        return converter::Outcome::Failed;
+    prompter.show("属性PDBファイル作成処理が完了しました！( 3 / 3 )", kAttrTitle,
+                  platform::Icon::Information, platform::Buttons::Ok);
+    return converter::Outcome::Done;
+}
+
+converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string& attrName,
+                                   int areaCount, const std::string& dmPath,
+                                   const platform::LocalDate& today, platform::Prompter& prompter) {
+    std::string bytes;
+    std::string message;
+    if (!readDmFile(dmPath, bytes, message)) {
+        prompter.show(message, kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
+        return converter::Outcome::Failed;
+    }
+    return attrDMPDBcreateFromBytes(folder, attrName, areaCount, bytes, fileNameOf(dmPath), today,
+                                    prompter);
+}
+
+}  // namespace dm

@@ -1,0 +1,47 @@
+#pragma once
+// attrDMPDBcreate: the third stage of the DM conversion. Reads the DM file once more and
+// writes a converter attribute database with one FeatureAttrRec per area of the graphic
+// database, in the same order, with the area's serial number and box and the text
+// "自動算出代表点". Messages carry the title "attrDMPDBcreate".
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "converter/attrconv/csv2pdb.h"
+#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/dm/dm_passes.h"
+#include "platform/local_date.h"
+#include "platform/prompter.h"
+
+namespace dm {
+
+inline constexpr const char* kAttrTitle = "attrDMPDBcreate";
+
+// The attribute record of one area.
+converter::FeatureAttrRec areaRecord(const AreaBox& area);
+
+// Reads the DM file at dmPath and writes folder/attrName.pdb (database name attrName).
+// The file must hold exactly areaCount closed areas, the count the graphic stage found.
+// Ends with "属性PDBファイル作成処理が完了しました！( 3 / 3 )"; every failure shows an error
+// that names the file and writes nothing.
+converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string& attrName,
+                                   int areaCount, const std::string& dmPath,
+                                   const platform::LocalDate& today, platform::Prompter& prompter);
+
+// The same for DM bytes already read; fileName names the DM file in messages.
+converter::Outcome attrDMPDBcreateFromBytes(const std::string& folder, const std::string& attrName,
+                                            int areaCount, std::string_view dmBytes,
+                                            const std::string& fileName,
+                                            const platform::LocalDate& today,
+                                            platform::Prompter& prompter);
+
+// folder + "/" + name, without doubling a "/" that ends the folder.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// The file name of a path without its folder, for messages.
+std::string fileNameOf(const std::string& path);
+
+// Reads a whole DM file; false with a message naming it when it cannot be read.
+bool readDmFile(const std::string& path, std::string& bytes, std::string& message);
+
+}  // namespace dm

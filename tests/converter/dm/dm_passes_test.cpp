@@ -1,0 +1,360 @@
+// The graphic and attribute passes: what each element becomes, device coordinates worked
+// out by hand, overflow and degenerate elements, and the two passes agreeing on areas.
+#include "converter/dm/dm_passes.h"
+
+#include <gtest/gtest.h>
+
+#include "dm_builder.h"
+#include "platform/scripted_prompter.h"
+
+using namespace dmtest;
+
+namespace {
+
+struct Recorded {
+    std::vector<dm::FrameHeader> frames;
+    struct Element {
+        dm::GraphicElement header;
+        std::vector<dm::DevicePoint> points;
+    };
+    std::vector<Element> elements;
+    std::vector<std::string> order;  // "frame" / "element" in stream order
+};
+
+class RecordingSink : public dm::GraphicSink {
+  public:
+    Recorded got;
+    void frameHeader(const dm::FrameHeader& h) override {
+        got.frames.push_back(h);
+        got.order.push_back("frame");
+    }
+    void element(const dm::GraphicElement& e) override {
+        got.elements.push_back({e, *e.points});
+        got.elements.back().header.points = nullptr;
+        got.order.push_back("element");
+    }
+};
+
+dm::FrameValues zeroFrame() {
+    return dm::FrameValues{};
+}
+
+std::vector<std::pair<int, int>> xy(const std::vector<dm::DevicePoint>& pts) {
+    std::vector<std::pair<int, int>> out;
+    for (auto p : pts) out.emplace_back(p.x, p.y);
+    return out;
+}
+
+// A closed square with east and north from lo to hi (first point repeated last).
+std::vector<Pt> square(double lo, double hi) {
+    return {{lo, lo}, {lo, hi}, {hi, hi}, {hi, lo}, {lo, lo}};
+}
+
+}  // namespace
+
+TEST(DmGraphicPass, ElementsGetKindClassStyleAndAreaSerialNumbers) {
+    // Sheet 0..1 × 0..1 in metres, unit code 999 (metres): Re = Rn = 1000, f = 1000, so
+    // x = 64000 e − 32000 and y = −(64000 n − 32000).
+    std::string data = file({sheet(0, 0, 1, 1, 999),
+                             {group(5)},
+                             lineElement("E2", 2301, {{0.5, 0.25}, {0.5, 0.5}, {0.75, 0.75}}),
+                             lineElement("E1", 3001, square(0.25, 0.75)),
+                             lineElement("E1", 2301, square(0.25, 0.75)),
+                             lineElement("E2", 5101, {{0, 0}, {1, 1}}),
+                             lineElement("E1", 3004, {{0.5, 0.5}, {0.5, 0.75}, {0.5, 0.5}})});
+    RecordingSink sink;
+    platform::ScriptedPrompter prompter;
+    dm::PassResult r = dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.areaCount, 2);
+    EXPECT_TRUE(prompter.calls().empty());
+    std::vector<std::string> order{"frame", "element", "element", "element", "element", "element"};
+    EXPECT_EQ(sink.got.order, order);
+    const auto& el = sink.got.elements;
+
+    // E2 2301, 3 points: line (4), class 23, style 80.
+    EXPECT_EQ(el[0].header.kind, 4);
+    EXPECT_EQ(el[0].header.elementClass, 23);
+    EXPECT_EQ(el[0].header.style, 80);
+    EXPECT_EQ(el[0].header.serial, 0);
+    // (n 0.5, e 0.25) → (−16000, 0); (0.5, 0.5) → (0, 0); (0.75, 0.75) → (16000, −16000).
+    EXPECT_EQ(xy(el[0].points),
+              (std::vector<std::pair<int, int>>{{-16000, 0}, {0, 0}, {16000, -16000}}));
+    EXPECT_EQ(el[0].header.left, -16000);
+    EXPECT_EQ(el[0].header.top, -16000);
+    EXPECT_EQ(el[0].header.width, 32000);
+    EXPECT_EQ(el[0].header.height, 16000);
+
+    // Closed 3001 outline: area (6) with serial 1, class 30, style 32.
+    EXPECT_EQ(el[1].header.kind, 6);
+    EXPECT_EQ(el[1].header.elementClass, 30);
+    EXPECT_EQ(el[1].header.style, 32);
+    EXPECT_EQ(el[1].header.serial, 1);
+    EXPECT_EQ(el[1].points.size(), 5u);
+    // The same outline with class 2301 stays a line.
+    EXPECT_EQ(el[2].header.kind, 4);
+    EXPECT_EQ(el[2].header.serial, 0);
+    // 5101: river style 112; the sheet's corners map to (−32000, 32000) and (32000, −32000).
+    EXPECT_EQ(el[3].header.style, 112);
+    EXPECT_EQ(el[3].header.elementClass, 51);
+    EXPECT_EQ(xy(el[3].points),
+              (std::vector<std::pair<int, int>>{{-32000, 32000}, {32000, -32000}}));
+    // A 3-point closed 3004 element is an area too: serial 2.
+    EXPECT_EQ(el[4].header.kind, 6);
+    EXPECT_EQ(el[4].header.serial, 2);
+}
+
+TEST(DmGraphicPass, FrameHeaderTakesSheetValuesWithoutScaling) {
+    // Nmin 0, Emin 0, Nmax 1.5, Emax 2: Re 2000, Rn 1500, origins Emin = 0 and
+    // Nmax = 1.5 → 2 (halves to even), not 1500.
+    dm::FrameValues frame{35, 40, 123, 139, 45, 0, 35, 39, 500, 139, 46, 300};
+    std::string data = file({sheet(0, 0, 1.5, 2, 1)});
+    RecordingSink sink;
+    platform::ScriptedPrompter prompter;
+    ASSERT_TRUE(dm::runGraphicPass(data, "t.dm", frame, sink, prompter).ok);
+    ASSERT_EQ(sink.got.frames.size(), 1u);
+    const dm::FrameHeader& h = sink.got.frames[0];
+    EXPECT_EQ(h.originEast, 0);
+    EXPECT_EQ(h.originNorth, 2);
+    EXPECT_EQ(h.extentEast, 2000);
+    EXPECT_EQ(h.extentNorth, 1500);
+    EXPECT_EQ(h.frame, frame);
+}
+
+TEST(DmGraphicPass, UnitCodesScaleOffsetsToMillimetres) {
+    // Sheet 0..2 m east, 0..1.5 m north: Re = 2000 mm, sx = 1, sy = 0.75.
+    // Unit 1 (mm): e = 2000 reaches the east edge, x = 32000.
+    // Unit 999 (m): e = 2 does.  Unit 10 (cm): e = 200 does.
+    for (auto [unit, edge] : {std::pair{1, 2000.0}, {999, 2.0}, {10, 200.0}}) {
+        std::string data = file(
+            {sheet(0, 0, 1.5, 2, unit), {group(1)}, lineElement("E2", 2101, {{0, edge}, {0, 0}})});
+        RecordingSink sink;
+        platform::ScriptedPrompter prompter;
+        ASSERT_TRUE(dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter).ok);
+        ASSERT_EQ(sink.got.elements.size(), 1u);
+        // North 0 lies on the bottom edge: y = −(0 − 32000) × 0.75 = 24000.
+        EXPECT_EQ(xy(sink.got.elements[0].points),
+                  (std::vector<std::pair<int, int>>{{32000, 24000}, {-32000, 24000}}))
+            << "unit " << unit;
+    }
+}
+
+TEST(DmGraphicPass, ElementsOutsideGroupsAndOtherCodesWriteNothing) {
+    std::string data = file({sheet(0, 0, 1, 1, 999),
+                             lineElement("E1", 3001, square(0.25, 0.75)),
+                             {group(1), record({{1, "E7"}, {3, "81"}}), "text of the note"}});
+    RecordingSink sink;
+    platform::ScriptedPrompter prompter;
+    dm::PassResult r = dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(sink.got.order, std::vector<std::string>{"frame"});
+    EXPECT_EQ(r.areaCount, 0);
+}
+
+TEST(DmGraphicPass, CoincidentPointsWarnOnceAndTheElementStays) {
+    std::string data =
+        file({sheet(0, 0, 1, 1, 999),
+              {group(1)},
+              lineElement("E2", 2101, {{0.25, 0.5}, {0.25, 0.5}, {0.25, 0.5}, {0.25, 0.5}})});
+    RecordingSink sink;
+    platform::ScriptedPrompter prompter;
+    ASSERT_TRUE(dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter).ok);
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_EQ(prompter.calls()[0].text,
+              "不正なラインストリング！(処理は続行) x=0.5 y=0.25\nt.dm 4行目");
+    EXPECT_EQ(prompter.calls()[0].icon, platform::Icon::Warning);
+    EXPECT_EQ(prompter.calls()[0].title, "");
+    ASSERT_EQ(sink.got.elements.size(), 1u);
+    const auto& e = sink.got.elements[0];
+    EXPECT_EQ(e.points.size(), 4u);
+    EXPECT_EQ(e.header.left, 0);
+    EXPECT_EQ(e.header.top, 16000);
+    EXPECT_EQ(e.header.width, 0);
+    EXPECT_EQ(e.header.height, 0);
+}
+
+TEST(DmGraphicPass, OverflowDropsTheRestOfTheLineAndBothPassesStayInStep) {
+    // 4 points a coordinate line. Point 2 lies outside the sheet (e = 2 → x = 96000): it and
+    // points 3 and 4 of its line are dropped; points 5 and 6 on the next line are kept.
+    // The outline still counts as an area: its first and last points are equal in the file.
+    std::vector<Pt> outline{{0.25, 0.25}, {0.5, 2},   {0.75, 0.75},
+                            {0.75, 0.25}, {0.5, 0.5}, {0.25, 0.25}};
+    std::string data = file({sheet(0, 0, 1, 1, 999),
+                             {group(3)},
+                             lineElement("E1", 3001, outline, 3),
+                             lineElement("E2", 2101, {{-1, 0.5}, {0.5, 0.5}}, 3),
+                             lineElement("E1", 3002, square(0.25, 0.5), 3)});
+    RecordingSink sink;
+    platform::ScriptedPrompter prompter;
+    dm::PassResult r = dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter);
+    ASSERT_TRUE(r.ok) << r.message;
+    std::vector<std::string> texts{"x オーバーフロー： X=96000\nt.dm 5行目（4行目の要素の第 2 点）",
+                                   // n = −1 → y = −(−64000 − 32000) = 96000
+                                   "y オーバーフロー：Y=96000\nt.dm 8行目（7行目の要素の第 1 点）"};
+    EXPECT_EQ(prompter.texts(), texts);
+    for (const auto& c : prompter.calls()) EXPECT_EQ(c.icon, platform::Icon::Critical);
+
+    ASSERT_EQ(sink.got.elements.size(), 3u);
+    const auto& area = sink.got.elements[0];
+    EXPECT_EQ(area.header.kind, 6);
+    EXPECT_EQ(area.header.serial, 1);
+    // Kept: (0.25, 0.25) → (−16000, 16000); (0.5, 0.5) → (0, 0); (0.25, 0.25) again.
+    EXPECT_EQ(xy(area.points),
+              (std::vector<std::pair<int, int>>{{-16000, 16000}, {0, 0}, {-16000, 16000}}));
+    EXPECT_EQ(area.header.left, -16000);
+    EXPECT_EQ(area.header.top, 0);
+    EXPECT_EQ(area.header.width, 16000);
+    EXPECT_EQ(area.header.height, 16000);
+    // Both points of the river share the rejected point's line: nothing is left of it.
+    EXPECT_TRUE(sink.got.elements[1].points.empty());
+    EXPECT_EQ(sink.got.elements[1].header.width, 0);
+    EXPECT_EQ(sink.got.elements[2].header.serial, 2);
+
+    // The attribute pass finds the same areas with the same boxes.
+    std::vector<dm::AreaBox> areas;
+    dm::PassResult a = dm::runAttributePass(data, "t.dm", r.areaCount, areas);
+    ASSERT_TRUE(a.ok) << a.message;
+    ASSERT_EQ(areas.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto& g = sink.got.elements[i == 0 ? 0 : 2].header;
+        EXPECT_EQ(areas[i].id, g.serial);
+        EXPECT_EQ(areas[i].left, g.left);
+        EXPECT_EQ(areas[i].top, g.top);
+        EXPECT_EQ(areas[i].width, g.width);
+        EXPECT_EQ(areas[i].height, g.height);
+    }
+}
+
+TEST(DmAttributePass, ClosedOutlinesGiveOneBoxEachInFileOrder) {
+    // Sheet 0..1 × 0..1: the square 0.25–0.75 in metres (unit code 999) and the same square
+    // in millimetres (unit code 1) both give left −16000, top −16000, extents 32000.
+    for (auto [unit, lo, hi] : {std::tuple{999, 0.25, 0.75}, {1, 250.0, 750.0}}) {
+        std::string data =
+            file({sheet(0, 0, 1, 1, unit),
+                  {group(4)},
+                  lineElement("E1", 3001, square(lo, hi)),
+                  lineElement("E1", 3003, {{lo, lo}, {hi, hi}, {lo, lo}}),  // 3 points: an area
+                  lineElement("E1", 3001, {{lo, lo}, {lo, lo}}),            // 2 points: never
+                  lineElement("E1", 2301, square(lo, hi))});                // not a building
+        std::vector<dm::AreaBox> areas;
+        dm::PassResult r = dm::runAttributePass(data, "t.dm", 2, areas);
+        ASSERT_TRUE(r.ok) << r.message;
+        ASSERT_EQ(areas.size(), 2u);
+        EXPECT_EQ(areas[0].id, 1);
+        EXPECT_EQ(areas[0].left, -16000);
+        EXPECT_EQ(areas[0].top, -16000);
+        EXPECT_EQ(areas[0].width, 32000);
+        EXPECT_EQ(areas[0].height, 32000);
+        EXPECT_EQ(areas[1].id, 2);
+    }
+}
+
+TEST(DmAttributePass, ACountThatDisagreesWithTheGraphicPassIsRefused) {
+    std::string data =
+        file({sheet(0, 0, 1, 1, 999), {group(1)}, lineElement("E1", 3001, square(0.25, 0.75))});
+    std::vector<dm::AreaBox> areas;
+    dm::PassResult more = dm::runAttributePass(data, "t.dm", 2, areas);
+    EXPECT_FALSE(more.ok);
+    EXPECT_EQ(
+        more.message,
+        "t.dm: 図形PDBの面の数 2 と属性の面の数が一致しません（DMファイルが変更された可能性があ"
+        "ります）");
+    dm::PassResult fewer = dm::runAttributePass(data, "t.dm", 0, areas);
+    EXPECT_FALSE(fewer.ok);
+    EXPECT_EQ(fewer.message.rfind("t.dm 4行目: 図形PDBの面の数 0 と", 0), 0u) << fewer.message;
+}
+
+TEST(DmFrameValues, RoundHalvesToEvenAndRefuseWhatDoesNotFit) {
+    std::array<double, 12> numbers{35, 40, 12.5, 139, 45, 13.5, -0.5, 0, 0, 0, 0, 32767};
+    dm::FrameValues out{};
+    std::string message;
+    ASSERT_TRUE(dm::frameValuesFrom(numbers, out, message));
+    EXPECT_EQ(out[2], 12);
+    EXPECT_EQ(out[5], 14);
+    EXPECT_EQ(out[6], 0);
+    EXPECT_EQ(out[11], 32767);
+    numbers[9] = 40000;
+    EXPECT_FALSE(dm::frameValuesFrom(numbers, out, message));
+    EXPECT_EQ(message, "枠の値 右下経度（度） が 16 ビットの範囲外です: 40000");
+}
+
+TEST(DmTransform, UnitTableStyleTableAndBoxes) {
+    EXPECT_EQ(dm::unitFactor(1), 1.0);
+    EXPECT_EQ(dm::unitFactor(10), 10.0);
+    EXPECT_EQ(dm::unitFactor(999), 1000.0);
+    for (int bad : {0, 2, 100, 1000, -1}) EXPECT_FALSE(dm::unitFactor(bad)) << bad;
+
+    // Re = 1000, Rn = 2000: sx = 0.5, sy = 1; (north 0, east 1) with f = 1000 → (16000, 32000).
+    dm::SheetTransform t = dm::makeTransform(0, 0, 2, 1, 1000);
+    EXPECT_EQ(t.sx, 0.5);
+    EXPECT_EQ(t.sy, 1);
+    EXPECT_EQ(t.x(1), 16000);
+    EXPECT_EQ(t.y(0), 32000);
+
+    for (auto [code, style] : {std::pair{3001, 32},
+                               {3004, 32},
+                               {3005, 0},
+                               {2301, 80},
+                               {2306, 80},
+                               {2307, 0},
+                               {2309, 80},
+                               {2310, 0},
+                               {2311, 80},
+                               {2315, 80},
+                               {2316, 0},
+                               {5101, 112},
+                               {5106, 112},
+                               {5107, 0},
+                               {1103, 0}})
+        EXPECT_EQ(dm::styleCodeOf(code), style) << code;
+
+    dm::BoxBuilder b;
+    b.add(-20000, 0.5);
+    b.add(20000, 1.5);
+    EXPECT_EQ(b.left(), -20000);
+    EXPECT_EQ(b.top(), 0);         // 0.5 → 0, halves to even
+    EXPECT_EQ(b.width(), -25536);  // 40000 carried as its 16-bit pattern
+    EXPECT_EQ(b.height(), 1);
+    EXPECT_FALSE(b.degenerate());
+    EXPECT_EQ(dm::decimalText(32800.5), "32800.5");
+    EXPECT_EQ(dm::decimalText(-31.25), "-31.25");
+    EXPECT_EQ(dm::decimalText(12000), "12000");
+}
+
+TEST(DmGraphicPassRealData, CompleteExcerptConvertsWithoutAMessage) {
+    std::string path = realDmFile(kCompleteExcerpt);
+    if (path.empty())
+        GTEST_SKIP() << "shared real DM data not found beside the checkout";
+    testsupport::Bytes bytes = testsupport::readBytes(path);
+    std::string data(bytes.begin(), bytes.end());
+    RecordingSink sink;
+    platform::ScriptedPrompter prompter;
+    dm::PassResult r = dm::runGraphicPass(data, kCompleteExcerpt, zeroFrame(), sink, prompter);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_TRUE(prompter.calls().empty());
+    ASSERT_EQ(sink.got.elements.size(), 1u);
+    const auto& e = sink.got.elements[0];
+    EXPECT_EQ(e.points.size(), 83u);  // the record's n
+    EXPECT_EQ(e.header.kind, 4);
+    EXPECT_EQ(e.header.elementClass, 11);
+    // Sheet N 7500–9000 m, E 44000–46000 m, unit code 1 (mm): Re = 2 000 000,
+    // Rn = 1 500 000, sx = 1, sy = 0.75.
+    //   point 1 (n 352340, e 0): x = −32000;
+    //     y = −(352340 / 1.5e6 × 64000 − 32000) × 0.75 = −(15033.173 − 32000) × 0.75 = 12725.12
+    //   point 2 (n 344310, e 8440): x = 8440 / 2e6 × 64000 − 32000 = 270.08 − 32000 = −31729.92;
+    //     y = −(14690.56 − 32000) × 0.75 = 12982.08
+    //   point 83 (n 1041880, e 2000000): x = 32000;
+    //     y = −(44453.547 − 32000) × 0.75 = −9340.16
+    EXPECT_EQ(e.points[0].x, -32000);
+    EXPECT_EQ(e.points[0].y, 12725);
+    EXPECT_EQ(e.points[1].x, -31730);
+    EXPECT_EQ(e.points[1].y, 12982);
+    EXPECT_EQ(e.points[82].x, 32000);
+    EXPECT_EQ(e.points[82].y, -9340);
+    EXPECT_EQ(e.header.left, -32000);
+    ASSERT_EQ(sink.got.frames.size(), 1u);
+    EXPECT_EQ(sink.got.frames[0].originEast, 44000);
+    EXPECT_EQ(sink.got.frames[0].originNorth, 9000);
+    EXPECT_EQ(sink.got.frames[0].extentEast, 2000000);
+    EXPECT_EQ(sink.got.frames[0].extentNorth, 1500000);
+}
