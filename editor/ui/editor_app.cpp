@@ -1,0 +1,22 @@
+#include "editor/ui/editor_app.h"
+
+#include "editor/ui/editor_dialog.h"
+#include "editor/ui/editor_icon.h"
+
+namespace lorvex {
+
+EditorApp::EditorApp(int& argc, char** argv) : app_(argc, argv) {
+    QApplication::setApplicationName(applicationTitle());
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setDesktopFileName(QStringLiteral("lorvex"));
+    QApplication::setWindowIcon(editorIcon());
+    installEditorFonts();
+}
+
+int EditorApp::run() {
+    EditorDialog dialog;
+    dialog.exec();  // Esc or closing the window ends it, whatever the result
+    return 0;
+}
+
+}  // namespace lorvex

@@ -1,0 +1,656 @@
+#include "editor/ui/editor_dialog.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFont>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QToolTip>
+#include <cstdio>
+#include <cstdlib>
+
+#include "editor/model/kinds.h"
+#include "editor/model/text_field.h"
+#include "editor/ui/about_dialog.h"
+#include "editor/ui/cp932_limit.h"
+#include "editor/ui/editor_icon.h"
+#include "platform/cp932.h"
+#include "platform/qt_prompter.h"
+
+namespace lorvex {
+namespace {
+
+using editor::ObjectKind;
+
+constexpr int kClientWidth = 580;
+constexpr int kClientHeight = 478;
+constexpr std::size_t kTitleBytes = 31;
+constexpr std::size_t kLabelBytes = 31;
+constexpr std::size_t kItemsBytes = 127;
+// The selection field of a drop-down list is 25 pixels high whatever its object height.
+constexpr int kComboFieldHeight = 25;
+
+const char* const kPreviewFace = "ＭＳ ゴシック";
+const char* const kDialogFace = "ＭＳ Ｐゴシック";
+
+QString fromSjis(const std::string& sjis) {
+    return QString::fromStdString(platform::toUtf8(sjis));
+}
+
+std::string toSjis(const QString& text) {
+    return platform::toCp932(text.toStdString());
+}
+
+QFont previewFont() {
+    QFont font(QString::fromUtf8(kPreviewFace));
+    font.setPixelSize(18);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QFont dialogFont() {
+    QFont font(QString::fromUtf8(kDialogFace));
+    font.setPixelSize(12);
+    return font;
+}
+
+// A preview control: hidden, disabled, and transparent for the pointer, so the dialog
+// receives every pointer event over the preview and does its own hit-testing.
+void makePreviewControl(QWidget* w) {
+    w->setEnabled(false);
+    w->setAttribute(Qt::WA_TransparentForMouseEvents);
+    w->setFocusPolicy(Qt::NoFocus);
+    w->hide();
+}
+
+QRect onScreen(const editor::ScreenRect& r) {
+    return QRect(editor::kPreviewOriginX + r.x, editor::kPreviewOriginY + r.y, r.width, r.height);
+}
+
+}  // namespace
+
+void installEditorFonts() {
+    QFont::insertSubstitution(QString::fromUtf8(kPreviewFace), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QString::fromUtf8(kDialogFace), QStringLiteral("IPAPGothic"));
+}
+
+QString applicationTitle() {
+    return QStringLiteral("Lorvex");
+}
+
+EditorDialog::EditorDialog(platform::Prompter* prompter, QWidget* parent) : QDialog(parent) {
+    installEditorFonts();
+    if (prompter) {
+        prompter_ = prompter;
+    } else {
+        ownPrompter_ = std::make_unique<platform::QtPrompter>(this, applicationTitle());
+        prompter_ = ownPrompter_.get();
+    }
+    model_ = std::make_unique<editor::EditingModel>(state_, *prompter_);
+
+    setWindowTitle(QStringLiteral("CKwibEditor"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(editorIcon());
+    setFont(dialogFont());
+    setFixedSize(kClientWidth, kClientHeight);
+    setMouseTracking(true);
+
+    buildControls();
+    buildPreviewControls();
+
+    aboutAction_ = new QAction(QStringLiteral("Lorvex のﾊﾞｰｼﾞｮﾝ情報(&A)..."), this);
+    aboutAction_->setShortcut(QKeySequence(Qt::Key_F1));
+    aboutAction_->setShortcutContext(Qt::WindowShortcut);
+    connect(aboutAction_, &QAction::triggered, this, &EditorDialog::showAbout);
+    addAction(aboutAction_);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    // The dialog shows the page as it is before the part-limit message appears.
+    model_->setRefreshHook([this] {
+        relayoutPreview();
+        refreshCurrentObject();
+    });
+    model_->start();
+    syncSelectors();
+    relayoutPreview();
+    refreshCurrentObject();
+    alive_ = true;
+}
+
+EditorDialog::~EditorDialog() {
+    alive_ = false;
+}
+
+void EditorDialog::buildControls() {
+    auto label = [this](const char* text, int x, int y, int w = 90) {
+        auto* l = new QLabel(QString::fromUtf8(text), this);
+        l->setGeometry(x, y, w, 20);
+        return l;
+    };
+    auto group = [this](const char* title, int x, int y, int w, int h) {
+        auto* g = new QGroupBox(QString::fromUtf8(title), this);
+        g->setGeometry(x, y, w, h);
+        return g;
+    };
+    auto button = [this](const char* text, int x, int y, int w, int h, const char* name) {
+        auto* b = new QPushButton(QString::fromUtf8(text), this);
+        b->setGeometry(x, y, w, h);
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        b->setObjectName(QString::fromUtf8(name));
+        return b;
+    };
+    auto combo = [this](int x, int y, int w, const char* name) {
+        auto* c = new QComboBox(this);
+        c->setGeometry(x, y, w, 22);
+        c->setObjectName(QString::fromUtf8(name));
+        return c;
+    };
+    auto* digits =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
+    auto edit = [this](int x, int y, int w, const char* name) {
+        auto* e = new QLineEdit(this);
+        e->setGeometry(x, y, w, 22);
+        e->setObjectName(QString::fromUtf8(name));
+        return e;
+    };
+    auto numberEdit = [&](int x, int y, int w, const char* name) {
+        QLineEdit* e = edit(x, y, w, name);
+        e->setValidator(digits);
+        e->setMaxLength(9);
+        return e;
+    };
+    auto textEdit = [&](int x, int y, int w, const char* name, std::size_t bytes,
+                        const char* fieldName) {
+        QLineEdit* e = edit(x, y, w, name);
+        auto* v = new Cp932LimitValidator(bytes, e);
+        e->setValidator(v);
+        QString field = QString::fromUtf8(fieldName);
+        connect(v, &Cp932LimitValidator::refused, this,
+                [this, e, field](const QString& c) { showRefused(e, field, c); });
+        return e;
+    };
+
+    // オブジェクト選択
+    group("オブジェクト選択", 8, 4, 210, 94);
+    label("タイプ", 16, 24, 60);
+    typeSelector_ = combo(80, 22, 130, "typeSelector");
+    for (int k = 0; k <= int(ObjectKind::Label); ++k)
+        typeSelector_->addItem(QString::fromUtf8(editor::kindDisplayName(ObjectKind(k))));
+    label("ＩＤ番号", 16, 48, 60);
+    numberSelector_ = combo(80, 46, 70, "numberSelector");
+    showCheck_ = new QCheckBox(QStringLiteral("表示"), this);
+    showCheck_->setGeometry(16, 72, 80, 20);
+    showCheck_->setObjectName(QStringLiteral("showCheck"));
+
+    // 位置微調整
+    group("位置微調整", 8, 102, 210, 82);
+    struct Arrow {
+        const char* text;
+        int x, y, dx, dy;
+        const char* name;
+    };
+    const Arrow arrows[] = {{"↑", 96, 120, 0, -1, "upButton"},
+                            {"→", 130, 140, 1, 0, "rightButton"},
+                            {"↓", 96, 160, 0, 1, "downButton"},
+                            {"←", 62, 140, -1, 0, "leftButton"}};
+    for (const Arrow& a : arrows) {
+        QPushButton* b = button(a.text, a.x, a.y, 30, 20, a.name);
+        int dx = a.dx, dy = a.dy;
+        connect(b, &QPushButton::clicked, this, [this, dx, dy] { onNudge(dx, dy); });
+    }
+
+    // 属性値設定
+    group("属性値設定", 6, 188, 214, 282);
+    int y = 206;
+    label("ページ番号", 14, y, 100);
+    pageNumber_ = edit(116, y, 40, "pageNumber");
+    pageNumber_->setReadOnly(true);
+    y += 24;
+    label("ラベル名称", 14, y, 100);
+    labelText_ = textEdit(116, y, 98, "labelText", kLabelBytes, "ラベル名称");
+    y += 24;
+    label("ｵﾌﾞｼﾞｪｸﾄ位置(X,Y)", 14, y, 102);
+    labelX_ = numberEdit(116, y, 46, "labelX");
+    labelY_ = numberEdit(168, y, 46, "labelY");
+    y += 24;
+    label("ラベル幅", 14, y, 100);
+    labelWidth_ = numberEdit(116, y, 46, "labelWidth");
+    y += 24;
+    label("ﾗﾍﾞﾙ縦位置", 14, y, 100);
+    direction_ = combo(116, y, 64, "direction");
+    direction_->addItem(QStringLiteral("上方向"));
+    direction_->addItem(QStringLiteral("下方向"));
+    offset_ = numberEdit(182, y, 32, "offset");
+    y += 24;
+    label("ｵﾌﾞｼﾞｪｸﾄｻｲｽﾞ(W,H)", 14, y, 102);
+    width_ = numberEdit(116, y, 46, "width");
+    height_ = numberEdit(168, y, 46, "height");
+    y += 24;
+    label("選択項目", 14, y, 100);
+    items_ = new QPlainTextEdit(this);
+    items_->setGeometry(116, y, 98, 56);
+    items_->setObjectName(QStringLiteral("items"));
+    items_->setTabChangesFocus(true);
+    itemsLimit_ = new Cp932PlainTextLimit(items_, kItemsBytes);
+    connect(itemsLimit_, &Cp932PlainTextLimit::refused, this,
+            [this](const QString& c) { showRefused(items_, QStringLiteral("選択項目"), c); });
+    y += 62;
+    label("項目表示数", 14, y, 100);
+    itemCount_ = numberEdit(116, y, 46, "itemCount");
+    y += 24;
+    inputRestriction_ = new QCheckBox(QStringLiteral("数値制限"), this);
+    inputRestriction_->setGeometry(16, y + 2, 90, 20);
+    inputRestriction_->setObjectName(QStringLiteral("inputRestriction"));
+    QPushButton* apply = button("更 新", 134, y, 80, 24, "applyButton");
+
+    // 画面設定
+    group("画面設定", 225, 4, 320, 100);
+    label("ﾍﾟｰｼﾞ番号", 233, 22, 66);
+    pageSelector_ = combo(300, 20, 50, "pageSelector");
+    for (int p = 0; p < int(editor::kPageCount); ++p) pageSelector_->addItem(QString::number(p));
+    label("解像度", 372, 22, 40);
+    resolution_ = combo(414, 20, 90, "resolution");
+    resolution_->addItem(QStringLiteral("320×320"));
+    resolution_->addItem(QStringLiteral("160×160"));
+    label("部品数", 233, 48, 66);
+    partCount_ = edit(300, 46, 50, "partCount");
+    partCount_->setReadOnly(true);
+    centring_ = new QCheckBox(QStringLiteral("ｾﾝﾀｰﾘﾝｸﾞ"), this);
+    centring_->setGeometry(372, 48, 100, 20);
+    centring_->setObjectName(QStringLiteral("centring"));
+    centring_->hide();  // mirrors the page's modal-dialog flag; not for the user
+    label("ﾍﾟｰｼﾞﾀｲﾄﾙ", 233, 74, 66);
+    pageTitle_ = textEdit(300, 72, 235, "pageTitle", kTitleBytes, "ﾍﾟｰｼﾞﾀｲﾄﾙ");
+
+    // Commands.
+    QPushButton* read = button("読 込", 225, 442, 50, 26, "readButton");
+    QPushButton* save = button("保 存", 283, 442, 50, 26, "saveButton");
+    QPushButton* remove = button("レコード削除", 341, 442, 84, 26, "deleteButton");
+    QPushButton* convert = button("属性ﾃﾞｰﾀ変換", 433, 442, 84, 26, "attrConvertButton");
+    QPushButton* quit = button("終 了", 525, 442, 48, 26, "quitButton");
+
+    connect(typeSelector_, &QComboBox::currentIndexChanged, this, &EditorDialog::onTypeChanged);
+    connect(numberSelector_, &QComboBox::currentIndexChanged, this, &EditorDialog::onNumberChanged);
+    connect(resolution_, &QComboBox::currentIndexChanged, this,
+            [this](int) { refreshCurrentObject(); });
+    connect(pageSelector_, &QComboBox::currentIndexChanged, this, &EditorDialog::onPageChanged);
+    connect(showCheck_, &QCheckBox::clicked, this, &EditorDialog::onShowClicked);
+    connect(apply, &QPushButton::clicked, this, &EditorDialog::applyFieldsNow);
+    connect(inputRestriction_, &QCheckBox::clicked, this, &EditorDialog::applyFieldsNow);
+    connect(centring_, &QCheckBox::clicked, this, &EditorDialog::applyFieldsNow);
+    connect(read, &QPushButton::clicked, this, &EditorDialog::onReadClicked);
+    connect(save, &QPushButton::clicked, this, &EditorDialog::onSaveClicked);
+    connect(remove, &QPushButton::clicked, this, &EditorDialog::onDeleteClicked);
+    connect(convert, &QPushButton::clicked, this, &EditorDialog::onAttrConvertClicked);
+    connect(quit, &QPushButton::clicked, this, [this] {
+        if (exitHandler_) {
+            exitHandler_();
+            return;
+        }
+        std::fflush(nullptr);
+        std::_Exit(0);
+    });
+
+    // Leaving any of these fields writes the fields back to the design.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{pageTitle_, labelText_, labelWidth_, itemCount_, items_,
+                                         labelX_, labelY_, width_, height_, offset_, direction_})
+        w->installEventFilter(this);
+}
+
+void EditorDialog::buildPreviewControls() {
+    const QFont font = previewFont();
+    previewFrame_ = new QFrame(this);
+    previewFrame_->setObjectName(QStringLiteral("previewFrame"));
+    previewFrame_->setFrameShape(QFrame::Box);
+    previewFrame_->setFrameShadow(QFrame::Plain);
+    previewFrame_->setLineWidth(1);
+    QPalette framePalette = previewFrame_->palette();
+    framePalette.setColor(QPalette::WindowText, Qt::black);
+    framePalette.setColor(QPalette::Disabled, QPalette::WindowText, Qt::black);
+    previewFrame_->setPalette(framePalette);
+    previewFrame_->setGeometry(editor::kPreviewOriginX, editor::kPreviewOriginY,
+                               editor::kPreviewSize, editor::kPreviewSize);
+    previewFrame_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    previewFrame_->show();
+
+    for (bool centred : {true, false}) {
+        auto* t = new QLabel(this);
+        t->setFont(font);
+        t->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+        t->setGeometry(onScreen({4, 2, 314, 25}));
+        t->setObjectName(centred ? QStringLiteral("titleCentred") : QStringLiteral("titleLeft"));
+        makePreviewControl(t);
+        (centred ? titleCentred_ : titleLeft_) = t;
+    }
+
+    auto makeLabelControl = [&](std::size_t slot) {
+        auto* l = new QLabel(this);
+        l->setFont(font);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        makePreviewControl(l);
+        labelControls_[slot] = l;
+    };
+    auto makeMain = [&](std::size_t slot, ObjectKind kind) {
+        QWidget* w = nullptr;
+        switch (kind) {
+            case ObjectKind::Cmb:
+                w = new QComboBox(this);
+                break;
+            case ObjectKind::Int:
+            case ObjectKind::Real:
+            case ObjectKind::Str:
+            case ObjectKind::IdNumber:
+                w = new QLineEdit(this);  // framed text field, dialog font, no text
+                break;
+            case ObjectKind::Label: {
+                auto* l = new QLabel(this);
+                l->setFrameShape(QFrame::Box);
+                l->setLineWidth(1);
+                l->setFont(font);
+                l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+                w = l;
+                break;
+            }
+            default: {
+                auto* b = new QPushButton(this);
+                b->setFont(font);
+                b->setAutoDefault(false);
+                w = b;
+                break;
+            }
+        }
+        makePreviewControl(w);
+        mainControls_[slot] = w;
+    };
+
+    // Created in the order their objects are set up, so later kinds lie on top.
+    using editor::slotIndex;
+    makeLabelControl(slotIndex(ObjectKind::IdNumber, 0, 0));
+    makeMain(slotIndex(ObjectKind::IdNumber, 0, 0), ObjectKind::IdNumber);
+    makeMain(slotIndex(ObjectKind::SearchButton, 0, 0), ObjectKind::SearchButton);
+    for (ObjectKind kind : {ObjectKind::Cmb, ObjectKind::Int, ObjectKind::Real, ObjectKind::Str})
+        for (int n = 0; n < editor::kCapacities[std::size_t(kind)]; ++n) {
+            makeLabelControl(slotIndex(kind, n, 0));
+            makeMain(slotIndex(kind, n, 0), kind);
+        }
+    for (int i = 0; i < int(editor::kPageCount); ++i) {
+        makeMain(slotIndex(ObjectKind::UpdateButton, 0, i), ObjectKind::UpdateButton);
+        makeMain(slotIndex(ObjectKind::CloseButton, 0, i), ObjectKind::CloseButton);
+        for (int p = 0; p < int(editor::kPageCount); ++p)
+            makeMain(slotIndex(ObjectKind::Btn, i, p), ObjectKind::Btn);
+    }
+    for (int n = 0; n < editor::kCapacities[std::size_t(ObjectKind::Label)]; ++n)
+        makeMain(slotIndex(ObjectKind::Label, n, 0), ObjectKind::Label);
+}
+
+void EditorDialog::designReplaced() {
+    model_->relayoutPage();
+    syncSelectors();
+    relayoutPreview();
+    refreshCurrentObject();
+}
+
+editor::FieldValues EditorDialog::collectFields() const {
+    editor::FieldValues f;
+    f.pageTitle = toSjis(pageTitle_->text());
+    f.labelText = toSjis(labelText_->text());
+    QString items = items_->toPlainText();
+    items.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    f.items = toSjis(items);
+    f.labelX = labelX_->text().toStdString();
+    f.labelY = labelY_->text().toStdString();
+    f.labelWidth = labelWidth_->text().toStdString();
+    f.offset = offset_->text().toStdString();
+    f.width = width_->text().toStdString();
+    f.height = height_->text().toStdString();
+    f.itemCount = itemCount_->text().toStdString();
+    f.direction = direction_->currentIndex() == 1 ? 1 : 0;
+    f.centring = centring_->isChecked();
+    f.inputRestriction = inputRestriction_->isChecked();
+    return f;
+}
+
+void EditorDialog::applyFieldsNow() {
+    model_->applyFields(collectFields());
+    refreshCurrentObject();
+}
+
+void EditorDialog::syncSelectors() {
+    QSignalBlocker b1(typeSelector_), b2(numberSelector_), b3(pageSelector_);
+    typeSelector_->setCurrentIndex(int(model_->currentKind()));
+    const auto& entries = model_->numberEntries();
+    bool same = numberSelector_->count() == int(entries.size());
+    for (int i = 0; same && i < numberSelector_->count(); ++i)
+        same = numberSelector_->itemText(i).toStdString() == entries[std::size_t(i)];
+    if (!same) {
+        numberSelector_->clear();
+        for (const std::string& e : entries) numberSelector_->addItem(QString::fromStdString(e));
+    }
+    numberSelector_->setCurrentIndex(model_->currentNumber());
+    pageSelector_->setCurrentIndex(model_->currentPage());
+}
+
+void EditorDialog::refreshCurrentObject() {
+    // Disabling the focused field moves the focus; that is no edit to write back.
+    const bool wasRefreshing = refreshing_;
+    refreshing_ = true;
+    const editor::CurrentObjectView v = model_->view();
+    const editor::FieldValues& f = v.fields;
+    pageTitle_->setText(fromSjis(f.pageTitle));
+    labelText_->setText(fromSjis(f.labelText));
+    pageNumber_->setText(QString::number(v.pageNumber));
+    labelX_->setText(QString::fromStdString(f.labelX));
+    labelY_->setText(QString::fromStdString(f.labelY));
+    width_->setText(QString::fromStdString(f.width));
+    height_->setText(QString::fromStdString(f.height));
+    labelWidth_->setText(QString::fromStdString(f.labelWidth));
+    {
+        QSignalBlocker block(direction_);
+        direction_->setCurrentIndex(f.direction);
+    }
+    offset_->setText(QString::fromStdString(f.offset));
+    QString items = fromSjis(f.items);
+    items.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    itemsLimit_->setText(items);
+    itemCount_->setText(QString::fromStdString(f.itemCount));
+    partCount_->setText(QString::number(v.partCount));
+    showCheck_->setChecked(v.shown);
+    centring_->setChecked(f.centring);
+    inputRestriction_->setChecked(f.inputRestriction);
+
+    const editor::FieldEnables& e = v.enables;
+    numberSelector_->setEnabled(e.numberSelector);
+    showCheck_->setEnabled(e.show);
+    labelText_->setEnabled(e.labelText);
+    pageNumber_->setEnabled(e.pageNumber);
+    labelX_->setEnabled(e.labelX);
+    labelY_->setEnabled(e.labelY);
+    width_->setEnabled(e.width);
+    height_->setEnabled(e.height);
+    labelWidth_->setEnabled(e.labelWidth);
+    direction_->setEnabled(e.direction);
+    offset_->setEnabled(e.offset);
+    items_->setEnabled(e.items);
+    itemCount_->setEnabled(e.itemCount);
+    inputRestriction_->setEnabled(e.inputRestriction);
+
+    const int page = model_->currentPage();
+    layoutItem(model_->previewItem(model_->currentKind(), model_->currentNumber(), page), v.shown);
+    layoutTitleAndPageButtons();
+    refreshing_ = wasRefreshing;
+}
+
+void EditorDialog::hidePreviewControls(std::size_t slot) {
+    if (QWidget* l = labelControls_[slot])
+        l->hide();
+    if (QWidget* m = mainControls_[slot])
+        m->hide();
+    shownSlots_[slot] = false;
+}
+
+void EditorDialog::layoutItem(const editor::PreviewItem& item, bool visible) {
+    QWidget* labelControl = labelControls_[item.slot];
+    QWidget* main = mainControls_[item.slot];
+    if (!visible || !main) {
+        hidePreviewControls(item.slot);
+        return;
+    }
+    const QString text = fromSjis(item.text);
+    if (labelControl && item.label) {
+        labelControl->setGeometry(onScreen(*item.label));
+        static_cast<QLabel*>(labelControl)->setText(text);
+        labelControl->show();
+    }
+    QRect mainRect = onScreen(item.main);
+    if (item.kind == ObjectKind::Cmb)
+        mainRect.setHeight(kComboFieldHeight);
+    main->setGeometry(mainRect);
+    if (!item.label) {
+        if (auto* b = qobject_cast<QPushButton*>(main))
+            b->setText(text);
+        else if (auto* l = qobject_cast<QLabel*>(main))
+            l->setText(text);
+    }
+    main->show();
+    shownSlots_[item.slot] = true;
+}
+
+void EditorDialog::layoutTitleAndPageButtons() {
+    const int page = model_->currentPage();
+    const bool centred = state_.working.modalFlags[std::size_t(page)] != 0;
+    titleCentred_->setVisible(centred);
+    titleLeft_->setVisible(!centred);
+    (centred ? titleCentred_ : titleLeft_)
+        ->setText(fromSjis(editor::fieldText(state_.working.titles[std::size_t(page)])));
+    for (ObjectKind kind : {ObjectKind::UpdateButton, ObjectKind::CloseButton}) {
+        const editor::PreviewItem item = model_->previewItem(kind, 0, page);
+        layoutItem(item, state_.working.slots[item.slot].pageNumber == page);
+    }
+}
+
+void EditorDialog::relayoutPreview() {
+    const std::vector<editor::PreviewItem> items = model_->previewItems(model_->currentPage());
+    std::array<bool, editor::kSlotCount> keep{};
+    for (const editor::PreviewItem& item : items) keep[item.slot] = true;
+    for (std::size_t s = 0; s < editor::kSlotCount; ++s)
+        if (shownSlots_[s] && !keep[s])
+            hidePreviewControls(s);
+    for (const editor::PreviewItem& item : items) layoutItem(item, true);
+    layoutTitleAndPageButtons();
+}
+
+void EditorDialog::onTypeChanged(int index) {
+    if (index < 0)
+        return;
+    model_->selectKind(ObjectKind(index));
+    syncSelectors();
+    refreshCurrentObject();
+}
+
+void EditorDialog::onNumberChanged(int index) {
+    model_->selectNumber(index);
+    refreshCurrentObject();
+}
+
+void EditorDialog::onPageChanged(int index) {
+    if (index < 0)
+        return;
+    model_->selectPage(index);
+    relayoutPreview();
+    refreshCurrentObject();
+}
+
+void EditorDialog::onShowClicked(bool checked) {
+    model_->setShown(checked);
+    relayoutPreview();
+    refreshCurrentObject();
+}
+
+void EditorDialog::onNudge(int dx, int dy) {
+    model_->nudge(dx, dy, editor::NudgeMode::Move);
+    refreshCurrentObject();
+}
+
+void EditorDialog::showRefused(QWidget* field, const QString& fieldName, const QString& character) {
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())),
+                       refusedCharacterMessage(fieldName, character), field);
+}
+
+void EditorDialog::showAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void EditorDialog::keyPressEvent(QKeyEvent* event) {
+    // Enter is the dialog's default action, and that does nothing here.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);  // Esc ends the dialog without a question
+}
+
+void EditorDialog::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    model_->click(p.x(), p.y(), collectFields());
+    syncSelectors();
+    refreshCurrentObject();
+}
+
+void EditorDialog::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const bool leftOnly = event->buttons() == Qt::LeftButton &&
+                          (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                                 Qt::AltModifier | Qt::MetaModifier)) == 0;
+    const editor::DragOutcome out = model_->dragStep(p.x(), p.y(), leftOnly);
+    switch (out.pointer) {
+        case editor::PointerShape::Move:
+            setCursor(Qt::SizeAllCursor);
+            break;
+        case editor::PointerShape::Resize:
+            setCursor(Qt::SizeFDiagCursor);
+            break;
+        case editor::PointerShape::Arrow:
+            setCursor(Qt::ArrowCursor);
+            break;
+    }
+    if (out.changed)
+        refreshCurrentObject();
+}
+
+void EditorDialog::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QDialog::mouseReleaseEvent(event);
+        return;
+    }
+    if (model_->release()) {
+        // Redrawn above its neighbours.
+        if (QWidget* main = mainControls_[model_->currentSlotIndex()])
+            main->raise();
+    }
+    refreshCurrentObject();
+}
+
+bool EditorDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (alive_ && !refreshing_ && event->type() == QEvent::FocusOut)
+        applyFieldsNow();
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace lorvex

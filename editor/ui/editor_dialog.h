@@ -1,0 +1,140 @@
+#pragma once
+// EditorDialog ("CKwibEditor"): the editor's one window. Its controls show the current
+// object of the editing model and hand every user action back to it; the preview shows
+// the current page with one or two disabled child controls per object.
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "editor/model/editing_model.h"
+#include "editor/model/editor_state.h"
+#include "platform/prompter.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QAction;
+
+namespace lorvex {
+
+class Cp932PlainTextLimit;
+
+// Maps the preview's font faces to the fonts installed here (IPA Gothic).
+void installEditorFonts();
+
+// Title of the editor's message boxes.
+QString applicationTitle();
+
+class EditorDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // Messages go to prompter, or to message boxes over the dialog when it is null.
+    explicit EditorDialog(platform::Prompter* prompter = nullptr, QWidget* parent = nullptr);
+    ~EditorDialog() override;
+
+    editor::EditingModel& model() { return *model_; }
+    editor::EditorState& state() { return state_; }
+    platform::Prompter& prompter() { return *prompter_; }
+
+    // What "終 了" runs: ends the process at once with status 0 unless replaced.
+    void setExitHandler(std::function<void()> handler) { exitHandler_ = std::move(handler); }
+
+    // Lays out the current page and refreshes the fields after the working design was
+    // replaced (a design read from a file).
+    void designReplaced();
+
+    // The preview controls of an object slot (label control may be null), and the
+    // two page-title fields.
+    QWidget* previewLabel(std::size_t slot) const { return labelControls_.at(slot); }
+    QWidget* previewMain(std::size_t slot) const { return mainControls_.at(slot); }
+    QLabel* titleField(bool centred) const { return centred ? titleCentred_ : titleLeft_; }
+
+    QAction* aboutAction() const { return aboutAction_; }
+
+  public Q_SLOTS:
+    void showAbout();
+
+  protected Q_SLOTS:
+    // The four command buttons. They do nothing yet; the read, save, delete and
+    // attribute conversion commands take them over.
+    virtual void onReadClicked() {}
+    virtual void onSaveClicked() {}
+    virtual void onDeleteClicked() {}
+    virtual void onAttrConvertClicked() {}
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildControls();
+    void buildPreviewControls();
+    void applyFieldsNow();
+    editor::FieldValues collectFields() const;
+    void syncSelectors();
+    void refreshCurrentObject();
+    void relayoutPreview();
+    void layoutItem(const editor::PreviewItem& item, bool visible);
+    void hidePreviewControls(std::size_t slot);
+    void layoutTitleAndPageButtons();
+    void showRefused(QWidget* field, const QString& fieldName, const QString& character);
+
+    void onTypeChanged(int index);
+    void onNumberChanged(int index);
+    void onPageChanged(int index);
+    void onShowClicked(bool checked);
+    void onNudge(int dx, int dy);
+
+    editor::EditorState state_;
+    std::unique_ptr<platform::Prompter> ownPrompter_;
+    platform::Prompter* prompter_ = nullptr;
+    std::unique_ptr<editor::EditingModel> model_;
+    std::function<void()> exitHandler_;
+    bool alive_ = false;
+    bool refreshing_ = false;
+
+    // Object selection.
+    QComboBox* typeSelector_ = nullptr;
+    QComboBox* numberSelector_ = nullptr;
+    QCheckBox* showCheck_ = nullptr;
+    // Attribute fields.
+    QLineEdit* pageNumber_ = nullptr;
+    QLineEdit* labelText_ = nullptr;
+    QLineEdit* labelX_ = nullptr;
+    QLineEdit* labelY_ = nullptr;
+    QLineEdit* labelWidth_ = nullptr;
+    QComboBox* direction_ = nullptr;
+    QLineEdit* offset_ = nullptr;
+    QLineEdit* width_ = nullptr;
+    QLineEdit* height_ = nullptr;
+    QPlainTextEdit* items_ = nullptr;
+    Cp932PlainTextLimit* itemsLimit_ = nullptr;
+    QLineEdit* itemCount_ = nullptr;
+    QCheckBox* inputRestriction_ = nullptr;
+    // Page settings.
+    QComboBox* pageSelector_ = nullptr;
+    QComboBox* resolution_ = nullptr;
+    QLineEdit* partCount_ = nullptr;
+    QLineEdit* pageTitle_ = nullptr;
+    QCheckBox* centring_ = nullptr;
+
+    QAction* aboutAction_ = nullptr;
+
+    // Preview.
+    QFrame* previewFrame_ = nullptr;
+    QLabel* titleCentred_ = nullptr;
+    QLabel* titleLeft_ = nullptr;
+    std::array<QWidget*, editor::kSlotCount> labelControls_{};
+    std::array<QWidget*, editor::kSlotCount> mainControls_{};
+    std::array<bool, editor::kSlotCount> shownSlots_{};
+};
+
+}  // namespace lorvex
