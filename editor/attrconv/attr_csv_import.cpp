@@ -279,8 +279,10 @@ class RowFiller {
         if (result_.problems.size() >= kMaxListedProblems)
             return;
         ImportProblem p{kind, line_, column_, fieldName(column_ - 1), {}, std::move(stored)};
-        p.cell = std::string(
-            cell_.text.substr(0, platform::cp932PrefixLength(cell_.text, kShownCellBytes)));
+        const std::size_t shown = platform::cp932PrefixLength(cell_.text, kShownCellBytes);
+        p.cell = std::string(cell_.text.substr(0, shown));
+        if (shown < cell_.fullLength)
+            p.cell += "...";
         result_.problems.push_back(std::move(p));
     }
 

@@ -61,7 +61,7 @@ struct ImportProblem {
     std::size_t line = 0;    // 1-based line of the file
     std::size_t column = 0;  // 1-based cell of the line
     std::string field;       // column name, e.g. "StatusCode" or "Cmb[3]"
-    std::string cell;        // the cell's text (Shift-JIS, cut to 40 bytes)
+    std::string cell;        // the cell's text (Shift-JIS; over 40 bytes, cut and marked "...")
     std::string stored;      // what was stored, as text (numbers only)
 };
 
