@@ -434,15 +434,25 @@ ImportResult ImportAttributesCsv(pdb::PdbImage& image, const std::string& path) 
 }
 
 std::string describeProblems(const ImportResult& result, const std::string& path) {
-    std::string text = "CSVファイル" + quoted(path) + "には、そのままでは格納できないセルが " +
-                       std::to_string(result.problemCount) + " 件あります。";
+    std::string text = "CSVファイル" + quoted(path);
+    text += "には、そのままでは格納できないセルが ";
+    text += std::to_string(result.problemCount);
+    text += " 件あります。";
     for (const ImportProblem& p : result.problems) {
-        text += "\n" + std::to_string(p.line) + " 行目 " + std::to_string(p.column) + " 列目 " +
-                p.field + ": " + problemText(p);
+        text += '\n';
+        text += std::to_string(p.line);
+        text += " 行目 ";
+        text += std::to_string(p.column);
+        text += " 列目 ";
+        text += p.field;
+        text += ": ";
+        text += problemText(p);
     }
-    if (result.problemCount > result.problems.size())
-        text +=
-            "\n（ほか " + std::to_string(result.problemCount - result.problems.size()) + " 件）";
+    if (result.problemCount > result.problems.size()) {
+        text += "\n（ほか ";
+        text += std::to_string(result.problemCount - result.problems.size());
+        text += " 件）";
+    }
     return text;
 }
 
