@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/cp932.h"
 
@@ -77,24 +78,27 @@ std::string hexByte(unsigned char b) {
 // The first control character of the text (other than tab and line ends): a CSV never holds
 // one, so the file is not a text file.
 std::optional<CsvProblem> firstControlCharacter(std::string_view text) {
+    auto isControl = [](unsigned char b) {
+        return (b < 0x20 && b != '\t' && b != '\r' && b != '\n') || b == 0x7F;
+    };
+    std::size_t at = 0;
+    while (at < text.size() && !isControl(static_cast<unsigned char>(text[at]))) ++at;
+    if (at == text.size())
+        return std::nullopt;
+    // Line and column of the byte found, counted the way the reader counts them.
     std::size_t line = 1;
     std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto b = static_cast<unsigned char>(text[i]);
-        if (b == '\n' || (b == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+    for (std::size_t i = 0; i < at; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && text[i + 1] != '\n')) {
             ++line;
             lineStart = i + 1;
-            continue;
-        }
-        if ((b < 0x20 && b != '\t' && b != '\r') || b == 0x7F) {
-            std::string_view before = text.substr(lineStart, i - lineStart);
-            int column = 1 + static_cast<int>(std::count(before.begin(), before.end(), ','));
-            return CsvProblem{
-                line, column,
-                "制御文字（" + hexByte(b) + "）があります。テキストのファイルではないようです。"};
         }
     }
-    return std::nullopt;
+    std::string_view before = text.substr(lineStart, at - lineStart);
+    int column = 1 + static_cast<int>(std::count(before.begin(), before.end(), ','));
+    return CsvProblem{line, column,
+                      "制御文字（" + hexByte(static_cast<unsigned char>(text[at])) +
+                          "）があります。テキストのファイルではないようです。"};
 }
 
 bool isTrailByte(unsigned char b) {
@@ -114,8 +118,10 @@ std::optional<std::string> notShiftJisIn(std::string_view v) {
             continue;
         }
         std::string bytes = hexByte(b);
-        if (i + 1 < v.size())
-            bytes += " " + hexByte(static_cast<unsigned char>(v[i + 1]));
+        if (i + 1 < v.size()) {
+            bytes += ' ';
+            bytes += hexByte(static_cast<unsigned char>(v[i + 1]));
+        }
         return "Shift-JIS の文字として読めないバイト（" + bytes + "）があります。";
     }
     return std::nullopt;
@@ -123,9 +129,32 @@ std::optional<std::string> notShiftJisIn(std::string_view v) {
 
 enum class NumberStatus { Ok, Empty, NotNumber, OutOfRange };
 
+// Plain integers of up to 15 digits, the usual field, are exact as doubles and are read
+// without the general parser.
+bool parsePlainInteger(std::string_view v, double& out) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (v[0] == '-' || v[0] == '+') {
+        negative = v[0] == '-';
+        i = 1;
+    }
+    if (i == v.size() || v.size() - i > 15)
+        return false;
+    std::int64_t value = 0;
+    for (; i < v.size(); ++i) {
+        if (v[i] < '0' || v[i] > '9')
+            return false;
+        value = value * 10 + (v[i] - '0');
+    }
+    out = static_cast<double>(negative ? -value : value);
+    return true;
+}
+
 NumberStatus parseNumber(std::string_view v, double& out) {
     if (v.empty())
         return NumberStatus::Empty;
+    if (parsePlainInteger(v, out))
+        return NumberStatus::Ok;
     for (char c : v) {
         bool allowed =
             (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
@@ -372,9 +401,18 @@ AttrCsvResult readAttrCsv(std::string_view text) {
     std::array<Field, kAttrCsvColumns> fields;
     std::size_t pos = 0;
     std::size_t lineNumber = 0;
+    result.records.reserve(std::min<std::size_t>(
+        kMaxFeatureAttrRecs,
+        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1));
     while (pos < text.size()) {
-        std::size_t end = pos;
-        while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+        // The line ends at the first CR or LF; CR LF counts as one line end.
+        const char* start = text.data() + pos;
+        std::size_t left = text.size() - pos;
+        const void* lf = std::memchr(start, '\n', left);
+        std::size_t end =
+            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : text.size();
+        if (const void* cr = std::memchr(start, '\r', end - pos))
+            end = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data());
         std::string_view line = text.substr(pos, end - pos);
         pos = end;
         if (end < text.size()) {

@@ -102,7 +102,8 @@ FeatureAttrRec decodeFeatureAttrRec(std::span<const std::uint8_t, kFeatureAttrRe
 
 std::size_t storeText(std::span<std::uint8_t> field, std::string_view sjis) {
     std::fill(field.begin(), field.end(), std::uint8_t{0});
-    std::size_t len = platform::cp932PrefixLength(sjis, field.size());
+    std::size_t len =
+        sjis.size() <= field.size() ? sjis.size() : platform::cp932PrefixLength(sjis, field.size());
     while (len > 0 && sjis[len - 1] == ' ') --len;
     std::copy(sjis.begin(), sjis.begin() + static_cast<std::ptrdiff_t>(len), field.begin());
     return len;
