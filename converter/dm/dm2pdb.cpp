@@ -38,35 +38,50 @@ void error(platform::Prompter& prompter, const std::string& text) {
     prompter.show(text, kDmTitle, platform::Icon::Critical, platform::Buttons::Ok);
 }
 
-// The graphic database file: header, list and records, ending right after the last
-// element (no zero fill). N is the number of 1024-byte records the stream fills. For a
-// file whose "E1"/"E2" lines all become whole elements that is the estimate's N, enlarged
-// when the frame headers (which the estimate leaves out) reach into one more record.
-// Elements outside groups and points dropped by an overflow make the estimate too large;
-// its N would then put records past the end of the file, where no reader finds them.
-bool writeGraphicFile(const pdb::GraphicDatabase& db, std::size_t& records, std::string& message) {
-    std::string why;
-    std::optional<std::vector<std::uint8_t>> image = db.EncodeGraphicDatabase(&why);
-    if (!image) {
-        message = "図形PDBファイル「" + db.path() + "」を作成できません: " + why;
-        return false;
-    }
-    records = db.recordCount();
-    image->resize(pdb::recordsOffset(records) + db.stream().size());
+bool writeGraphicFile(const std::string& path, const GraphicImage& image, std::string& message) {
     platform::WriteError err;
-    if (!platform::writeFileAtomically(db.path(), *image, &err)) {
-        message = "図形PDBファイル「" + db.path() + "」" +
-                  (err.stage == platform::WriteError::Stage::Create ? "を作成できません（"
-                                                                    : "を書き込めません（") +
-                  err.reason + "）。";
-        if (platform::fileExists(db.path()))
-            message += "以前のファイルはそのまま残っています。";
-        return false;
-    }
-    return true;
+    if (platform::writeFileAtomically(path, image.file, &err))
+        return true;
+    message = "図形PDBファイル「" + path + "」" +
+              (err.stage == platform::WriteError::Stage::Create ? "を作成できません（"
+                                                                : "を書き込めません（") +
+              err.reason + "）。";
+    if (platform::fileExists(path))
+        message += "以前のファイルはそのまま残っています。";
+    return false;
 }
 
 }  // namespace
+
+// The file ends right after the last element (no zero fill). N is the number of 1024-byte
+// records the stream fills. For a file whose "E1"/"E2" lines all become whole elements that
+// is the estimate's N, enlarged when the frame headers (which the estimate leaves out)
+// reach into one more record. Elements outside groups and points dropped by an overflow
+// make the estimate too large; its N would then put records past the end of the file,
+// where no reader finds them.
+bool buildGraphicImage(std::string_view dmBytes, const std::string& fileName,
+                       const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
+                       std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,
+                       std::string& message) {
+    pdb::GraphicDatabase db;
+    db.BeginGraphicDatabase("", nameField, dayStamp, 0);
+    StreamSink sink(db);
+    out.pass = runGraphicPass(dmBytes, fileName, frame, sink, prompter);
+    if (!out.pass.ok) {
+        message = out.pass.message;
+        return false;
+    }
+    std::string why;
+    std::optional<std::vector<std::uint8_t>> image = db.EncodeGraphicDatabase(&why);
+    if (!image) {
+        message = fileName + ": " + why;
+        return false;
+    }
+    out.records = db.recordCount();
+    image->resize(pdb::recordsOffset(out.records) + db.stream().size());
+    out.file = std::move(*image);
+    return true;
+}
 
 Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
                     const std::array<double, 12>& frame, const platform::LocalDate& today,
@@ -107,25 +122,21 @@ Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
     }
     result.estimatedRecords = recordsForBytes(estimate.bytes);
 
-    pdb::GraphicDatabase db;
-    db.BeginGraphicDatabase(graphicPath, converter::databaseNameField(base + "_G", prompter),
-                            converter::palmDayStamp(today), 0);
-    StreamSink sink(db);
-    PassResult pass = runGraphicPass(bytes, fileName, frameValues, sink, prompter);
-    if (!pass.ok) {
-        error(prompter, pass.message);
-        return result;
-    }
-    if (!writeGraphicFile(db, result.graphicRecords, message)) {
+    GraphicImage image;
+    if (!buildGraphicImage(bytes, fileName, frameValues,
+                           converter::databaseNameField(base + "_G", prompter),
+                           converter::palmDayStamp(today), prompter, image, message) ||
+        !writeGraphicFile(graphicPath, image, message)) {
         error(prompter, message);
         return result;
     }
-    result.areaCount = pass.areaCount;
+    result.graphicRecords = image.records;
+    result.areaCount = image.pass.areaCount;
     prompter.show("図形PDBファイル作成処理が終了しました！( 2 / 3 )", kDmTitle,
                   platform::Icon::Information, platform::Buttons::Ok);
 
-    result.outcome = attrDMPDBcreateFromBytes(folder, attrName, pass.areaCount, bytes, fileName,
-                                              today, prompter);
+    result.outcome = attrDMPDBcreateFromBytes(folder, attrName, image.pass.areaCount, bytes,
+                                              fileName, today, prompter);
     return result;
 }
 

@@ -10,9 +10,13 @@
 // columns) and leaves no half-written database: the graphic database is only written once
 // the whole file has been read, and an earlier file of the same name survives a failure.
 #include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "converter/attrconv/csv2pdb.h"
+#include "converter/dm/dm_passes.h"
 #include "platform/local_date.h"
 #include "platform/prompter.h"
 
@@ -26,6 +30,20 @@ struct Dm2PdbResult {
     std::size_t estimatedRecords = 0;  // N from the stream estimate of the first pass
     std::size_t graphicRecords = 0;    // N of the graphic database written
 };
+
+// The graphic database file built in memory from DM bytes: header, record list, gap and
+// the element stream, ending right after the last element.
+struct GraphicImage {
+    PassResult pass;  // the graphic pass: its area count
+    std::vector<std::uint8_t> file;
+    std::size_t records = 0;  // N
+};
+// False with a message when the DM file breaks the format or the stream does not fit in
+// 32767 records; overflows and degenerate elements are reported through the prompter.
+bool buildGraphicImage(std::string_view dmBytes, const std::string& fileName,
+                       const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
+                       std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,
+                       std::string& message);
 
 // frame: the twelve numbers of the settings form (top-left latitude degrees, minutes,
 // tenths of seconds, top-left longitude ..., bottom-right latitude ..., bottom-right

@@ -1,0 +1,44 @@
+// Feeds arbitrary bytes to the DM reader and both conversion passes: each must finish or
+// refuse with a message, never crash; a graphic database it builds must walk, and the
+// attribute pass must find the areas the graphic pass counted.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "converter/dm/dm2pdb.h"
+#include "converter/dm/dm_passes.h"
+#include "converter/dm/dm_reader.h"
+#include "pdbformat/graphic_stream.h"
+
+namespace {
+
+class SilentPrompter : public platform::Prompter {
+  public:
+    platform::Answer show(std::string_view, std::string_view, platform::Icon,
+                          platform::Buttons) override {
+        return platform::Answer::Ok;
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    SilentPrompter prompter;
+    dm::estimateStream(bytes, "fuzz.dm");
+
+    dm::GraphicImage image;
+    std::string message;
+    std::array<std::uint8_t, 32> name{'f', 'u', 'z', 'z', '_', 'G'};
+    if (!dm::buildGraphicImage(bytes, "fuzz.dm", dm::FrameValues{}, name, 0, prompter, image,
+                               message))
+        return 0;
+    if (!pdb::ReadGraphicDatabase(image.file).ok)
+        std::abort();
+    std::vector<dm::AreaBox> areas;
+    dm::PassResult attrs = dm::runAttributePass(bytes, "fuzz.dm", image.pass.areaCount, areas);
+    if (!attrs.ok || areas.size() != static_cast<std::size_t>(image.pass.areaCount))
+        std::abort();
+    return 0;
+}
