@@ -1,0 +1,42 @@
+#pragma once
+// Names of a sheet's features by polygon ID, read once from the attribute files.
+//
+// Both attribute files have one line that is skipped, then records read field by field to
+// the end of the file. The lookups give exactly the answers of a scan of the whole file
+// per feature:
+//   - tyome.atr (keyword, polygon ID, three unused texts, name): the name of the FIRST
+//     record with the ID;
+//   - tatemono.atr (keyword, polygon ID, value count q, then q ÷ 2 pairs of code and value,
+//     rounded halves to even): the value of the first pair of the LAST record with the ID
+//     (a scan reads to the end, so a later record wins); empty when that record has no pair.
+// An ID without a record has the empty name.
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace digitalmap {
+
+class NameIndex {
+  public:
+    // Empty when the ID has no record.
+    const std::string& nameOf(long long id) const;
+    std::size_t size() const { return names_.size(); }
+    std::unordered_map<long long, std::string>& names() { return names_; }
+
+  private:
+    std::unordered_map<long long, std::string> names_;
+};
+
+// Reads the file's bytes (data) into an index; label names the file in messages. False,
+// with a UTF-8 message naming file, line and field, when a record is malformed or ends
+// early.
+bool LoadTownNames(std::string_view data, const std::string& label, NameIndex& index,
+                   std::string& error);
+bool LoadBuildingNames(std::string_view data, const std::string& label, NameIndex& index,
+                       std::string& error);
+
+// Number of (code, value) pairs that a value count q announces: q ÷ 2 rounded, halves to
+// even (4 → 2, 3 → 2, 1 → 0).
+long long pairCount(long long q);
+
+}  // namespace digitalmap

@@ -1,0 +1,386 @@
+// Edge cases of the conversion, each a small sheet folder under tests/data laid over the
+// base sheet (tests/data/nsdi_base). The base sheet's extent is 0, 0, 1.5, 2 (Re 2000,
+// Rn 1500, sx 1, sy 0.75), so a point (north n, east e) maps to x = 32000 e − 32000,
+// y = 24000 − 32000 n: every expected coordinate below is worked out from that.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "case_support.h"
+#include "converter/attrconv/feature_attr_rec.h"
+#include "platform/cp932.h"
+
+namespace {
+
+using casesupport::CaseRun;
+using casesupport::elementsOfKind;
+using casesupport::normalMessages;
+using casesupport::SheetCase;
+using casesupport::walkGraphic;
+using Points = std::vector<std::pair<std::int16_t, std::int16_t>>;
+using Messages = std::vector<std::string>;
+
+std::string sjis(const char* utf8) {
+    return platform::toCp932(utf8);
+}
+
+// Messages of a normal run with extra ones inserted after the given progress step
+// (0: before the first progress message).
+Messages withMessages(std::initializer_list<std::pair<int, std::string>> extra) {
+    Messages normal = normalMessages();
+    Messages out;
+    for (int step = 0; step <= 7; ++step) {
+        if (step > 0)
+            out.push_back(normal[std::size_t(step - 1)]);
+        for (const auto& [after, text] : extra)
+            if (after == step)
+                out.push_back(text);
+    }
+    return out;
+}
+
+pdb::PointBody pointBody(const pdb::GraphicElement* e) {
+    auto body = pdb::DecodePointBody(*e);
+    EXPECT_TRUE(body);
+    return body ? *body : pdb::PointBody{};
+}
+
+void expectNoOutputs(const CaseRun& r) {
+    EXPECT_FALSE(r.done);
+    EXPECT_FALSE(testsupport::exists(r.paths.graphicDb));
+    EXPECT_FALSE(testsupport::exists(r.paths.attrCsv));
+    EXPECT_FALSE(testsupport::exists(r.paths.attrDb));
+}
+
+void expectPalmReads(const std::string& path, std::size_t records, std::size_t length) {
+    auto view = testsupport::palmRead(path);
+    ASSERT_TRUE(view.loaded) << view.error;
+    EXPECT_EQ(view.recordLengths, std::vector<std::size_t>(records, length));
+}
+
+// Outline of the base building: arc 17 (3 points), then arc 18 without its first point.
+const Points kBaseOutline{{-16000, 8000},  {0, 8000},   {0, -8000},
+                          {-16000, -8000}, {-16000, 0}, {-16000, 8000}};
+
+TEST(SheetCases, BaseSheetBuildingOfTwoArcs) {
+    SheetCase sheet("");
+    CaseRun r = sheet.run();
+    EXPECT_TRUE(r.done);
+    EXPECT_EQ(r.messages, normalMessages());
+    // Estimate 24 + 32 + 32 + 40 + 24 + 32 + 24 = 208: one record.
+    auto bytes = testsupport::readBytes(r.paths.graphicDb);
+    EXPECT_EQ(bytes.size(), 1112u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()), 11),
+              std::string("53394525_G\0", 11));
+    expectPalmReads(r.paths.graphicDb, 1, 1024);
+    auto g = walkGraphic(r.paths.graphicDb);
+    ASSERT_EQ(g.elements.size(), 6u);
+
+    auto frame = pdb::DecodeFrameBody(g.elements[0]);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(g.elements[0].offset, 0u);
+    EXPECT_EQ(frame->originEast, 0);
+    EXPECT_EQ(frame->originNorth, 1500);
+    EXPECT_EQ(frame->extentEast, 2000);
+    EXPECT_EQ(frame->extentNorth, 1500);
+
+    const auto& area = g.elements[1];
+    EXPECT_EQ(area.header, (pdb::ElementHeader{6, 1, 8, 32, 1}));
+    EXPECT_EQ(area.fillBytes, 0u);
+    auto body = pointBody(&area);
+    EXPECT_EQ(body.points, kBaseOutline);
+    EXPECT_EQ(body.box, (pdb::Box{-16000, -8000, 16000, 16000}));
+
+    const auto& label = g.elements[2];
+    EXPECT_EQ(label.header, (pdb::ElementHeader{17, 10, 8, 0, 0}));
+    auto name = pdb::DecodeLabelBody(label);
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->box, (pdb::Box{15800, 7800, 400, 400}));  // anchor (0.5, 1.5) → (16000, 8000)
+    EXPECT_EQ(name->name, sjis("本町一丁目"));
+
+    // block: (−24000, 16000) to (24000, 16000); width 48000 is stored as 48000 − 65536
+    EXPECT_EQ(g.elements[3].header, (pdb::ElementHeader{4, 2, 4, 0, 0}));
+    EXPECT_EQ(pointBody(&g.elements[3]).box, (pdb::Box{-24000, 16000, -17536, 0}));
+    // river of 3 points: body length 5 and four fill bytes
+    EXPECT_EQ(g.elements[4].header, (pdb::ElementHeader{4, 4, 5, 112, 0}));
+    EXPECT_EQ(g.elements[4].fillBytes, 4u);
+    EXPECT_EQ(pointBody(&g.elements[4]).points,
+              (Points{{-32000, -16000}, {0, -16000}, {32000, -20800}}));
+    EXPECT_EQ(g.elements[5].header, (pdb::ElementHeader{4, 3, 4, 80, 0}));
+    EXPECT_EQ(pointBody(&g.elements[5]).box, (pdb::Box{-32000, -24000, -1536, -17536}));
+    EXPECT_EQ(g.trailingZeroBytes, 1024u - 208);
+
+    // The attribute CSV and database of building 7 named ビル, anchored at (0, 0).
+    EXPECT_EQ(testsupport::readText(r.paths.attrCsv),
+              "7,3,0,0,-200,-200,400,400,0,0," + sjis("ビル") + ",,0,0,0,0,0,0,0,0,0,\r\n");
+    auto a = testsupport::readBytes(r.paths.attrDb);
+    ASSERT_EQ(a.size(), 80u + 8 + 128);
+    const testsupport::Bytes start{0x00, 0x00, 0x00, 0x07, 0x03, 0x00, 0x00, 0x00, 0xFF, 0x38,
+                                   0xFF, 0x38, 0x01, 0x90, 0x01, 0x90, 0x00, 0x00, 0x00, 0x00,
+                                   0x00, 0x00, 0x00, 0x00, 0x83, 0x72, 0x83, 0x8B};
+    EXPECT_EQ(testsupport::Bytes(a.begin() + 88, a.begin() + 88 + 28), start);
+    for (std::size_t i = 88 + 28; i < a.size(); ++i) EXPECT_EQ(a[i], 0) << i;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(a.data()), 11),
+              std::string("53394525_A\0", 11));
+    expectPalmReads(r.paths.attrDb, 1, 128);
+}
+
+TEST(SheetCases, NegativeReferenceUsesTheArcAsStored) {
+    SheetCase sheet("nsdi_reverse_ref");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages, normalMessages());
+    auto g = walkGraphic(r.paths.graphicDb);
+    auto areas = elementsOfKind(g, pdb::kKindArea);
+    ASSERT_EQ(areas.size(), 1u);
+    EXPECT_EQ(pointBody(areas[0]).points, kBaseOutline);
+}
+
+TEST(SheetCases, ArcWithoutPointsEndsItsFile) {
+    SheetCase sheet("nsdi_arc_n0");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages, normalMessages());
+    auto g = walkGraphic(r.paths.graphicDb);
+    auto areas = elementsOfKind(g, pdb::kKindArea);
+    ASSERT_EQ(areas.size(), 1u);
+    // Arc 18 after the empty arc is never loaded: the outline is arc 17 alone.
+    EXPECT_EQ(areas[0]->header.bodyLength, 5);
+    EXPECT_EQ(areas[0]->fillBytes, 4u);
+    EXPECT_EQ(pointBody(areas[0]).points, (Points{{-16000, 8000}, {0, 8000}, {0, -8000}}));
+}
+
+TEST(SheetCases, SheetWithoutTowns) {
+    SheetCase sheet("nsdi_no_towns");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages, normalMessages());
+    auto g = walkGraphic(r.paths.graphicDb);
+    EXPECT_TRUE(elementsOfKind(g, pdb::kKindLabel).empty());
+    EXPECT_EQ(elementsOfKind(g, pdb::kKindArea).size(), 1u);
+    EXPECT_EQ(elementsOfKind(g, pdb::kKindLine).size(), 3u);
+}
+
+TEST(SheetCases, DegenerateRiverEndsItsStageOnly) {
+    SheetCase sheet("nsdi_degenerate_river");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages, withMessages({{4, "[error] : 不正なラインストリング！"}}));
+    auto g = walkGraphic(r.paths.graphicDb);
+    auto rivers = elementsOfKind(g, pdb::kKindLine, 4);
+    ASSERT_EQ(rivers.size(), 1u);  // the second river is not written
+    EXPECT_EQ(pointBody(rivers[0]).box, pdb::Box{});
+    EXPECT_EQ(pointBody(rivers[0]).points, (Points{{0, -16000}, {0, -16000}}));
+    EXPECT_EQ(elementsOfKind(g, pdb::kKindLine, 3).size(), 1u);  // stage 5 still ran
+}
+
+TEST(SheetCases, ValueCountsGivePairsRoundedHalfToEven) {
+    SheetCase sheet("nsdi_pairs");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages, normalMessages());
+    auto lines = casesupport::csvLines(testsupport::readText(r.paths.attrCsv));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(casesupport::splitCsvLine(lines[0])[10], sjis("ビル"));  // q = 3: two pairs
+    EXPECT_EQ(casesupport::splitCsvLine(lines[1])[10], "");            // q = 1: none
+    EXPECT_EQ(casesupport::splitCsvLine(lines[2])[10], sjis("倉庫"));  // read in step
+    auto g = walkGraphic(r.paths.graphicDb);
+    auto areas = elementsOfKind(g, pdb::kKindArea);
+    ASSERT_EQ(areas.size(), 3u);
+    EXPECT_EQ(areas[2]->header.serial, 3);
+    expectPalmReads(r.paths.attrDb, 3, 128);
+}
+
+TEST(SheetCases, CommaInANameIsQuoted) {
+    SheetCase sheet("nsdi_comma_names");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages, normalMessages());
+    auto lines = casesupport::csvLines(testsupport::readText(r.paths.attrCsv));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(",\"" + sjis("山田,鈴木商店") + "\","), std::string::npos);
+    EXPECT_EQ(casesupport::splitCsvLine(lines[0]).size(), 22u);
+    auto a = testsupport::readBytes(r.paths.attrDb);
+    std::string text1(reinterpret_cast<const char*>(&a[88 + 24]), sjis("山田,鈴木商店").size());
+    EXPECT_EQ(text1, sjis("山田,鈴木商店"));
+}
+
+TEST(SheetCases, MissingInputFileStopsBeforeAnything) {
+    SheetCase sheet("nsdi_missing_file");
+    CaseRun r = sheet.run();
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(
+        r.messages[0].rfind("[error] nsdi2pdb: 入力ファイルがありません：GYOUSEI/tyome.atr", 0), 0u)
+        << r.messages[0];
+    expectNoOutputs(r);
+}
+
+TEST(SheetCases, WrongRecordCountInTheSizingPass) {
+    SheetCase sheet("nsdi_bad_count");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages,
+              (Messages{"[error] : レコード数の指定が間違っています！\nGAIKU/gaiku.arc（1 行目、"
+                        "レコード数 0）"}));
+    expectNoOutputs(r);
+}
+
+TEST(SheetCases, WrongRecordCountInStageOne) {
+    SheetCase sheet("nsdi_bad_count_stage");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages,
+              (Messages{normalMessages()[0],
+                        "[error] : レコード数の指定がまちがっています！\nTATEMONO/tatemono.pgn（1 "
+                        "行目、レコード数 262144）"}));
+    expectNoOutputs(r);
+}
+
+TEST(SheetCases, EarlyEndOfTheBuildingArcs) {
+    SheetCase sheet("nsdi_eof_arcs");
+    CaseRun r = sheet.run();
+    // The sizing pass and the arc table both meet the end after line 10; the run goes on.
+    EXPECT_EQ(r.messages,
+              withMessages({{0,
+                             "[error] nsdi2pdb: レコード総数が間違っています！\n"
+                             "TATEMONO/tatemono.arc（10 行目）"},
+                            {0,
+                             "[error] Arc: ファイルの終わり。レコード総数が間違っています！\n"
+                             "TATEMONO/tatemono.arc（10 行目）"}}));
+    auto g = walkGraphic(r.paths.graphicDb);
+    ASSERT_EQ(elementsOfKind(g, pdb::kKindArea).size(), 1u);
+    EXPECT_EQ(pointBody(elementsOfKind(g, pdb::kKindArea)[0]).points, kBaseOutline);
+}
+
+TEST(SheetCases, EarlyEndOfTheBuildingPolygons) {
+    SheetCase sheet("nsdi_eof_buildings");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages,
+              withMessages({{1,
+                             "[error] arc: ファイルの終わり。レコード総数が間違っています！\n"
+                             "TATEMONO/tatemono.pgn（6 行目）"},
+                            {6,
+                             "[error] attrCSVcreate: ファイルの終わり。レコード総数が間違って"
+                             "います！\nTATEMONO/tatemono.pgn（6 行目）"}}));
+    auto g = walkGraphic(r.paths.graphicDb);
+    EXPECT_EQ(elementsOfKind(g, pdb::kKindArea).size(), 1u);  // building 8 is incomplete
+    // The CSV keeps the lines written before the end: buildings 7 and 8.
+    auto lines = casesupport::csvLines(testsupport::readText(r.paths.attrCsv));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].substr(0, 2), "8,");
+    expectPalmReads(r.paths.attrDb, 2, 128);
+}
+
+TEST(SheetCases, EarlyEndOfTheTownPolygons) {
+    SheetCase sheet("nsdi_eof_towns");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages,
+              withMessages({{0,
+                             "[error] nsdi2pdb: レコード総数が間違っています！\n"
+                             "GYOUSEI/tyome.pgn（4 行目）"},
+                            {2,
+                             "[error] tyome: ファイルの終わり。レコード総数が間違っています！\n"
+                             "GYOUSEI/tyome.pgn（4 行目）"}}));
+    auto g = walkGraphic(r.paths.graphicDb);
+    EXPECT_EQ(elementsOfKind(g, pdb::kKindLabel).size(), 1u);
+}
+
+TEST(SheetCases, EarlyEndOfALineFile) {
+    SheetCase sheet("nsdi_eof_lines");
+    CaseRun r = sheet.run();
+    const std::string eof =
+        "[error] nsdi2pdb: レコード総数が間違っています！\nKASEN/kasen.arc（5 行目）";
+    EXPECT_EQ(r.messages, withMessages({{0, eof}, {4, eof}}));
+    auto g = walkGraphic(r.paths.graphicDb);
+    auto rivers = elementsOfKind(g, pdb::kKindLine, 4);
+    ASSERT_EQ(rivers.size(), 1u);
+    EXPECT_EQ(pointBody(rivers[0]).points.size(), 3u);
+    EXPECT_EQ(elementsOfKind(g, pdb::kKindLine, 3).size(), 1u);
+}
+
+TEST(SheetCases, FieldThatIsNotANumberKeepsEarlierOutputs) {
+    SheetCase sheet("nsdi_not_number");
+    auto paths = digitalmap::MakeSheetPaths(sheet.sheetDir(), sheet.outDir());
+    for (const auto& p : {paths.graphicDb, paths.attrCsv, paths.attrDb})
+        testsupport::writeBytes(p, testsupport::Bytes{'o', 'l', 'd'});
+    CaseRun r = sheet.run();
+    EXPECT_FALSE(r.done);
+    EXPECT_EQ(r.messages,
+              (Messages{"[error] nsdi2pdb: GAIKU/gaiku.arc の 4 行目：点レコードの東座標"
+                        "「abc」が数値ではありません。"}));
+    for (const auto& p : {paths.graphicDb, paths.attrCsv, paths.attrDb})
+        EXPECT_EQ(testsupport::readText(p), "old") << p;
+}
+
+TEST(SheetCases, ZeroExtentIsReportedBeforeAnythingIsWritten) {
+    SheetCase sheet("nsdi_zero_extent");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages,
+              (Messages{"[error] nsdi2pdb: KASEN/kasen.arc の 1 行目：図郭の範囲が不正です（最小北 "
+                        "0、最小東 0、最大北 0、最大東 2）。最大値は最小値より大きくなければなりま"
+                        "せん。"}));
+    expectNoOutputs(r);
+}
+
+TEST(SheetCases, OverflowingPointsCutTheirElementShort) {
+    SheetCase sheet("nsdi_overflow");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages, withMessages({{1, "[error] : x オーバーフロー： X=64000"},
+                                        {5, "[error] : y オーバーフロー：Y=56000 ID=1"}}));
+    auto g = walkGraphic(r.paths.graphicDb);
+    auto areas = elementsOfKind(g, pdb::kKindArea);
+    ASSERT_EQ(areas.size(), 1u);
+    // The building keeps its three accepted points, with length, fill and box to match.
+    EXPECT_EQ(areas[0]->header.bodyLength, 5);
+    EXPECT_EQ(areas[0]->fillBytes, 4u);
+    auto body = pointBody(areas[0]);
+    EXPECT_EQ(body.points, (Points{{-16000, 8000}, {0, 8000}, {0, -8000}}));
+    EXPECT_EQ(body.box, (pdb::Box{-16000, -8000, 16000, 16000}));
+    // The railway stage ends at the rejected point; its first line keeps two points.
+    auto railways = elementsOfKind(g, pdb::kKindLine, 3);
+    ASSERT_EQ(railways.size(), 1u);
+    EXPECT_EQ(pointBody(railways[0]).points, (Points{{-32000, 24000}, {0, 8000}}));
+    EXPECT_EQ(pointBody(railways[0]).box, (pdb::Box{-32000, 8000, 32000, 16000}));
+}
+
+TEST(SheetCases, PlaceNameLongerThanItsField) {
+    SheetCase sheet("nsdi_long_name");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages, withMessages({{2, "[error] compressDbcs: エラー：compressDbcs"}}));
+    auto g = walkGraphic(r.paths.graphicDb);
+    auto labels = elementsOfKind(g, pdb::kKindLabel);
+    ASSERT_EQ(labels.size(), 1u);
+    // 30 bytes of name: the first 24 (twelve characters) are kept.
+    EXPECT_EQ(pdb::DecodeLabelBody(*labels[0])->name, sjis("本町一丁目西二番街北側ブ"));
+}
+
+TEST(SheetCases, MoreArcsThanTheHeaderCounts) {
+    SheetCase sheet("nsdi_too_many_arcs");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages,
+              withMessages({{0,
+                             "[error] nsdi2pdb: TATEMONO/tatemono.arc の 6 行目：アーク（ID=18）"
+                             "がヘッダーのアーク数 1 を超えています。これ以降のアークは読み込みま"
+                             "せん。"}}));
+    auto g = walkGraphic(r.paths.graphicDb);
+    EXPECT_EQ(pointBody(elementsOfKind(g, pdb::kKindArea)[0]).points.size(), 3u);
+}
+
+TEST(SheetCases, OutlineOfMoreThan2048PointsIsRefused) {
+    SheetCase sheet("");
+    // Arc 17 of 2048 points along a diagonal, arc 18 of 2: building 7 (arc 17 alone) has
+    // 2048 points, building 8 (arcs 17 and 18) 2049.
+    std::string arcs = "H,m,t,2053,2,x,y,0,0,1.5,2\r\nL,1,17,2048\r\n";
+    for (int i = 0; i < 2048; ++i)
+        arcs += std::to_string(0.5 * i / 2048) + "," + std::to_string(1.0 * i / 2048) + "\r\n";
+    arcs += "L,1,18,2\r\n0.5,1\r\n1,1\r\n";
+    std::ofstream(sheet.sheetFile("TATEMONO/tatemono.arc"), std::ios::binary) << arcs;
+    std::ofstream(sheet.sheetFile("TATEMONO/tatemono.pgn"), std::ios::binary)
+        << "H,m,t,6,2,x,y,0,0,1.5,2\r\nP,7,1,0.75,1\r\n17\r\nP,8,2,0.75,1\r\n17\r\n18\r\n";
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages,
+              withMessages({{1,
+                             "[error] nsdi2pdb: TATEMONO/tatemono.pgn の 4 行目：建物（ID=8）の"
+                             "外形が 2048 点を超えています（2049 点）。この建物は書き込みませ"
+                             "ん。"}}));
+    auto g = walkGraphic(r.paths.graphicDb);
+    auto areas = elementsOfKind(g, pdb::kKindArea);
+    ASSERT_EQ(areas.size(), 1u);
+    EXPECT_EQ(areas[0]->header.bodyLength, 2050);
+    // The estimate (24 + 16 + 8192 + 16 + 8 + ...) covered the stream: N from the estimate.
+    EXPECT_EQ(g.recList.size(), pdb::GraphicRecordCount(g.stream.size() - g.trailingZeroBytes));
+}
+
+}  // namespace

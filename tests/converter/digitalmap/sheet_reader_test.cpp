@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include "converter/digitalmap/attribute_index.h"
+#include "converter/digitalmap/sheet_reader.h"
+#include "platform/cp932.h"
+#include "support/test_support.h"
+
+namespace {
+
+using digitalmap::FieldReader;
+using digitalmap::ReadStatus;
+using digitalmap::SheetFile;
+
+std::vector<std::pair<std::string, std::size_t>> allFields(std::string_view text) {
+    FieldReader reader(text);
+    std::vector<std::pair<std::string, std::size_t>> out;
+    std::string f;
+    while (reader.next(f)) out.emplace_back(f, reader.line());
+    return out;
+}
+
+TEST(FieldReader, FieldsFlowAcrossLineEnds) {
+    using V = std::vector<std::pair<std::string, std::size_t>>;
+    EXPECT_EQ(allFields("a,b\r\nc\nd,e"), (V{{"a", 1}, {"b", 1}, {"c", 2}, {"d", 3}, {"e", 3}}));
+    // blanks around fields dropped; empty lines hold no field
+    EXPECT_EQ(allFields("  a ,\tb\t\r\n\r\n\r\n c "), (V{{"a", 1}, {"b", 1}, {"c", 4}}));
+    // empty fields between commas and before a line end
+    EXPECT_EQ(allFields("a,,b,\r\nc"), (V{{"a", 1}, {"", 1}, {"b", 1}, {"", 1}, {"c", 2}}));
+    EXPECT_EQ(allFields("a,"), (V{{"a", 1}, {"", 1}}));
+    EXPECT_TRUE(allFields("").empty());
+    EXPECT_TRUE(allFields("\r\n\n").empty());
+}
+
+TEST(FieldReader, QuotedFieldsHoldCommasAndBlanks) {
+    using V = std::vector<std::pair<std::string, std::size_t>>;
+    EXPECT_EQ(allFields("1,\"a, b \",2\r\n"), (V{{"1", 1}, {"a, b ", 1}, {"2", 1}}));
+    EXPECT_EQ(allFields("\"x\"  ,\"\""), (V{{"x", 1}, {"", 1}}));
+    // Shift-JIS trail bytes never look like delimiters
+    std::string sjis = platform::toCp932("表,ソ");  // 95 5C, 83 5C
+    EXPECT_EQ(allFields(sjis), (V{{platform::toCp932("表"), 1}, {platform::toCp932("ソ"), 1}}));
+}
+
+TEST(FieldReader, SkipLineDropsTheRestOfTheLine) {
+    FieldReader reader("title,with,\"many\" fields\r\nATR,1\r\n");
+    reader.skipLine();
+    std::string f;
+    ASSERT_TRUE(reader.next(f));
+    EXPECT_EQ(f, "ATR");
+    EXPECT_EQ(reader.line(), 2u);
+}
+
+TEST(NumberFields, IntegersAndReals) {
+    EXPECT_EQ(digitalmap::parseInteger("-17"), -17);
+    EXPECT_EQ(digitalmap::parseInteger("+5"), 5);
+    EXPECT_FALSE(digitalmap::parseInteger("5.0"));
+    EXPECT_FALSE(digitalmap::parseInteger("12a"));
+    EXPECT_FALSE(digitalmap::parseInteger(""));
+    EXPECT_DOUBLE_EQ(*digitalmap::parseReal("-36000.125"), -36000.125);
+    EXPECT_DOUBLE_EQ(*digitalmap::parseReal("1e3"), 1000);
+    EXPECT_DOUBLE_EQ(*digitalmap::parseReal("+2"), 2);
+    EXPECT_FALSE(digitalmap::parseReal("abc"));
+    EXPECT_FALSE(digitalmap::parseReal("inf"));
+    EXPECT_FALSE(digitalmap::parseReal("1.5.2"));
+}
+
+class SheetFileTest : public ::testing::Test {
+  protected:
+    bool open(SheetFile& file, const std::string& text) {
+        std::string path = dir.file("f.arc");
+        testsupport::writeBytes(path, testsupport::Bytes(text.begin(), text.end()));
+        return file.open(path, "GAIKU/gaiku.arc");
+    }
+    testsupport::TempDir dir;
+};
+
+TEST_F(SheetFileTest, HeaderAndRecordsCountAgainstC) {
+    SheetFile f;
+    // C = 5: one arc of 3 points is exactly four records after the header.
+    ASSERT_TRUE(
+        open(f, "H,m,t,5,1,x,y,0,0,1.5,2\r\nL,1,9,3\r\n0,0\r\n1,1\r\n0.5,2\r\nL,1,10,2\r\n"));
+    digitalmap::ExtentHeader h;
+    ASSERT_EQ(f.readHeader(h), ReadStatus::Ok);
+    EXPECT_EQ(h.recordCount, 5);
+    EXPECT_EQ(h.arcCount, 1);
+    EXPECT_DOUBLE_EQ(h.d3, 1.5);
+    EXPECT_DOUBLE_EQ(h.d4, 2);
+    EXPECT_TRUE(h.validCount());
+    digitalmap::ArcRecord arc;
+    ASSERT_EQ(f.readArc(arc), ReadStatus::Ok);
+    EXPECT_EQ(arc.id, 9);
+    EXPECT_EQ(arc.pointCount, 3);
+    digitalmap::PointRecord p;
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(f.readPoint(p), ReadStatus::Ok);
+    EXPECT_DOUBLE_EQ(p.north, 0.5);
+    EXPECT_DOUBLE_EQ(p.east, 2);
+    EXPECT_FALSE(f.recordsLeft());  // the arc after them is not read
+}
+
+TEST_F(SheetFileTest, RecordCountLimits) {
+    digitalmap::ExtentHeader h;
+    h.recordCount = 0;
+    EXPECT_FALSE(h.validCount());
+    h.recordCount = 1;
+    EXPECT_TRUE(h.validCount());
+    h.recordCount = 262143;
+    EXPECT_TRUE(h.validCount());
+    h.recordCount = 262144;
+    EXPECT_FALSE(h.validCount());
+}
+
+TEST_F(SheetFileTest, EarlyEndAndNonNumericFields) {
+    SheetFile f;
+    ASSERT_TRUE(open(f, "H,m,t,9,1,x,y,0,0,1.5,2\r\nL,1,9\r\n"));
+    digitalmap::ExtentHeader h;
+    ASSERT_EQ(f.readHeader(h), ReadStatus::Ok);
+    digitalmap::ArcRecord arc;
+    EXPECT_EQ(f.readArc(arc), ReadStatus::EndOfFile);
+
+    SheetFile g;
+    ASSERT_TRUE(open(g, "H,m,t,9,1,x,y,0,0,1.5,2\r\nL,1,9,3\r\n0,0\r\n1,x1\r\n"));
+    ASSERT_EQ(g.readHeader(h), ReadStatus::Ok);
+    ASSERT_EQ(g.readArc(arc), ReadStatus::Ok);
+    digitalmap::PointRecord p;
+    ASSERT_EQ(g.readPoint(p), ReadStatus::Ok);
+    EXPECT_EQ(g.readPoint(p), ReadStatus::Bad);
+    EXPECT_EQ(g.error(),
+              "GAIKU/gaiku.arc の 4 行目：点レコードの東座標「x1」が数値ではありません。");
+
+    SheetFile k;
+    ASSERT_TRUE(open(k, "H,m,t,many,1,x,y,0,0,1.5,2\r\n"));
+    EXPECT_EQ(k.readHeader(h), ReadStatus::Bad);
+    EXPECT_NE(k.error().find("レコード数"), std::string::npos) << k.error();
+    EXPECT_NE(k.error().find("「many」"), std::string::npos) << k.error();
+}
+
+TEST_F(SheetFileTest, MissingFileIsNamed) {
+    SheetFile f;
+    EXPECT_FALSE(f.open(dir.file("nothing.arc"), "KASEN/kasen.arc"));
+    EXPECT_NE(f.error().find("KASEN/kasen.arc"), std::string::npos) << f.error();
+}
+
+TEST(AttributeIndex, TownNamesTakeTheFirstRecordOfAnId) {
+    std::string atr =
+        "header line, skipped\r\nA,7,x,y,z,first\r\nA,8,x,y,z,\"other, name\"\r\n"
+        "A,7,x,y,z,second\r\n";
+    digitalmap::NameIndex index;
+    std::string error;
+    ASSERT_TRUE(digitalmap::LoadTownNames(atr, "GYOUSEI/tyome.atr", index, error)) << error;
+    EXPECT_EQ(index.nameOf(7), "first");
+    EXPECT_EQ(index.nameOf(8), "other, name");
+    EXPECT_EQ(index.nameOf(9), "");
+}
+
+TEST(AttributeIndex, BuildingNamesTakeTheFirstPairOfTheLastRecord) {
+    // q = 4 and q = 3 carry two pairs, q = 1 none (0.5 rounds to 0).
+    std::string atr =
+        "skip\r\n"
+        "A,1,4,c1,one,c2,two\r\n"
+        "A,2,3,c1,alpha,c2,beta\r\n"
+        "A,3,1\r\n"
+        "A,4,2,c1,early\r\n"
+        "A,4,2,c1,late\r\n"
+        "A,5,4,c1\r\nx,c2,y\r\n";  // a record spread over two lines
+    digitalmap::NameIndex index;
+    std::string error;
+    ASSERT_TRUE(digitalmap::LoadBuildingNames(atr, "TATEMONO/tatemono.atr", index, error)) << error;
+    EXPECT_EQ(index.nameOf(1), "one");
+    EXPECT_EQ(index.nameOf(2), "alpha");
+    EXPECT_EQ(index.nameOf(3), "");
+    EXPECT_EQ(index.nameOf(4), "late");
+    EXPECT_EQ(index.nameOf(5), "x");
+    EXPECT_EQ(index.nameOf(6), "");
+    EXPECT_EQ(digitalmap::pairCount(3), 2);
+    EXPECT_EQ(digitalmap::pairCount(5), 2);
+    EXPECT_EQ(digitalmap::pairCount(1), 0);
+}
+
+TEST(AttributeIndex, MalformedRecordsAreNamed) {
+    digitalmap::NameIndex index;
+    std::string error;
+    EXPECT_FALSE(
+        digitalmap::LoadBuildingNames("skip\r\nA,1,4,c1,one\r\n", "T/t.atr", index, error));
+    EXPECT_EQ(error, "T/t.atr の 2 行目：レコードの途中でファイルが終わっています。");
+    EXPECT_FALSE(digitalmap::LoadBuildingNames("skip\r\nA,one,2,c,v\r\n", "T/t.atr", index, error));
+    EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
+    EXPECT_NE(error.find("「one」"), std::string::npos) << error;
+    EXPECT_FALSE(digitalmap::LoadBuildingNames("skip\r\nA,1,-2\r\n", "T/t.atr", index, error));
+    EXPECT_FALSE(digitalmap::LoadTownNames("skip\r\nA,1,x,y\r\n", "G/t.atr", index, error));
+}
+
+}  // namespace
