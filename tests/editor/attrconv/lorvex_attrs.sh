@@ -28,6 +28,7 @@ run import-attrs survey.csv m.pdb Z survey c.pdb
 run import-attrs survey.csv a.pdb A survey c.pdb
 run import-attrs survey.csv m.pdb A survey m.pdb --yes
 run import-attrs missing.csv m.pdb A survey c.pdb
+run import-attrs survey.csv m.pdb "A😀" survey c.pdb
 run export-attrs m.pdb m.csv
 run export-attrs a.pdb nowhere/a.csv
 run import-attrs survey.csv m.pdb A
