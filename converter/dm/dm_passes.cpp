@@ -154,6 +154,10 @@ PassResult runAttributePass(std::string_view data, const std::string& fileName, 
     PassResult result;
     areas.clear();
     DmReader reader(data, fileName);
+    // Only building outlines of more than two points can be areas; the points of other
+    // elements are not needed here.
+    reader.onlyElementsWhere(
+        [](const LineElementRecord& e) { return e.pointCount > 2 && isAreaClass(e.classCode); });
     PlacedElement placed;
     auto disagree = [&](const std::string& at) {
         result.ok = false;

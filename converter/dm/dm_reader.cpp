@@ -173,6 +173,24 @@ class Fields {
     }
 
     double number(const DmLine& line, const Field& f) const {
+        // Most fields are blank-padded whole numbers: read those directly.
+        if (line.text.size() >= static_cast<std::size_t>(f.last)) {
+            const char* p = line.text.data() + f.first - 1;
+            const char* end = line.text.data() + f.last;
+            while (p < end && *p == ' ') ++p;
+            bool negative = p < end && *p == '-';
+            if (negative)
+                ++p;
+            const char* digits = p;
+            std::int64_t v = 0;
+            while (p < end && static_cast<unsigned>(*p - '0') < 10u) v = v * 10 + (*p++ - '0');
+            if (p == end && p > digits && p - digits <= 15)
+                return negative ? -static_cast<double>(v) : static_cast<double>(v);
+        }
+        return generalNumber(line, f);
+    }
+
+    double generalNumber(const DmLine& line, const Field& f) const {
         std::string_view raw = text(line, f);
         std::string_view t = trimBlanks(raw);
         double v;
@@ -327,10 +345,8 @@ bool DmReader::readGroupElement() {
                           " 個目のはずの行が「" + codeOf(record) + "」レコードです（要素数 " +
                           std::to_string(groupSize_) + " が多すぎます）");
     fields.integer(record, kClassPrefix, 0, 255);
-    if (code == "E1" || code == "E2") {
-        readLineElement(record);
-        return true;
-    }
+    if (code == "E1" || code == "E2")
+        return readLineElement(record);
     if (code == "E3" || code == "E4" || code == "E6")
         skipLines(record, fields.integer(record, kExtraCount, 0, 9999), "付属行");
     else if (code == "E7")
@@ -342,7 +358,7 @@ void DmReader::skipLines(const DmLine& record, long count, const char* what) {
     for (long i = 0; i < count; ++i) nextLineOrFail(record, what, i, count);
 }
 
-void DmReader::readLineElement(const DmLine& record) {
+bool DmReader::readLineElement(const DmLine& record) {
     Fields fields(fileName_);
     LineElementRecord& e = element_;
     e.line = record.number;
@@ -363,6 +379,10 @@ void DmReader::readLineElement(const DmLine& record) {
                           std::to_string(e.pointsPerLine) + " 点）に収まりません");
     const int width = kind == 2 ? 14 : 21;
     e.points.clear();
+    if (wanted_ && !wanted_(e)) {
+        skipLines(record, e.lineCount, "座標行");
+        return false;
+    }
     for (int j = 0; j < e.lineCount; ++j) {
         DmLine line = nextLineOrFail(record, "座標行", j, e.lineCount);
         int first = j * e.pointsPerLine;
@@ -382,6 +402,7 @@ void DmReader::readLineElement(const DmLine& record) {
             e.points.push_back(p);
         }
     }
+    return true;
 }
 
 }  // namespace dm

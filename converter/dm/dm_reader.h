@@ -106,12 +106,17 @@ class DmReader {
     const std::string& failure() const { return failure_; }
     const std::string& fileName() const { return fileName_; }
 
+    // Hands out only the line elements for which wanted (called with the element record's
+    // fields, before its points are read) is true; the coordinate lines of the others are
+    // passed over without reading their points.
+    void onlyElementsWhere(bool (*wanted)(const LineElementRecord&)) { wanted_ = wanted; }
+
   private:
     DmEvent step();
     void readSheet(const DmLine& first);
     void startGroup(const DmLine& header);
-    bool readGroupElement();  // true when it produced a line element
-    void readLineElement(const DmLine& record);
+    bool readGroupElement();                     // true when it produced a line element
+    bool readLineElement(const DmLine& record);  // false when the element is passed over
     void skipLines(const DmLine& record, long count, const char* what);
     DmLine nextLineOrFail(const DmLine& owner, const char* what, long have, long want);
 
@@ -122,6 +127,7 @@ class DmReader {
     LineElementRecord element_;
     std::string failure_;
     bool failed_ = false;
+    bool (*wanted_)(const LineElementRecord&) = nullptr;
     // The group being read: elements left and where its "H " record stands.
     long groupLeft_ = 0;
     long groupSize_ = 0;
