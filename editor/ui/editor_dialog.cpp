@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFont>
 #include <QFrame>
 #include <QGroupBox>
@@ -648,7 +649,9 @@ void EditorDialog::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 bool EditorDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (alive_ && !refreshing_ && event->type() == QEvent::FocusOut)
+    // A drop-down or context menu opening keeps the field the user is in.
+    if (alive_ && !refreshing_ && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
         applyFieldsNow();
     return QDialog::eventFilter(watched, event);
 }

@@ -78,6 +78,33 @@ TEST_F(EditingModelTest, FreshEditorShowsTheFixedObjectsOnPageZero) {
     EXPECT_EQ(items[3].text, platform::toCp932("閉じる"));
 }
 
+TEST_F(EditingModelTest, PreviewItemsFollowTheObjectFields) {
+    choose(ObjectKind::Int, 2);
+    place();
+    typeGeometry("30", "100", "0", 0, "5", "60", "30");  // label width 0
+    PreviewItem item = model.previewItem(ObjectKind::Int, 2, 0);
+    EXPECT_EQ(item.slot, 54u);
+    ASSERT_TRUE(item.label.has_value());
+    EXPECT_EQ(*item.label, (ScreenRect{30, 100, 0, 20}));
+    EXPECT_EQ(item.main, (ScreenRect{30, 105, 60, 30}));
+    EXPECT_EQ(item.text, "Int[3]");
+
+    // A state-transition button has no label control; it lists on its own page only.
+    model.selectPage(4);
+    choose(ObjectKind::Btn, 6);
+    place();
+    item = model.previewItem(ObjectKind::Btn, 6, 4);
+    EXPECT_EQ(item.slot, 122u + 8 * 4 + 6);
+    EXPECT_FALSE(item.label.has_value());
+    EXPECT_EQ(item.text, "Btn[4][6]");
+    std::vector<PreviewItem> page4 = model.previewItems(4);
+    ASSERT_EQ(page4.size(), 5u);
+    EXPECT_EQ(page4[0].kind, ObjectKind::Btn);
+    // Page 0 keeps Int 3 and its own update and close buttons; the ID field and the
+    // search button went along to page 4.
+    EXPECT_EQ(model.previewItems(0).size(), 3u);
+}
+
 TEST_F(EditingModelTest, NumberListFollowsKindAndFirstDesignOfTheImage) {
     model.selectKind(ObjectKind::Btn);
     ASSERT_EQ(model.numberEntries().size(), 8u);

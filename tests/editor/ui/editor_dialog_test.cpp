@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include "editor/model/text_field.h"
 #include "editor/ui/about_dialog.h"
@@ -126,6 +127,11 @@ TEST_F(EditorDialogTest, CheckBoxPlacesAndPagesShowOnlyTheirObjects) {
     page->setCurrentIndex(0);
     EXPECT_TRUE(shownInPreview(dialog.previewMain(s)));
     EXPECT_EQ(dialog.previewMain(s)->geometry(), QRect(client(95, 267), QSize(75, 25)));
+
+    // The resolution selector changes nothing.
+    child<QComboBox>("resolution")->setCurrentIndex(1);
+    EXPECT_EQ(dialog.previewMain(s)->geometry(), QRect(client(95, 267), QSize(75, 25)));
+    EXPECT_EQ(child<QWidget>("previewFrame")->geometry(), QRect(225, 110, 320, 320));
 
     // Unchecking takes it off again.
     clickShow();
@@ -263,6 +269,15 @@ TEST_F(EditorDialogTest, FieldsAreWrittenWhenTheyLoseTheFocus) {
     EXPECT_TRUE(title->text().isEmpty());
     page->setCurrentIndex(0);
     EXPECT_EQ(dialog.titleField(false)->text(), QStringLiteral("入力"));
+
+    // A modal-dialog page shows its title centred (the hidden check box mirrors the flag).
+    dialog.state().working.modalFlags[0] = 1;
+    dialog.designReplaced();
+    EXPECT_TRUE(child<QCheckBox>("centring")->isChecked());
+    EXPECT_TRUE(shownInPreview(dialog.titleField(true)));
+    EXPECT_FALSE(shownInPreview(dialog.titleField(false)));
+    EXPECT_EQ(dialog.titleField(true)->text(), QStringLiteral("入力"));
+    EXPECT_EQ(dialog.titleField(true)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
 }
 
 TEST_F(EditorDialogTest, TextFieldsCountShiftJisBytes) {
@@ -279,6 +294,8 @@ TEST_F(EditorDialogTest, TextFieldsCountShiftJisBytes) {
     label->clear();
     for (QChar c : QStringLiteral("a한b")) label->insert(QString(c));  // 한 has no CP932 code
     EXPECT_EQ(label->text(), QStringLiteral("ab"));
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("ラベル名称")));
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("한")));
 
     // Items: each line break is stored as CR LF, two bytes.
     QPlainTextEdit* items = child<QPlainTextEdit>("items");
@@ -306,6 +323,15 @@ TEST_F(EditorDialogTest, EnterDoesNothingAndEscEndsWithoutAQuestion) {
     chooseType(ObjectKind::Str);
     clickShow();  // an edit, and still no question on Esc
     QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(prompter.calls().empty());
+}
+
+TEST_F(EditorDialogTest, ClosingTheWindowEndsWithoutAQuestion) {
+    chooseType(ObjectKind::Int);
+    clickShow();
+    EXPECT_TRUE(dialog.close());
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(prompter.calls().empty());
