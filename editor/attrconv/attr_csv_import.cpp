@@ -176,7 +176,8 @@ ParsedReal parseReal(std::string_view s) {
     r.value = negative ? -value : value;
     std::size_t k = i;
     while (k < s.size() && isBlank(s[k])) ++k;
-    r.junk = k < s.size();
+    r.junk = k < s.size() || (res.ec != std::errc{} && res.ec != std::errc::result_out_of_range) ||
+             res.ptr != last;
     return r;
 }
 

@@ -197,9 +197,10 @@ TEST(ImportAttributesCsv, IntegerCellsReadTheirLeadingNumber) {
 }
 
 TEST(ImportAttributesCsv, RealsAreRoundedOnceToSinglePrecision) {
-    editor::DispRec design = designWithCounts(0, 0, 8, 1);
+    editor::DispRec design = designWithCounts(0, 0, 10, 1);
     Imported in = importText(
-        kHeader + "0,0,0,0,0,0,0,0,0,0,1.25,0.1,-2.5e3,.5,1e39,1e-50,x,16777217\r\n", design);
+        kHeader + "0,0,0,0,0,0,0,0,0,0,1.25,0.1,-2.5e3,.5,1e39,1e-50,x,16777217, 7. ,3e\r\n",
+        design);
     ASSERT_TRUE(in.result.ok);
     const auto& real = in.image.attrRecs[0].Real;
     EXPECT_EQ(floatBits(real[0]), 0x3FA00000u);             // 1.25 exactly
@@ -211,8 +212,11 @@ TEST(ImportAttributesCsv, RealsAreRoundedOnceToSinglePrecision) {
     EXPECT_EQ(floatBits(real[6]), 0u);                      // not a number: reported
     // 16777217 lies halfway between two singles: ties to even, 16777216.
     EXPECT_EQ(floatBits(real[7]), 0x4B800000u);
+    EXPECT_EQ(floatBits(real[8]), 0x40E00000u);  // " 7. "
+    EXPECT_EQ(floatBits(real[9]), 0x40400000u);  // "3e": 3, then text that is not a number
     EXPECT_EQ(kinds(in.result),
               (std::vector<ImportProblem::Kind>{ImportProblem::Kind::OutOfRange,
+                                                ImportProblem::Kind::NotANumber,
                                                 ImportProblem::Kind::NotANumber}));
 }
 
