@@ -1,0 +1,44 @@
+#include "converter/shell/form_parts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "converter/shell/frame_boxes.h"
+
+namespace vornik {
+
+PathRow addPathRow(QWidget* form, QVBoxLayout* layout, const QString& caption,
+                   const QString& boxName, const QString& buttonName) {
+    PathRow row;
+    layout->addWidget(new QLabel(caption, form));
+    row.box = new QLineEdit(form);
+    row.box->setObjectName(boxName);
+    row.box->setAccessibleName(caption);
+    row.box->setMinimumWidth(360);
+    row.button = new QPushButton(QStringLiteral(".."), form);
+    row.button->setObjectName(buttonName);
+    row.button->setFixedWidth(32);
+    row.button->setAutoDefault(false);
+    auto* line = new QHBoxLayout;
+    line->addWidget(row.box, 1);
+    line->addWidget(row.button);
+    layout->addLayout(line);
+    return row;
+}
+
+bool checkFrameBoxes(const FrameBoxes& frame, platform::Prompter& prompter) {
+    const FrameBoxes::Reading reading = frame.read();
+    if (!reading.badBox)
+        return true;
+    QLineEdit* box = frame.box(*reading.badBox);
+    prompter.show(frameValueProblem(*reading.badBox, box->text()).toStdString(), "",
+                  platform::Icon::Critical, platform::Buttons::Ok);
+    box->setFocus(Qt::OtherFocusReason);
+    box->selectAll();
+    return false;
+}
+
+}  // namespace vornik

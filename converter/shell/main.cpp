@@ -1,0 +1,27 @@
+// vornik: the conversion program. Opens the main menu; everything else starts from there.
+#include <QApplication>
+#include <QIcon>
+
+#include "converter/shell/start_form.h"
+#include "converter/shell/vornik_services.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vornik"));
+    QApplication::setDesktopFileName(QStringLiteral("vornik"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vornik/vornik.png")));
+    vornik::installFormFont(app);
+
+    vornik::FormPrompter prompter;
+    vornik::FormFileChooser chooser;
+    vornik::Services services;
+    services.prompter = &prompter;
+    services.chooser = &chooser;
+    services.today = [] { return platform::today(); };
+    services.programFolder = vornik::startFolder(QApplication::applicationDirPath());
+    services.quit = [] { QApplication::quit(); };
+
+    vornik::startForm menu(services);
+    menu.show();
+    return app.exec();
+}

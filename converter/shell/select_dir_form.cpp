@@ -1,0 +1,87 @@
+#include "converter/shell/select_dir_form.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "converter/digitalmap/digital_map.h"
+#include "converter/shell/dir_picker_form.h"
+#include "converter/shell/form_parts.h"
+#include "converter/shell/frame_boxes.h"
+
+namespace vornik {
+namespace {
+
+QString tr8(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+}  // namespace
+
+selectDirForm::selectDirForm(const Services& services, QWidget* parent)
+    : QDialog(parent), services_(services) {
+    setWindowTitle(tr8("ディレクトリ指定"));
+    setModal(true);
+    trackForm(this);
+
+    auto* layout = new QVBoxLayout(this);
+    PathRow sheet = addPathRow(this, layout, tr8("数値地図ディレクトリ指定："),
+                               tr8("数値地図ディレクトリ"), tr8("NSDIディレクトリ指定ボタン"));
+    PathRow pdb = addPathRow(this, layout, tr8("PDBファイル作成ディレクトリ指定："),
+                             tr8("PDBファイルディレクトリ"), tr8("PDBディレクトリ指定ボタン"));
+    sheetFolder_ = sheet.box;
+    sheetButton_ = sheet.button;
+    pdbFolder_ = pdb.box;
+    pdbButton_ = pdb.button;
+    layout->addSpacing(6);
+    frame_ = new FrameBoxes(this);
+    layout->addWidget(frame_);
+
+    create_ = new QPushButton(tr8("作成"), this);
+    create_->setObjectName(tr8("決定ボタン"));
+    close_ = new QPushButton(tr8("閉じる"), this);
+    close_->setObjectName(tr8("閉じるボタン"));
+    create_->setAutoDefault(false);
+    close_->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(create_);
+    buttons->addWidget(close_);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+
+    connect(sheetButton_, &QPushButton::clicked, this, &selectDirForm::chooseSheetFolder);
+    connect(pdbButton_, &QPushButton::clicked, this, &selectDirForm::choosePdbFolder);
+    connect(create_, &QPushButton::clicked, this, &selectDirForm::create);
+    connect(close_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void selectDirForm::chooseSheetFolder() {
+    nsdiDialogForm picker(sheetFolder_->text(), this);
+    if (picker.exec() == QDialog::Accepted)
+        sheetFolder_->setText(picker.chosenPath());
+}
+
+void selectDirForm::choosePdbFolder() {
+    pdbDirForm picker(pdbFolder_->text(), this);
+    if (picker.exec() == QDialog::Accepted)
+        pdbFolder_->setText(picker.chosenPath());
+}
+
+void selectDirForm::create() {
+    platform::Prompter& prompter = *services_.prompter;
+    if (!checkFrameBoxes(*frame_, prompter))
+        return;
+    const std::array<double, 12> frame = frame_->read().values;
+    const std::string sheetDir = sheetFolder_->text().toStdString();
+    const std::string outDir = pdbFolder_->text().toStdString();
+    const bool done = runGuarded(prompter, [&] {
+        return digitalmap::CreateFromDigitalMap(sheetDir, outDir, frame, services_.today(),
+                                                prompter);
+    });
+    if (done)
+        accept();
+}
+
+}  // namespace vornik

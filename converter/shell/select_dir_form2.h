@@ -1,0 +1,44 @@
+#pragma once
+// selectDirForm2: the settings of the DM conversion (DM file, output folder, the twelve
+// frame values). "作成" runs the conversion; a run that reaches its end closes the form,
+// any other leaves it open with what was typed.
+#include <QDialog>
+
+#include "converter/shell/vornik_services.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace vornik {
+
+class FrameBoxes;
+
+class selectDirForm2 : public QDialog {
+    Q_OBJECT
+  public:
+    selectDirForm2(const Services& services, QWidget* parent);
+
+    QLineEdit* dmFileBox() const { return dmFile_; }        // DMディレクトリ (a file path)
+    QLineEdit* pdbFolderBox() const { return pdbFolder_; }  // PDBファイルディレクトリ
+    QPushButton* dmFileButton() const { return dmButton_; }
+    QPushButton* pdbFolderButton() const { return pdbButton_; }
+    QPushButton* createButton() const { return create_; }
+    QPushButton* closeButton() const { return close_; }
+    FrameBoxes* frameBoxes() const { return frame_; }
+
+  private:
+    void chooseDmFile();
+    void choosePdbFolder();
+    void create();
+
+    Services services_;
+    QLineEdit* dmFile_;
+    QLineEdit* pdbFolder_;
+    QPushButton* dmButton_;
+    QPushButton* pdbButton_;
+    FrameBoxes* frame_;
+    QPushButton* create_;
+    QPushButton* close_;
+};
+
+}  // namespace vornik

@@ -1,0 +1,648 @@
+// The conversion program's forms driven as a user drives them: buttons clicked, boxes
+// typed into, modal forms answered while they are open. Messages and file dialogs go to
+// the scripted Prompter and FileChooser.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+#include <filesystem>
+#include <functional>
+
+#include "converter/shell/dir_picker_form.h"
+#include "converter/shell/frame_boxes.h"
+#include "converter/shell/select_dir_form.h"
+#include "converter/shell/select_dir_form2.h"
+#include "converter/shell/start_form.h"
+#include "converter/shell/vornik_services.h"
+#include "platform/scripted_prompter.h"
+#include "support/test_support.h"
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+namespace {
+
+const platform::LocalDate kToday{2026, 12, 6};
+const char* kTodayOption = "2026-12-06";
+
+QString u8(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// One box as vornik-cli prints it.
+std::string transcriptLine(const platform::PromptCall& call) {
+    const char* kind = call.buttons == Buttons::Ok ? platform::iconName(call.icon) : "question";
+    return std::string("[") + kind + "] " + call.title + ": " + call.text + "\n";
+}
+
+std::string transcript(const platform::ScriptedPrompter& prompter) {
+    std::string all;
+    for (const auto& call : prompter.calls()) all += transcriptLine(call);
+    return all;
+}
+
+struct CliRun {
+    int exitCode = -1;
+    std::string stderrText;
+};
+
+CliRun runCli(const QStringList& arguments) {
+    QProcess cli;
+    cli.setProgram(QStringLiteral(VORNIK_CLI_PATH));
+    cli.setArguments(arguments);
+    cli.start();
+    CliRun run;
+    if (!cli.waitForFinished(120000))
+        return run;
+    run.exitCode = cli.exitCode();
+    run.stderrText = cli.readAllStandardError().toStdString();
+    return run;
+}
+
+std::vector<QString> labelTexts(const QWidget* form) {
+    std::vector<QString> texts;
+    for (const QLabel* label : form->findChildren<QLabel*>()) texts.push_back(label->text());
+    return texts;
+}
+
+bool hasLabel(const QWidget* form, const char* text) {
+    auto texts = labelTexts(form);
+    return std::find(texts.begin(), texts.end(), u8(text)) != texts.end();
+}
+
+void copyTree(const std::string& from, const std::string& to) {
+    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
+}
+
+// Runs check on the modal form that trigger opens, once it is open. If the check leaves
+// the form open (a failed check returns early), the form is closed so the test goes on.
+template <class Form>
+bool whileModal(const std::function<void()>& trigger, const std::function<void(Form*)>& check) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* form = qobject_cast<Form*>(modal);
+        if (!form) {
+            if (modal)
+                modal->close();
+            return;
+        }
+        seen = true;
+        QPointer<Form> guard(form);
+        check(form);
+        if (guard && guard->isVisible())
+            guard->reject();
+    });
+    trigger();
+    return seen;
+}
+
+}  // namespace
+
+class VornikFormsTest : public QObject {
+    Q_OBJECT
+
+  private:
+    platform::ScriptedPrompter prompter_;
+    platform::ScriptedFileChooser* chooser_ = nullptr;
+    std::unique_ptr<platform::ScriptedFileChooser> chooserOwner_;
+    int quitCalls_ = 0;
+
+    vornik::Services services(const std::string& programFolder = "/opt/vornik") {
+        vornik::Services s;
+        s.prompter = &prompter_;
+        s.chooser = chooser_;
+        s.today = [] { return kToday; };
+        s.programFolder = programFolder;
+        s.quit = [this] { ++quitCalls_; };
+        return s;
+    }
+
+  private slots:
+    void init() {
+        prompter_ = platform::ScriptedPrompter();
+        chooserOwner_ = std::make_unique<platform::ScriptedFileChooser>();
+        chooser_ = chooserOwner_.get();
+        quitCalls_ = 0;
+    }
+
+    void mainMenuCaptions() {
+        vornik::startForm menu(services());
+        QCOMPARE(menu.windowTitle(), u8("メインメニュー"));
+        QCOMPARE(menu.nsdi2pdbButton()->text(), u8("数値地図2500 → 図形・属性PDB"));
+        QCOMPARE(menu.dm2pdbButton()->text(), u8("DMﾌｫｰﾏｯﾄﾌｧｲﾙ → 図形・属性PDB"));
+        QCOMPARE(menu.csv2pdbButton()->text(), u8("属性CSV → 属性PDB"));
+        QCOMPARE(menu.pdb2csvButton()->text(), u8("属性PDB → 属性CSV"));
+        QCOMPARE(menu.exitButton()->text(), u8("終\u3000了"));
+    }
+
+    void exitQuestionNoKeepsTheMenu() {
+        vornik::startForm menu(services());
+        menu.show();
+        prompter_.answerNext(Answer::No);
+        QTest::mouseClick(menu.exitButton(), Qt::LeftButton);
+        QCOMPARE(prompter_.calls().size(), std::size_t(1));
+        const auto& call = prompter_.calls()[0];
+        QCOMPARE(call.text, std::string("システムを終了しますか？"));
+        QCOMPARE(call.title, std::string("ZUVovizezodev"));
+        QCOMPARE(call.icon, Icon::Question);
+        QCOMPARE(call.buttons, Buttons::YesNo);
+        QVERIFY(menu.isVisible());
+        QCOMPARE(quitCalls_, 0);
+    }
+
+    void exitQuestionYesClosesNewestFirstAndEnds() {
+        vornik::startForm menu(services());
+        menu.show();
+        // Two more open forms (as a settings form and its picker would be), opened later.
+        std::vector<QString> closedOrder;
+        QWidget second, third;
+        second.setObjectName("second");
+        third.setObjectName("third");
+        vornik::trackForm(&second);
+        vornik::trackForm(&third);
+        second.show();
+        third.show();
+        for (QWidget* w : {static_cast<QWidget*>(&menu), &second, &third})
+            connect(w->windowHandle(), &QWindow::visibleChanged, this,
+                    [&closedOrder, w](bool visible) {
+                        if (!visible)
+                            closedOrder.push_back(w->objectName());
+                    });
+        menu.setObjectName("menu");
+        prompter_.answerNext(Answer::Yes);
+        QTest::mouseClick(menu.exitButton(), Qt::LeftButton);
+        QCOMPARE(quitCalls_, 1);
+        QVERIFY(!menu.isVisible() && !second.isVisible() && !third.isVisible());
+        QCOMPARE(closedOrder, (std::vector<QString>{"third", "second", "menu"}));
+        QVERIFY(vornik::OpenForms::list().empty());
+    }
+
+    void dmSettingsFormControls() {
+        vornik::startForm menu(services("/opt/vornik"));
+        menu.show();
+        bool opened = whileModal<vornik::selectDirForm2>(
+            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm2* form) {
+                QCOMPARE(form->windowTitle(), u8("ディレクトリ指定"));
+                QVERIFY(form->dmFileBox()->text().isEmpty());
+                QVERIFY(form->pdbFolderBox()->text().isEmpty());
+                QCOMPARE(form->dmFileButton()->text(), u8(".."));
+                QCOMPARE(form->pdbFolderButton()->text(), u8(".."));
+                QCOMPARE(form->createButton()->text(), u8("作成"));
+                QCOMPARE(form->closeButton()->text(), u8("閉じる"));
+                for (std::size_t i = 0; i < 12; ++i) {
+                    QCOMPARE(form->frameBoxes()->box(i)->text(), u8("0"));
+                    QCOMPARE(form->frameBoxes()->box(i)->objectName(),
+                             u8(vornik::kFrameBoxNames[i]));
+                }
+                for (const char* label :
+                     {"DMファイル指定：", "PDBファイル作成ディレクトリ指定：",
+                      "図枠左上の緯度と経度：", "図枠右下の緯度と経度：", "北緯：", "東経：", "度",
+                      "分", "1/10秒", "[ 注意!!! 秒は0.1秒単位で指定　12.3秒は123と入力 ]"})
+                    QVERIFY2(hasLabel(form, label), label);
+                QVERIFY(!menu.isEnabled() || QApplication::activeModalWidget() == form);
+            });
+        QVERIFY(opened);
+    }
+
+    void dmFileDialogFillsTheFullPathAndCancelKeepsIt() {
+        vornik::startForm menu(services("/opt/vornik"));
+        menu.show();
+        whileModal<vornik::selectDirForm2>(
+            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm2* form) {
+                chooser_->answerNext(std::string("/data/maps/sheet 12.DAT"));
+                QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
+                QCOMPARE(form->dmFileBox()->text(), u8("/data/maps/sheet 12.DAT"));
+                QCOMPARE(chooser_->requests().size(), std::size_t(1));
+                const auto& request = chooser_->requests()[0];
+                QCOMPARE(request.title, std::string("DMファイルを選択"));
+                QCOMPARE(request.filterName, std::string("DAT"));
+                QCOMPARE(request.filterPattern, std::string("*.dat"));
+                QCOMPARE(request.defaultExtension, std::string("DAT"));
+                QCOMPARE(request.initialFolder, std::string("/opt/vornik"));
+                QVERIFY(request.save);
+                // A cancelled dialog ends the operation: the box keeps the earlier choice.
+                chooser_->answerNext(std::nullopt);
+                QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
+                QCOMPARE(form->dmFileBox()->text(), u8("/data/maps/sheet 12.DAT"));
+                QCOMPARE(chooser_->requests().size(), std::size_t(2));
+                QCOMPARE(chooser_->requests()[1].initialFolder, std::string("/opt/vornik"));
+            });
+    }
+
+    void closingTheDmFormDiscardsItsChoices() {
+        testsupport::TempDir dir;
+        vornik::startForm menu(services());
+        menu.show();
+        bool closedByButton = false;
+        whileModal<vornik::selectDirForm2>(
+            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm2* form) {
+                chooser_->answerNext(dir.file("a.dat"));
+                QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
+                // The output folder through its picker.
+                whileModal<vornik::pdbDirForm2>(
+                    [&] { QTest::mouseClick(form->pdbFolderButton(), Qt::LeftButton); },
+                    [&](vornik::pdbDirForm2* picker) {
+                        picker->pathBox()->setText(QString::fromStdString(dir.path()));
+                        QTest::mouseClick(picker->decideButton(), Qt::LeftButton);
+                    });
+                QCOMPARE(form->pdbFolderBox()->text(), QString::fromStdString(dir.path()));
+                form->frameBoxes()->box(4)->setText("17");
+                QTest::mouseClick(form->closeButton(), Qt::LeftButton);
+                closedByButton = !form->isVisible();
+            });
+        QVERIFY(closedByButton);
+        QVERIFY(prompter_.calls().empty());
+        whileModal<vornik::selectDirForm2>(
+            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm2* form) {
+                QVERIFY(form->dmFileBox()->text().isEmpty());
+                QVERIFY(form->pdbFolderBox()->text().isEmpty());
+                for (std::size_t i = 0; i < 12; ++i)
+                    QCOMPARE(form->frameBoxes()->box(i)->text(), u8("0"));
+            });
+    }
+
+    void digitalMapSettingsForm() {
+        vornik::startForm menu(services());
+        menu.show();
+        bool opened = whileModal<vornik::selectDirForm>(
+            [&] { QTest::mouseClick(menu.nsdi2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm* form) {
+                QCOMPARE(form->windowTitle(), u8("ディレクトリ指定"));
+                QCOMPARE(form->sheetFolderBox()->objectName(), u8("数値地図ディレクトリ"));
+                QCOMPARE(form->pdbFolderBox()->objectName(), u8("PDBファイルディレクトリ"));
+                QCOMPARE(form->createButton()->text(), u8("作成"));
+                QCOMPARE(form->closeButton()->text(), u8("閉じる"));
+                for (const char* label :
+                     {"数値地図ディレクトリ指定：", "PDBファイル作成ディレクトリ指定：",
+                      "図枠左上の緯度と経度：", "図枠右下の緯度と経度：", "北緯：", "東経：",
+                      "1/10秒", "[ 注意!!! 秒は0.1秒単位で指定　12.3秒は123と入力 ]"})
+                    QVERIFY2(hasLabel(form, label), label);
+                // Both folders empty: the sheet folder is what the run asks for first.
+                QTest::mouseClick(form->createButton(), Qt::LeftButton);
+                QVERIFY(!prompter_.calls().empty());
+                QCOMPARE(prompter_.calls()[0].text,
+                         std::string("メッシュ番号のディレクトリを指定して下さい！"));
+                QCOMPARE(prompter_.calls()[0].icon, Icon::Critical);
+                QVERIFY(form->isVisible());
+            });
+        QVERIFY(opened);
+        QCOMPARE(prompter_.calls().size(), std::size_t(1));
+    }
+
+    void pickersCopyTheTypedTextOnDecideOnly() {
+        testsupport::TempDir dir;
+        const QString sheet = QString::fromStdString(dir.file("53394525"));
+        const QString other = QString::fromStdString(dir.file("other"));
+        QDir().mkpath(sheet);
+        QDir().mkpath(other);
+        vornik::startForm menu(services());
+        menu.show();
+        whileModal<vornik::selectDirForm>(
+            [&] { QTest::mouseClick(menu.nsdi2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm* form) {
+                // Chosen in the tree, then typed over: the typed text is what counts.
+                whileModal<vornik::nsdiDialogForm>(
+                    [&] { QTest::mouseClick(form->sheetFolderButton(), Qt::LeftButton); },
+                    [&](vornik::nsdiDialogForm* picker) {
+                        QCOMPARE(picker->windowTitle(), u8("数値地図ファイルのディレクトリを指定"));
+                        QCOMPARE(picker->pathBox()->objectName(), u8("ディレクトリパス"));
+                        QVERIFY(hasLabel(picker, "ドライブ："));
+                        QVERIFY(hasLabel(picker, "指定ディレクトリ："));
+                        QModelIndex index = picker->folderModel()->index(other);
+                        QVERIFY(index.isValid());
+                        picker->folderTree()->setCurrentIndex(index);
+                        QCOMPARE(picker->pathBox()->text(), other);
+                        picker->pathBox()->clear();
+                        QTest::keyClicks(picker->pathBox(), sheet);
+                        QTest::mouseClick(picker->decideButton(), Qt::LeftButton);
+                    });
+                QCOMPARE(form->sheetFolderBox()->text(), sheet);
+                // 閉じる leaves the box as it was, whatever the picker showed.
+                whileModal<vornik::nsdiDialogForm>(
+                    [&] { QTest::mouseClick(form->sheetFolderButton(), Qt::LeftButton); },
+                    [&](vornik::nsdiDialogForm* picker) {
+                        // It opens where the box points.
+                        QCOMPARE(picker->pathBox()->text(), sheet);
+                        picker->pathBox()->setText(other);
+                        QTest::mouseClick(picker->closeButton(), Qt::LeftButton);
+                    });
+                QCOMPARE(form->sheetFolderBox()->text(), sheet);
+                // The output folder's picker fills the other box.
+                whileModal<vornik::pdbDirForm>(
+                    [&] { QTest::mouseClick(form->pdbFolderButton(), Qt::LeftButton); },
+                    [&](vornik::pdbDirForm* picker) {
+                        QCOMPARE(picker->windowTitle(),
+                                 u8("PDBファイルを作成するディレクトリを指定"));
+                        QCOMPARE(picker->pathBox()->objectName(), u8("PDBディレクトリ"));
+                        picker->pathBox()->setText(other);
+                        QTest::mouseClick(picker->decideButton(), Qt::LeftButton);
+                    });
+                QCOMPARE(form->pdbFolderBox()->text(), other);
+                QCOMPARE(form->sheetFolderBox()->text(), sheet);
+            });
+    }
+
+    void pickerDriveChangeMovesTreeAndPath() {
+        testsupport::TempDir dir;
+        vornik::pdbDirForm2 picker(QString::fromStdString(dir.path()), nullptr);
+        QComboBox* drives = picker.driveList();
+        QVERIFY(drives->count() >= 1);
+        // It starts on the drive that holds the folder it was given.
+        QCOMPARE(drives->currentText(),
+                 QStorageInfo(QString::fromStdString(dir.path())).rootPath());
+        QCOMPARE(picker.pathBox()->text(), QString::fromStdString(dir.path()));
+        // Choosing a drive (the same one again counts once it was left) shows its top folder.
+        const int start = drives->currentIndex();
+        const int target = drives->count() > 1 ? (start + 1) % drives->count() : start;
+        if (target == start) {
+            drives->setCurrentIndex(-1);
+            drives->setCurrentIndex(start);
+        } else {
+            drives->setCurrentIndex(target);
+        }
+        const QString root = drives->itemText(target);
+        QCOMPARE(picker.pathBox()->text(), root);
+        QCOMPARE(picker.folderModel()->filePath(picker.folderTree()->rootIndex()), root);
+    }
+
+    void frameValues() {
+        using vornik::parseFrameValue;
+        QCOMPARE(parseFrameValue("0"), std::optional<double>(0));
+        QCOMPARE(parseFrameValue(" 123 "), std::optional<double>(123));
+        QCOMPARE(parseFrameValue(u8("１２３")), std::optional<double>(123));
+        QCOMPARE(parseFrameValue("-32768"), std::optional<double>(-32768));
+        QCOMPARE(parseFrameValue("32767.4"), std::optional<double>(32767.4));
+        QCOMPARE(parseFrameValue("-32768.5"), std::optional<double>(-32768.5));  // to -32768
+        QCOMPARE(parseFrameValue(".5"), std::optional<double>(0.5));
+        for (const char* bad :
+             {"", "  ", "abc", "12a", "1e3", "32767.5", "32768", "-32769", "+", "0x10", "1,5"})
+            QVERIFY2(!parseFrameValue(bad), bad);
+        QCOMPARE(vornik::frameBoxCaption(0), u8("図枠左上の北緯（度）"));
+        QCOMPARE(vornik::frameBoxCaption(5), u8("図枠左上の東経（1/10秒）"));
+        QCOMPARE(vornik::frameBoxCaption(7), u8("図枠右下の北緯（分）"));
+    }
+
+    void badFrameBoxIsNamedAndFocusedBeforeAnyRun() {
+        testsupport::TempDir dir;
+        vornik::startForm menu(services());
+        menu.show();
+        whileModal<vornik::selectDirForm2>(
+            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm2* form) {
+                form->activateWindow();
+                form->dmFileBox()->setText(
+                    QString::fromStdString(KWIB_SOURCE_DIR "/samples/dm/sample.dm"));
+                form->pdbFolderBox()->setText(QString::fromStdString(dir.path()));
+                const struct {
+                    std::size_t box;
+                    const char* text;
+                    const char* expected;
+                } cases[] = {
+                    {4, "abc",
+                     "「図枠左上の東経（分）」(tLonMin) の「abc」は数値ではありません！\n-32768 "
+                     "から "
+                     "32767 までの数値を入力して下さい。"},
+                    {9, "",
+                     "「図枠右下の東経（度）」(bLonDeg) が入力されていません！\n-32768 から 32767 "
+                     "までの数値を入力して下さい。"},
+                    {11, "40000",
+                     "「図枠右下の東経（1/10秒）」(bLonSec) の「40000」は範囲外です！\n-32768 から "
+                     "32767 までの数値を入力して下さい。"},
+                };
+                for (const auto& c : cases) {
+                    prompter_.clear();
+                    QLineEdit* box = form->frameBoxes()->box(c.box);
+                    box->setText(u8(c.text));
+                    form->createButton()->setFocus();
+                    QTest::mouseClick(form->createButton(), Qt::LeftButton);
+                    QCOMPARE(prompter_.calls().size(), std::size_t(1));
+                    QCOMPARE(prompter_.calls()[0].text, std::string(c.expected));
+                    QCOMPARE(prompter_.calls()[0].icon, Icon::Critical);
+                    QTRY_VERIFY(box->hasFocus());
+                    QCOMPARE(box->selectedText(), u8(c.text));
+                    QVERIFY(form->isVisible());
+                    box->setText("0");
+                }
+            });
+        // Nothing was run, so nothing was written.
+        QVERIFY(QDir(QString::fromStdString(dir.path())).isEmpty());
+    }
+
+    // The four conversions through the menu give the files and messages vornik-cli gives.
+    void csv2pdbAndPdb2csvMatchTheCommandLine() {
+        testsupport::TempDir dir;
+        const std::string csv = dir.file("attributes.csv");
+        std::filesystem::copy_file(KWIB_SOURCE_DIR "/samples/attributes.csv", csv);
+        const std::size_t lines = QString::fromStdString(testsupport::readText(csv))
+                                      .split('\n', Qt::SkipEmptyParts)
+                                      .size();
+        vornik::startForm menu(services(dir.path()));
+        menu.show();
+
+        chooser_->answerNext(csv);
+        QTest::mouseClick(menu.csv2pdbButton(), Qt::LeftButton);
+        QCOMPARE(chooser_->requests().at(0).title, std::string("CSVファイルを選択"));
+        QCOMPARE(chooser_->requests().at(0).initialFolder, dir.path());
+        const std::string pdb = dir.file("attributes.pdb");
+        const testsupport::Bytes guiPdb = testsupport::readBytes(pdb);
+        const std::string guiCsv2pdb = transcript(prompter_);
+        std::filesystem::remove(pdb);
+        CliRun cli = runCli({"csv2pdb", QString::fromStdString(csv), "--today", kTodayOption});
+        QCOMPARE(cli.exitCode, 0);
+        QCOMPARE(cli.stderrText, guiCsv2pdb);
+        QCOMPARE(testsupport::readBytes(pdb), guiPdb);
+        const testsupport::PalmView view = testsupport::palmRead(pdb);
+        QVERIFY2(view.loaded, view.error.c_str());
+        QCOMPARE(view.name, std::string("attributes"));
+        QCOMPARE(view.recordLengths, std::vector<std::size_t>(lines, 128));
+
+        prompter_.clear();
+        const std::string back = dir.file("back.csv");
+        chooser_->answerNext(pdb);
+        chooser_->answerNext(back);
+        QTest::mouseClick(menu.pdb2csvButton(), Qt::LeftButton);
+        QCOMPARE(chooser_->requests().at(1).title, std::string("PDBファイルを選択"));
+        QCOMPARE(chooser_->requests().at(2).title, std::string("CSVファイルを選択"));
+        const std::string guiCsv = testsupport::readText(back);
+        const std::string guiPdb2csv = transcript(prompter_);
+        std::filesystem::remove(back);
+        cli = runCli({"pdb2csv", QString::fromStdString(pdb), QString::fromStdString(back)});
+        QCOMPARE(cli.exitCode, 0);
+        QCOMPARE(cli.stderrText, guiPdb2csv);
+        QCOMPARE(testsupport::readText(back), guiCsv);
+        QCOMPARE(QString::fromStdString(guiCsv).count("\r\n"), qsizetype(lines));
+
+        // A cancelled dialog ends the operation quietly.
+        prompter_.clear();
+        chooser_->answerNext(std::nullopt);
+        QTest::mouseClick(menu.csv2pdbButton(), Qt::LeftButton);
+        QVERIFY(prompter_.calls().empty());
+    }
+
+    void digitalMapRunMatchesTheCommandLine() {
+        testsupport::TempDir dir;
+        const std::string sheet = dir.file("53394525");
+        copyTree(KWIB_SOURCE_DIR "/samples/dm2500/53394525", sheet);
+        const std::string out = dir.file("out");
+        std::filesystem::create_directory(out);
+        const QStringList frame = {"35", "40", "0",   "139", "45", "0",
+                                   "35", "39", "300", "139", "46", "450"};
+        vornik::startForm menu(services());
+        menu.show();
+        bool closed = false;
+        whileModal<vornik::selectDirForm>(
+            [&] { QTest::mouseClick(menu.nsdi2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm* form) {
+                form->sheetFolderBox()->setText(QString::fromStdString(sheet));
+                form->pdbFolderBox()->setText(QString::fromStdString(out));
+                for (std::size_t i = 0; i < 12; ++i)
+                    form->frameBoxes()->box(i)->setText(frame[qsizetype(i)]);
+                QTest::mouseClick(form->createButton(), Qt::LeftButton);
+                closed = !form->isVisible();
+            });
+        QVERIFY(closed);
+        QVERIFY(prompter_.calls().size() >= 7);
+        QVERIFY(prompter_.calls().back().text.find("( 7 / 7 )") != std::string::npos);
+        const char* outputs[] = {"53394525_G.pdb", "53394525_A.pdb", "53394525.csv"};
+        std::map<std::string, testsupport::Bytes> gui;
+        for (const char* name : outputs) {
+            gui[name] = testsupport::readBytes(out + "/" + name);
+            std::filesystem::remove(out + "/" + name);
+        }
+        CliRun cli = runCli({"nsdi2pdb", QString::fromStdString(sheet), QString::fromStdString(out),
+                             "--frame", frame.join(','), "--today", kTodayOption});
+        QCOMPARE(cli.exitCode, 0);
+        QCOMPARE(cli.stderrText, transcript(prompter_));
+        for (const char* name : outputs)
+            QCOMPARE(testsupport::readBytes(out + "/" + name), gui[name]);
+        checkDatabases(
+            out + "/53394525_G.pdb", out + "/53394525_A.pdb",
+            QString::fromStdString(testsupport::readText(out + "/53394525.csv")).count("\r\n"));
+    }
+
+    void dmRunMatchesTheCommandLine() {
+        testsupport::TempDir dir;
+        const std::string dmFile = dir.file("sample.dm");
+        std::filesystem::copy_file(KWIB_SOURCE_DIR "/samples/dm/sample.dm", dmFile);
+        const std::string out = dir.file("out");
+        std::filesystem::create_directory(out);
+        const QStringList frame = {"35", "40", "0",   "139", "45", "0",
+                                   "35", "39", "300", "139", "46", "450"};
+        vornik::startForm menu(services(dir.path()));
+        menu.show();
+        bool closed = false;
+        whileModal<vornik::selectDirForm2>(
+            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm2* form) {
+                chooser_->answerNext(dmFile);
+                QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
+                form->pdbFolderBox()->setText(QString::fromStdString(out));
+                for (std::size_t i = 0; i < 12; ++i)
+                    form->frameBoxes()->box(i)->setText(frame[qsizetype(i)]);
+                QTest::mouseClick(form->createButton(), Qt::LeftButton);
+                closed = !form->isVisible();
+            });
+        QVERIFY(closed);
+        QCOMPARE(prompter_.texts(),
+                 (std::vector<std::string>{"処理を開始します！( 1 / 3 )",
+                                           "図形PDBファイル作成処理が終了しました！( 2 / 3 )",
+                                           "属性PDBファイル作成処理が完了しました！( 3 / 3 )"}));
+        const char* outputs[] = {"sample_G.pdb", "sample_A.pdb"};
+        std::map<std::string, testsupport::Bytes> gui;
+        for (const char* name : outputs) {
+            gui[name] = testsupport::readBytes(out + "/" + name);
+            std::filesystem::remove(out + "/" + name);
+        }
+        CliRun cli = runCli({"dm2pdb", QString::fromStdString(dmFile), QString::fromStdString(out),
+                             "--frame", frame.join(','), "--today", kTodayOption});
+        QCOMPARE(cli.exitCode, 0);
+        QCOMPARE(cli.stderrText, transcript(prompter_));
+        for (const char* name : outputs)
+            QCOMPARE(testsupport::readBytes(out + "/" + name), gui[name]);
+        checkDatabases(out + "/sample_G.pdb", out + "/sample_A.pdb", -1);
+    }
+
+    void failedRunKeepsTheFormOpenWithItsContents() {
+        testsupport::TempDir dir;
+        vornik::startForm menu(services());
+        menu.show();
+        whileModal<vornik::selectDirForm2>(
+            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
+            [&](vornik::selectDirForm2* form) {
+                const QString missing = QString::fromStdString(dir.file("missing.dat"));
+                form->dmFileBox()->setText(missing);
+                form->pdbFolderBox()->setText(QString::fromStdString(dir.path()));
+                form->frameBoxes()->box(2)->setText("123");
+                QTest::mouseClick(form->createButton(), Qt::LeftButton);
+                QVERIFY(form->isVisible());
+                QVERIFY(!prompter_.calls().empty());
+                QCOMPARE(prompter_.calls().back().icon, Icon::Critical);
+                QCOMPARE(form->dmFileBox()->text(), missing);
+                QCOMPARE(form->frameBoxes()->box(2)->text(), u8("123"));
+                QTest::mouseClick(form->closeButton(), Qt::LeftButton);
+            });
+        QVERIFY(!testsupport::exists(dir.file("missing_G.pdb")));
+    }
+
+    void startFolderFallsBackToHome() {
+        testsupport::TempDir dir;
+        QCOMPARE(vornik::startFolder(QString::fromStdString(dir.path())), dir.path());
+        QCOMPARE(vornik::startFolder(QString::fromStdString(dir.file("gone"))),
+                 QDir::homePath().toStdString());
+        if (!QFileInfo(QStringLiteral("/usr/bin")).isWritable())
+            QCOMPARE(vornik::startFolder(QStringLiteral("/usr/bin")),
+                     QDir::homePath().toStdString());
+    }
+
+    void fileDialogFiltersAndNameCase() {
+        platform::FileRequest request;
+        request.filterName = "CSV";
+        request.filterPattern = "*.csv";
+        QCOMPARE(vornik::nameFiltersFor(request),
+                 (QStringList{u8("CSV(*.csv)"), u8("すべてのファイル(*)")}));
+        testsupport::TempDir dir;
+        testsupport::writeBytes(dir.file("LIST.CSV"), {'1'});
+        QCOMPARE(vornik::matchExistingCase(dir.file("list.csv")), dir.file("LIST.CSV"));
+        QCOMPARE(vornik::matchExistingCase(dir.file("new.csv")), dir.file("new.csv"));
+        QCOMPARE(vornik::matchExistingCase(dir.file("LIST.CSV")), dir.file("LIST.CSV"));
+    }
+
+  private:
+    // Both databases load in the independent reader; attribute records are 128 bytes and
+    // no graphic record exceeds 1024 bytes.
+    void checkDatabases(const std::string& graphic, const std::string& attributes,
+                        qsizetype attributeRecords) {
+        const testsupport::PalmView g = testsupport::palmRead(graphic);
+        QVERIFY2(g.loaded, g.error.c_str());
+        QVERIFY(!g.recordLengths.empty());
+        for (std::size_t length : g.recordLengths) QVERIFY(length > 0 && length <= 1024);
+        const testsupport::PalmView a = testsupport::palmRead(attributes);
+        QVERIFY2(a.loaded, a.error.c_str());
+        QVERIFY(!a.recordLengths.empty());
+        if (attributeRecords >= 0)
+            QCOMPARE(qsizetype(a.recordLengths.size()), attributeRecords);
+        for (std::size_t length : a.recordLengths) QCOMPARE(length, std::size_t(128));
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    vornik::installFormFont(app);
+    VornikFormsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ui_forms_test.moc"
