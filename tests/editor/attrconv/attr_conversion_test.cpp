@@ -156,6 +156,10 @@ std::vector<std::string> pythonCellCounts(const std::string& csvPath) {
 
 TEST(AttributeConversion, RoundTripKeepsTheCsvAndTheRecords) {
     Fixture f;
+    expectPalmAttributeDatabase(f.attr, kRows, "attrdb");
+    testsupport::PalmView master = testsupport::palmRead(f.master);
+    ASSERT_TRUE(master.loaded) << master.error;
+    EXPECT_EQ(master.recordLengths, (std::vector<std::size_t>{41138, 41138}));
     editor::DispRec workingBefore = f.state.working;
     ASSERT_EQ(f.toCsv(f.attr, f.csv), CommandResult::Done);
     EXPECT_TRUE(f.prompter.calls().empty());
@@ -201,6 +205,7 @@ TEST(AttributeConversion, CodeChoosesTheFirstDesignCarryingIt) {
     ASSERT_EQ(f.toPdb(r), CommandResult::Done);
     EXPECT_EQ(editor::fieldText(f.state.image.designs[0].code), sj("道路台帳"));
     EXPECT_EQ(f.state.image.heldDesigns(), 1u);
+    expectPalmAttributeDatabase(f.dir.file("coded.pdb"), kRows, sj("属性テスト"));
 
     r.code = std::string("NONE");
     f.prompter.clear();
@@ -248,6 +253,7 @@ TEST(AttributeConversion, BadCsvInputIsRefusedAndTheEarlierOutputSurvives) {
     Fixture f;
     const std::string out = f.dir.file("out.pdb");
     writeImage(attributeImage(richDesign(), richRecords(), "keep"), out);
+    expectPalmAttributeDatabase(out, kRows, "keep");
     const testsupport::Bytes before = testsupport::readBytes(out);
 
     // Deterministic garbage holding every byte value, NUL included.
@@ -286,6 +292,7 @@ TEST(AttributeConversion, CellsThatDoNotFitAreShownAndConvertedOnlyWhenAccepted)
     Fixture f;
     const std::string out = f.dir.file("out.pdb");
     writeImage(attributeImage(richDesign(), {}, "keep"), out);
+    expectPalmAttributeDatabase(out, 0, "keep");
     const testsupport::Bytes before = testsupport::readBytes(out);
     const std::string in = f.dir.file("long.csv");
     f.writeCsv(in, "h\nh\nh\nh\n" + std::string(300, '7') + ",1\n");
