@@ -57,8 +57,10 @@ DatabaseFileDialog::DatabaseFileDialog(const QString& caption, platform::Prompte
     name_->setEditable(true);
     name_->setCompleter(nullptr);  // typed text stays as typed
     name_->setInsertPolicy(QComboBox::NoInsert);
-    name_->addItem(QStringLiteral("Default"), rawBytes("Default"));
-    name_->addItem(kMaster, rawBytes("Master"));
+    name_->addItem(QStringLiteral("Default"));
+    name_->setItemData(0, rawBytes("Default"), kRawRole);
+    name_->addItem(kMaster);
+    name_->setItemData(1, rawBytes("Master"), kRawRole);
     name_->setCurrentIndex(-1);
     name_->setEditText(QString());
 

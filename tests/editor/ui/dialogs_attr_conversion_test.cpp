@@ -1,0 +1,393 @@
+// The attribute conversion dialog: its controls and rules, the files it refuses, and the
+// conversion it hands to the command.
+#include <gtest/gtest.h>
+
+#include "dialogs_support.h"
+#include "editor/attrconv/attribute_conversion_dialog.h"
+#include "platform/scripted_prompter.h"
+
+namespace {
+
+using namespace dialogtest;
+using editor::CommandResult;
+using editor::ConversionType;
+using lorvex::AttributeConversionDialog;
+using platform::Answer;
+using testsupport::Bytes;
+
+constexpr std::size_t kDesignBytes = 41138;
+constexpr std::size_t kAttrBytes = 636;
+const QString kCsvToPdb = QStringLiteral("CSV → PDB");
+const QString kPdbToCsv = QStringLiteral("PDB → CSV");
+const std::string kNotAttribute = "選択されたファイルが属性PDBファイルではありません。";
+const std::string kNotMaster = "選択されたファイルがマスターPDBファイルではありません。";
+const std::string kNameTooLong = "データベース名が長すぎます。\n31文字以内にして下さい。";
+
+// An attribute database of the editor: the design, then the records.
+void writeAttributeDatabase(const std::string& path, const std::string& name,
+                            const editor::DispRec& design,
+                            const std::vector<pdb::AttrRec>& records) {
+    pdb::PdbImage image;
+    pdb::MakeNewImage(image);
+    pdb::setDatabaseName(image.header, name);
+    image.designs.assign(2, editor::DispRec{});
+    image.designs[0] = design;
+    image.attrRecs.assign(records.begin(), records.end());
+    image.attrRecs.emplace_back();
+    image.listHeader.iRecNum = static_cast<std::uint16_t>(records.size() + 1);
+    pdb::WriteResult written = pdb::WriteDatabase(image, path);
+    ASSERT_TRUE(written.ok) << written.message;
+}
+
+std::vector<pdb::AttrRec> sampleRecords() {
+    std::vector<pdb::AttrRec> records(3);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        pdb::AttrRec& r = records[i];
+        r.ID = std::int32_t(1001 + i);
+        r.StatusCode = std::int8_t(i);
+        r.X = -12000 + std::int32_t(i);
+        r.Y = 34000;
+        r.Cmb[0] = std::uint8_t(i + 1);
+        r.Int[1] = std::int32_t(-7 * (i + 1));
+        r.Real[0] = 1.25f * float(i);
+        editor::setFieldText(r.Str[0], sj(i == 1 ? "山田 太郎" : "北区"));
+    }
+    return records;
+}
+
+class AttributeConversionDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override { dialog.show(); }
+
+    void chooseWith(QPushButton* button, const std::optional<std::string>& path) {
+        chooser.answerNext(path);
+        click(button);
+    }
+    std::string lastRequestPattern() const { return chooser.requests().back().filterPattern; }
+
+    testsupport::TempDir dir;
+    platform::ScriptedPrompter prompter;
+    platform::ScriptedFileChooser chooser;
+    AttributeConversionDialog dialog{prompter, chooser};
+};
+
+TEST_F(AttributeConversionDialogTest, OpensOnCsvToPdbWithOkAndTheCodeListDisabled) {
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("属性データ変換"));
+    EXPECT_EQ(itemsOf(dialog.typeBox()), (std::vector<QString>{kCsvToPdb, kPdbToCsv}));
+    EXPECT_EQ(dialog.typeBox()->currentText(), kCsvToPdb);
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+    EXPECT_TRUE(dialog.nameEdit()->isEnabled());
+    EXPECT_TRUE(dialog.masterButton()->isEnabled());
+    for (QLineEdit* path : {dialog.inputEdit(), dialog.outputEdit(), dialog.masterEdit()})
+        EXPECT_TRUE(path->isReadOnly());
+}
+
+TEST_F(AttributeConversionDialogTest, ChoosersUseTheFilterOfEachFileAndDirection) {
+    chooseWith(dialog.inputButton(), std::nullopt);
+    EXPECT_EQ(lastRequestPattern(), "*.csv");
+    EXPECT_FALSE(chooser.requests().back().save);
+    chooseWith(dialog.outputButton(), std::nullopt);
+    EXPECT_EQ(lastRequestPattern(), "*.pdb");
+    EXPECT_TRUE(chooser.requests().back().save);
+    chooseWith(dialog.masterButton(), std::nullopt);
+    EXPECT_EQ(lastRequestPattern(), "*.pdb");
+    EXPECT_FALSE(chooser.requests().back().save);
+
+    pick(dialog.typeBox(), 1);
+    chooseWith(dialog.inputButton(), std::nullopt);
+    EXPECT_EQ(lastRequestPattern(), "*.pdb");
+    EXPECT_EQ(chooser.requests().back().defaultExtension, "pdb");
+    chooseWith(dialog.outputButton(), std::nullopt);
+    EXPECT_EQ(lastRequestPattern(), "*.csv");
+    EXPECT_EQ(chooser.requests().back().defaultExtension, "csv");
+    EXPECT_TRUE(chooser.requests().back().save);
+    EXPECT_TRUE(prompter.calls().empty());
+}
+
+TEST_F(AttributeConversionDialogTest, SwitchingTheTypeEmptiesOnlyInputAndOutput) {
+    std::string master = dir.file("m.pdb");
+    writeMaster(master, {"A", "B"});
+    chooseWith(dialog.inputButton(), dir.file("in.csv"));
+    chooseWith(dialog.outputButton(), dir.file("out.pdb"));
+    chooseWith(dialog.masterButton(), master);
+    retype(dialog.nameEdit(), QStringLiteral("Kaoku"));
+    pick(dialog.codeBox(), 1);
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+
+    pick(dialog.typeBox(), 1);
+    EXPECT_TRUE(dialog.inputEdit()->text().isEmpty());
+    EXPECT_TRUE(dialog.outputEdit()->text().isEmpty());
+    EXPECT_EQ(dialog.masterEdit()->text().toStdString(), master);
+    EXPECT_EQ(dialog.nameEdit()->text(), QStringLiteral("Kaoku"));
+    EXPECT_EQ(itemsOf(dialog.codeBox()),
+              (std::vector<QString>{QStringLiteral("A"), QStringLiteral("B")}));
+    EXPECT_EQ(dialog.codeBox()->currentIndex(), 1);
+    EXPECT_FALSE(dialog.nameEdit()->isEnabled());
+    EXPECT_FALSE(dialog.masterButton()->isEnabled());
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+
+    pick(dialog.typeBox(), 0);
+    EXPECT_TRUE(dialog.nameEdit()->isEnabled());
+    EXPECT_TRUE(dialog.masterButton()->isEnabled());
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+}
+
+TEST_F(AttributeConversionDialogTest, MasterOrDefaultAsPdbToCsvInputIsRefused) {
+    pick(dialog.typeBox(), 1);
+    chooseWith(dialog.outputButton(), dir.file("out.csv"));
+    for (const char* name : {"Master", "Default"}) {
+        SCOPED_TRACE(name);
+        prompter.clear();
+        std::string path = dir.file(std::string(name) + ".pdb");
+        writeDesignDatabase(path, name, {design("A")});
+        chooseWith(dialog.inputButton(), path);
+        EXPECT_EQ(prompter.texts(), std::vector<std::string>{kNotAttribute});
+        EXPECT_TRUE(dialog.inputEdit()->text().isEmpty());
+        EXPECT_FALSE(dialog.okButton()->isEnabled());
+    }
+    prompter.clear();
+    std::string attr = dir.file("attr.pdb");
+    writeAttributeDatabase(attr, "Kaoku", design("A"), sampleRecords());
+    chooseWith(dialog.inputButton(), attr);
+    EXPECT_TRUE(prompter.calls().empty());
+    EXPECT_EQ(dialog.inputEdit()->text().toStdString(), attr);
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+}
+
+TEST_F(AttributeConversionDialogTest, ADefaultFileAsMasterIsRefusedAndOkStaysDisabled) {
+    chooseWith(dialog.inputButton(), dir.file("in.csv"));
+    chooseWith(dialog.outputButton(), dir.file("out.pdb"));
+    retype(dialog.nameEdit(), QStringLiteral("Kaoku"));
+    std::string master = dir.file("m.pdb");
+    writeMaster(master, {"A"});
+    chooseWith(dialog.masterButton(), master);
+    ASSERT_TRUE(dialog.okButton()->isEnabled());
+
+    std::string def = dir.file("d.pdb");
+    writeDesignDatabase(def, "Default", {design("A")});
+    chooseWith(dialog.masterButton(), def);
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{kNotMaster});
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+    EXPECT_TRUE(dialog.masterEdit()->text().isEmpty());
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+
+    // A master without designs offers no code to convert with.
+    prompter.clear();
+    std::string empty = dir.file("empty.pdb");
+    writeMaster(empty, {});
+    chooseWith(dialog.masterButton(), empty);
+    EXPECT_TRUE(prompter.calls().empty());
+    EXPECT_EQ(dialog.codeBox()->count(), 0);
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+}
+
+TEST_F(AttributeConversionDialogTest, AMissingOrBrokenMasterSaysWhy) {
+    chooseWith(dialog.masterButton(), dir.file("none.pdb"));
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{kNotMaster});
+    EXPECT_TRUE(dialog.masterEdit()->text().isEmpty());
+
+    prompter.clear();
+    std::string broken = dir.file("broken.pdb");
+    testsupport::writeBytes(broken, Bytes(50, 0x20));
+    chooseWith(dialog.masterButton(), broken);
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_NE(prompter.calls()[0].text.find("broken.pdb"), std::string::npos)
+        << prompter.calls()[0].text;
+    EXPECT_TRUE(dialog.masterEdit()->text().isEmpty());
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+}
+
+TEST_F(AttributeConversionDialogTest, AnExistingMasterAsCsvToPdbOutputIsRefused) {
+    std::string master = dir.file("m.pdb");
+    writeMaster(master, {"A"});
+    chooseWith(dialog.outputButton(), master);
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{kNotAttribute});
+    EXPECT_TRUE(dialog.outputEdit()->text().isEmpty());
+    // An existing attribute database may be replaced (the command asks first).
+    prompter.clear();
+    std::string attr = dir.file("attr.pdb");
+    writeAttributeDatabase(attr, "Kaoku", design("A"), sampleRecords());
+    chooseWith(dialog.outputButton(), attr);
+    EXPECT_TRUE(prompter.calls().empty());
+    EXPECT_EQ(dialog.outputEdit()->text().toStdString(), attr);
+}
+
+TEST_F(AttributeConversionDialogTest, DatabaseNamesOf31BytesPass32AndEditorNamesDoNot) {
+    std::string master = dir.file("m.pdb");
+    writeMaster(master, {"A"});
+    chooseWith(dialog.inputButton(), dir.file("in.csv"));
+    chooseWith(dialog.outputButton(), dir.file("out.pdb"));
+    chooseWith(dialog.masterButton(), master);
+    EXPECT_FALSE(dialog.okButton()->isEnabled());  // no name yet
+
+    // 15 double-byte characters and "x": 31 bytes.
+    retype(dialog.nameEdit(), QStringLiteral("家屋調査属性データベース北地区x"));
+    EXPECT_TRUE(prompter.calls().empty());
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    // 32 bytes, then 33: the message at each change while too long.
+    type(dialog.nameEdit(), QStringLiteral("yz"));
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kNameTooLong, kNameTooLong}));
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    QTest::keyClick(dialog.nameEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(prompter.calls().size(), 3u);
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    QTest::keyClick(dialog.nameEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(prompter.calls().size(), 3u);
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+
+    for (const char* name : {"Master", "Default"}) {
+        prompter.clear();
+        retype(dialog.nameEdit(), QString::fromLatin1(name));
+        ASSERT_EQ(prompter.calls().size(), 1u) << name;
+        EXPECT_NE(prompter.calls()[0].text.find(name), std::string::npos);
+        EXPECT_FALSE(dialog.okButton()->isEnabled()) << name;
+    }
+    prompter.clear();
+    retype(dialog.nameEdit(), QStringLiteral("Masters"));
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    retype(dialog.nameEdit(), QStringLiteral("家€"));
+    ASSERT_FALSE(prompter.calls().empty());
+    EXPECT_NE(prompter.calls().back().text.find("€"), std::string::npos);
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+}
+
+TEST_F(AttributeConversionDialogTest, OkHandsBackTheChoicesAsShiftJis) {
+    std::string master = dir.file("m.pdb");
+    writeMaster(master, {"A", "B", "C"});
+    chooseWith(dialog.inputButton(), dir.file("in.csv"));
+    chooseWith(dialog.outputButton(), dir.file("out.pdb"));
+    chooseWith(dialog.masterButton(), master);
+    EXPECT_EQ(dialog.codeBox()->currentIndex(), 0);  // the first code is chosen
+    pick(dialog.codeBox(), 2);
+    retype(dialog.nameEdit(), QStringLiteral("家屋"));
+    click(dialog.okButton());
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    editor::AttributeConversion c = dialog.conversion();
+    EXPECT_EQ(c.type, ConversionType::CsvToPdb);
+    EXPECT_EQ(c.inputPath, dir.file("in.csv"));
+    EXPECT_EQ(c.outputPath, dir.file("out.pdb"));
+    EXPECT_EQ(c.masterPath, master);
+    EXPECT_EQ(c.databaseName, sj("家屋"));
+    EXPECT_EQ(c.codeIndex, 2u);
+}
+
+// Through the editor's button: the dialog, then the command on the editor's state.
+class AttributeConversionCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override { editor::ResetEditor(state); }
+    CommandResult run(std::function<void(AttributeConversionDialog*)> answer) {
+        whenShown<AttributeConversionDialog>(std::move(answer));
+        return lorvex::runAttributeConversion(state, prompter, chooser);
+    }
+    void choose(QPushButton* button, const std::string& path) {
+        chooser.answerNext(path);
+        click(button);
+    }
+
+    testsupport::TempDir dir;
+    editor::EditorState state;
+    platform::ScriptedPrompter prompter;
+    platform::ScriptedFileChooser chooser;
+};
+
+TEST_F(AttributeConversionCommandTest, ExportThenImportGivesTheSameRecords) {
+    editor::DispRec shape = design("K1");
+    std::string attr = dir.file("attr.pdb");
+    writeAttributeDatabase(attr, "Kaoku", shape, sampleRecords());
+    std::string master = dir.file("m.pdb");
+    writeMaster(master, {"X"});
+    {  // the master's second design is the attribute database's
+        pdb::PdbImage image;
+        ASSERT_TRUE(pdb::LoadDatabase(image, master).ok());
+        image.designs.insert(image.designs.begin() + 1, shape);
+        image.listHeader.iRecNum = 2;
+        ASSERT_TRUE(pdb::WriteDatabase(image, master).ok);
+    }
+    editor::DispRec working = state.working;
+
+    std::string csv = dir.file("attr.csv");
+    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
+                  pick(d->typeBox(), 1);
+                  choose(d->inputButton(), attr);
+                  choose(d->outputButton(), csv);
+                  click(d->okButton());
+              }),
+              CommandResult::Done);
+    ASSERT_TRUE(testsupport::exists(csv));
+    EXPECT_EQ(state.image.heldAttrRecs(), 3u);
+
+    std::string back = dir.file("back.pdb");
+    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
+                  choose(d->inputButton(), csv);
+                  choose(d->outputButton(), back);
+                  choose(d->masterButton(), master);
+                  pick(d->codeBox(), 1);
+                  retype(d->nameEdit(), QStringLiteral("家屋2"));
+                  click(d->okButton());
+              }),
+              CommandResult::Done);
+    EXPECT_TRUE(prompter.calls().empty()) << prompter.texts().front();
+    expectPalm(back, {kDesignBytes, kAttrBytes, kAttrBytes, kAttrBytes});
+    EXPECT_EQ(testsupport::palmRead(back).name, sj("家屋2"));
+
+    pdb::PdbImage original, converted;
+    ASSERT_TRUE(pdb::LoadDatabase(original, attr).ok());
+    ASSERT_TRUE(pdb::LoadDatabase(converted, back).ok());
+    ASSERT_EQ(converted.heldAttrRecs(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_TRUE(pdb::sameBytes(converted.attrRecs[i], original.attrRecs[i])) << i;
+    EXPECT_TRUE(converted.designs[0] == shape);
+    EXPECT_TRUE(state.working == working);
+}
+
+TEST_F(AttributeConversionCommandTest, CancelToTheOverwriteQuestionWritesNothing) {
+    std::string attr = dir.file("attr.pdb");
+    writeAttributeDatabase(attr, "Kaoku", design("K1"), sampleRecords());
+    std::string csv = dir.file("old.csv");
+    testsupport::writeBytes(csv, Bytes{'o', 'l', 'd', '\r', '\n'});
+    prompter.answerNext(Answer::Cancel);
+    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
+                  pick(d->typeBox(), 1);
+                  choose(d->inputButton(), attr);
+                  choose(d->outputButton(), csv);
+                  click(d->okButton());
+              }),
+              CommandResult::Cancelled);
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{"出力ファイルが既に存在します。\n上書きしますか？"});
+    EXPECT_EQ(testsupport::readBytes(csv), (Bytes{'o', 'l', 'd', '\r', '\n'}));
+}
+
+TEST_F(AttributeConversionCommandTest, CancelInTheDialogRunsNothing) {
+    std::string attr = dir.file("attr.pdb");
+    writeAttributeDatabase(attr, "Kaoku", design("K1"), sampleRecords());
+    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
+                  pick(d->typeBox(), 1);
+                  choose(d->inputButton(), attr);
+                  choose(d->outputButton(), dir.file("x.csv"));
+                  click(d->cancelButton());
+              }),
+              CommandResult::Cancelled);
+    EXPECT_FALSE(testsupport::exists(dir.file("x.csv")));
+    EXPECT_EQ(state.image.listHeader.iRecNum, 0);
+    EXPECT_TRUE(prompter.calls().empty());
+}
+
+TEST_F(AttributeConversionCommandTest, AMissingInputIsReported) {
+    std::string master = dir.file("m.pdb");
+    writeMaster(master, {"A"});
+    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
+                  choose(d->inputButton(), dir.file("none.csv"));
+                  choose(d->outputButton(), dir.file("out.pdb"));
+                  choose(d->masterButton(), master);
+                  retype(d->nameEdit(), QStringLiteral("Kaoku"));
+                  click(d->okButton());
+              }),
+              CommandResult::Failed);
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_EQ(prompter.calls()[0].text.rfind("指定された入力ファイルが存在しません。", 0), 0u);
+    EXPECT_FALSE(testsupport::exists(dir.file("out.pdb")));
+}
+
+}  // namespace

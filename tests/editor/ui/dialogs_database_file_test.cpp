@@ -1,0 +1,295 @@
+// The database-file dialog and the file chooser: what choosing a file, picking and typing
+// names and codes do to the lists and to OK.
+#include <gtest/gtest.h>
+
+#include "dialogs_support.h"
+#include "editor/ui/database_file_dialog.h"
+#include "editor/ui/lorvex_file_dialog.h"
+#include "platform/scripted_prompter.h"
+
+namespace {
+
+using namespace dialogtest;
+using lorvex::DatabaseFileDialog;
+
+const QString kTooLongName =
+    QStringLiteral("データベース名が長すぎます。\n31文字以内にして下さい。");
+const QString kTooLongCode = QStringLiteral("識別コード名が長すぎます。\n31文字以内にして下さい。");
+
+class DatabaseFileDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override { dialog.show(); }
+
+    // "選 択" answered with path.
+    void choose(const std::string& path) {
+        chooser.answerNext(path);
+        click(dialog.chooseButton());
+    }
+    std::vector<QString> messages() const {
+        std::vector<QString> texts;
+        for (const platform::PromptCall& call : prompter.calls())
+            texts.push_back(QString::fromStdString(call.text));
+        return texts;
+    }
+
+    testsupport::TempDir dir;
+    platform::ScriptedPrompter prompter;
+    platform::ScriptedFileChooser chooser;
+    DatabaseFileDialog dialog{QString::fromUtf8(lorvex::kSaveCaption), prompter, chooser};
+};
+
+TEST_F(DatabaseFileDialogTest, OpensWithItsCaptionAndOnlyTheChooserUsable) {
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("画面設計情報レコードへの書込み"));
+    EXPECT_TRUE(dialog.pathEdit()->isReadOnly());
+    EXPECT_TRUE(dialog.pathEdit()->text().isEmpty());
+    EXPECT_TRUE(dialog.chooseButton()->isEnabled());
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    EXPECT_FALSE(dialog.nameBox()->isEnabled());
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+    EXPECT_EQ(dialog.chooseButton()->text(), QStringLiteral("選 択"));
+    EXPECT_EQ(dialog.cancelButton()->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+    EXPECT_EQ(itemsOf(dialog.nameBox()),
+              (std::vector<QString>{QStringLiteral("Default"), QStringLiteral("Master")}));
+}
+
+TEST_F(DatabaseFileDialogTest, ChooserIsASaveStylePdbChooserAndCancelChangesNothing) {
+    chooser.answerNext(std::nullopt);
+    click(dialog.chooseButton());
+    ASSERT_EQ(chooser.requests().size(), 1u);
+    const platform::FileRequest& request = chooser.requests()[0];
+    EXPECT_TRUE(request.save);
+    EXPECT_EQ(request.filterName, "PDBﾌｧｲﾙ");
+    EXPECT_EQ(request.filterPattern, "*.pdb");
+    EXPECT_EQ(request.defaultExtension, "pdb");
+    EXPECT_TRUE(dialog.pathEdit()->text().isEmpty());
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    EXPECT_FALSE(dialog.nameBox()->isEnabled());
+}
+
+TEST_F(DatabaseFileDialogTest, ExistingMasterSelectsMasterAndOffersItsCodesInRecordOrder) {
+    std::string path = dir.file("m.pdb");
+    writeMaster(path, {"B", sj("住所"), "A"});
+    choose(path);
+    EXPECT_EQ(dialog.pathEdit()->text().toStdString(), path);
+    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("Master"));
+    EXPECT_TRUE(dialog.codeBox()->isEnabled());
+    EXPECT_EQ(
+        itemsOf(dialog.codeBox()),
+        (std::vector<QString>{QStringLiteral("B"), QStringLiteral("住所"), QStringLiteral("A")}));
+    // No code chosen yet: nothing to accept under "Master".
+    EXPECT_TRUE(dialog.codeBox()->currentText().isEmpty());
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+
+    pick(dialog.codeBox(), 1);
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    click(dialog.okButton());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    editor::DesignTarget target = dialog.target();
+    EXPECT_EQ(target.path, path);
+    EXPECT_EQ(target.databaseName, "Master");
+    EXPECT_EQ(target.code, sj("住所"));
+    EXPECT_TRUE(prompter.calls().empty());
+}
+
+TEST_F(DatabaseFileDialogTest, MissingFileSelectsDefaultAndEnablesOkAtOnce) {
+    std::string path = dir.file("new.pdb");
+    choose(path);
+    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("Default"));
+    EXPECT_TRUE(dialog.nameBox()->isEnabled());
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    click(dialog.okButton());
+    EXPECT_EQ(dialog.target().databaseName, "Default");
+    EXPECT_EQ(dialog.target().code, "");
+    EXPECT_FALSE(testsupport::exists(path));  // the dialog writes nothing
+}
+
+TEST_F(DatabaseFileDialogTest, PickingNamesAppliesTheNameRule) {
+    std::string path = dir.file("m.pdb");
+    writeMaster(path, {"A", "B"});
+    choose(path);
+    pick(dialog.codeBox(), 0);
+    ASSERT_TRUE(dialog.okButton()->isEnabled());
+
+    // "Default" empties and disables the code list; OK as the name is not empty.
+    pick(dialog.nameBox(), 0);
+    EXPECT_EQ(dialog.codeBox()->count(), 0);
+    EXPECT_TRUE(dialog.codeBox()->currentText().isEmpty());
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+
+    // Back to "Master": the codes are read again from the file, none chosen.
+    pick(dialog.nameBox(), 1);
+    EXPECT_EQ(itemsOf(dialog.codeBox()),
+              (std::vector<QString>{QStringLiteral("A"), QStringLiteral("B")}));
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+}
+
+TEST_F(DatabaseFileDialogTest, TypedNameUnder32BytesEnablesOkEvenForMasterWithoutCode) {
+    std::string path = dir.file("m.pdb");
+    writeMaster(path, {"A"});
+    choose(path);
+    ASSERT_FALSE(dialog.okButton()->isEnabled());
+    retype(dialog.nameBox()->lineEdit(), QStringLiteral("Master"));
+    EXPECT_TRUE(dialog.codeBox()->isEnabled());
+    EXPECT_EQ(itemsOf(dialog.codeBox()), (std::vector<QString>{QStringLiteral("A")}));
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    click(dialog.okButton());
+    EXPECT_EQ(dialog.target().databaseName, "Master");
+    EXPECT_EQ(dialog.target().code, "");
+    EXPECT_TRUE(prompter.calls().empty());
+}
+
+TEST_F(DatabaseFileDialogTest, NamesAndCodesOf32BytesAreRefusedAt31Accepted) {
+    choose(dir.file("a.pdb"));
+    QLineEdit* name = dialog.nameBox()->lineEdit();
+    // 15 double-byte characters and one single byte: 31 bytes.
+    const QString name31 = QStringLiteral("地図属性データベース一覧表示用x");
+    retype(name, name31);
+    EXPECT_TRUE(prompter.calls().empty());
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    // One byte more, typed as one more key: the message, OK disabled.
+    type(name, QStringLiteral("y"));
+    EXPECT_EQ(messages(), std::vector<QString>{kTooLongName});
+    EXPECT_EQ(prompter.calls()[0].buttons, platform::Buttons::Ok);
+    EXPECT_TRUE(prompter.calls()[0].title.empty());  // the application's title
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    // Taking the byte back makes it acceptable again.
+    QTest::keyClick(name, Qt::Key_Backspace);
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    EXPECT_EQ(prompter.calls().size(), 1u);
+
+    prompter.clear();
+    retype(name, QStringLiteral("Master"));
+    QLineEdit* code = dialog.codeBox()->lineEdit();
+    retype(code, QStringLiteral("コード") + QString(25, QLatin1Char('9')));  // 31 bytes
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    type(code, QStringLiteral("9"));
+    EXPECT_EQ(messages(), std::vector<QString>{kTooLongCode});
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    // An emptied code leaves nothing to accept.
+    retype(code, QString());
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+}
+
+TEST_F(DatabaseFileDialogTest, CharactersWithoutShiftJisCodeAreRefusedByName) {
+    choose(dir.file("a.pdb"));
+    retype(dialog.nameBox()->lineEdit(), QStringLiteral("地図€"));
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    QString text = messages()[0];
+    EXPECT_TRUE(text.contains(QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ名"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("€"))) << text.toStdString();
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+}
+
+TEST_F(DatabaseFileDialogTest, EmptyTypedNameLeavesOkDisabled) {
+    choose(dir.file("a.pdb"));
+    retype(dialog.nameBox()->lineEdit(), QStringLiteral("x"));
+    ASSERT_TRUE(dialog.okButton()->isEnabled());
+    QTest::keyClick(dialog.nameBox()->lineEdit(), Qt::Key_Backspace);
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+}
+
+TEST_F(DatabaseFileDialogTest, AttributeDatabaseNameIsAddedInSortedPlaceAndSelected) {
+    std::string path = dir.file("attr.pdb");
+    writeDesignDatabase(path, "Kaoku", {design("K1")});
+    choose(path);
+    EXPECT_EQ(itemsOf(dialog.nameBox()),
+              (std::vector<QString>{QStringLiteral("Default"), QStringLiteral("Kaoku"),
+                                    QStringLiteral("Master")}));
+    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("Kaoku"));
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    click(dialog.okButton());
+    EXPECT_EQ(dialog.target().databaseName, "Kaoku");
+}
+
+TEST_F(DatabaseFileDialogTest, ANameThatOnlyResemblesMasterIsShownAsItIs) {
+    // The editor takes "Master" byte for byte; "master" and "Mas" name attribute databases.
+    std::string lower = dir.file("lower.pdb");
+    writeDesignDatabase(lower, "master", {design("K1")});
+    choose(lower);
+    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("master"));
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+
+    std::string shortName = dir.file("short.pdb");
+    writeDesignDatabase(shortName, "Mas", {design("K1")});
+    choose(shortName);
+    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("Mas"));
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+    click(dialog.okButton());
+    EXPECT_EQ(dialog.target().databaseName, "Mas");
+}
+
+TEST_F(DatabaseFileDialogTest, ADefaultDatabaseSelectsDefault) {
+    std::string path = dir.file("d.pdb");
+    writeDesignDatabase(path, "Default", {design("")});
+    choose(path);
+    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("Default"));
+    EXPECT_EQ(dialog.nameBox()->count(), 2);
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+}
+
+TEST_F(DatabaseFileDialogTest, AnUnreadableFileSaysWhyAndCountsAsMissing) {
+    std::string path = dir.file("broken.pdb");
+    testsupport::writeBytes(path, testsupport::Bytes(40, 0x41));
+    choose(path);
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_NE(prompter.calls()[0].text.find("broken.pdb"), std::string::npos)
+        << prompter.calls()[0].text;
+    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("Default"));
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    EXPECT_EQ(testsupport::readBytes(path), testsupport::Bytes(40, 0x41));
+}
+
+TEST_F(DatabaseFileDialogTest, CancelHandsNothingBack) {
+    choose(dir.file("a.pdb"));
+    click(dialog.cancelButton());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(dialog.target().path.empty());
+}
+
+TEST(LorvexFileDialog, SelectButtonFilterAndDefaultExtension) {
+    platform::FileRequest csv = lorvex::fileRequest(lorvex::FileKind::Csv, false);
+    EXPECT_EQ(csv.filterName, "CSVﾌｧｲﾙ");
+    EXPECT_EQ(csv.filterPattern, "*.csv");
+    EXPECT_EQ(csv.defaultExtension, "csv");
+    EXPECT_FALSE(csv.save);
+
+    lorvex::CLorvexFileDialog open(csv);
+    EXPECT_EQ(open.labelText(QFileDialog::Accept), QStringLiteral("選 択"));
+    EXPECT_EQ(open.acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(open.nameFilters(), QStringList{QStringLiteral("CSVﾌｧｲﾙ (*.csv)")});
+    EXPECT_EQ(open.defaultSuffix(), QStringLiteral("csv"));
+
+    lorvex::CLorvexFileDialog save(lorvex::fileRequest(lorvex::FileKind::Pdb, true));
+    EXPECT_EQ(save.labelText(QFileDialog::Accept), QStringLiteral("選 択"));
+    EXPECT_EQ(save.acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(save.nameFilters(), QStringList{QStringLiteral("PDBﾌｧｲﾙ (*.pdb)")});
+    EXPECT_EQ(save.defaultSuffix(), QStringLiteral("pdb"));
+    EXPECT_TRUE(save.testOption(QFileDialog::DontConfirmOverwrite));
+}
+
+TEST(LorvexFileDialog, ChosenNameWithoutExtensionGetsTheDefaultOne) {
+    testsupport::TempDir dir;
+    QWidget parent;
+    lorvex::LorvexFileChooser chooser(&parent);
+    bool seen = false;
+    whenShown<lorvex::CLorvexFileDialog>(
+        [&](lorvex::CLorvexFileDialog* d) {
+            d->selectFile(QString::fromStdString(dir.file("plan")));
+            QMetaObject::invokeMethod(d, "accept");
+        },
+        &seen);
+    std::optional<std::string> chosen =
+        chooser.choose(lorvex::fileRequest(lorvex::FileKind::Pdb, true));
+    EXPECT_TRUE(seen);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(*chosen, dir.file("plan.pdb"));
+
+    whenShown<lorvex::CLorvexFileDialog>([](lorvex::CLorvexFileDialog* d) { d->reject(); });
+    EXPECT_FALSE(chooser.choose(lorvex::fileRequest(lorvex::FileKind::Pdb, true)));
+}
+
+}  // namespace

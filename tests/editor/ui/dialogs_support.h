@@ -1,0 +1,156 @@
+#pragma once
+// Shared by the dialog tests: driving a modal dialog the way a user does, and small
+// databases written as the editor lays them out.
+#include <QApplication>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor/model/kinds.h"
+#include "editor/model/text_field.h"
+#include "pdbformat/pdb_image.h"
+#include "platform/cp932.h"
+#include "support/test_support.h"
+
+namespace dialogtest {
+
+// Runs act on the modal dialog of type D as soon as it is shown (the caller then starts
+// the command that opens it). A dialog that never shows up fails the test.
+template <class D>
+void whenShown(std::function<void(D*)> act, bool* seen = nullptr) {
+    auto tries = std::make_shared<int>(0);
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [act, seen, tries, poll] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            if (seen)
+                *seen = true;
+            act(dialog);
+            return;
+        }
+        if (++*tries < 200)
+            QTimer::singleShot(10, *poll);
+        else
+            ADD_FAILURE() << "the dialog was not shown";
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+// Clicks an enabled push button; a disabled one is not clicked and fails the test.
+inline void click(QPushButton* button) {
+    ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Picks a list entry as a user does: open the drop-down and click the entry.
+inline void pick(QComboBox* box, int index) {
+    ASSERT_TRUE(box->isEnabled());
+    ASSERT_LT(index, box->count());
+    box->showPopup();
+    QAbstractItemView* view = box->view();
+    QRect rect = view->visualRect(view->model()->index(index, box->modelColumn()));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    if (view->isVisible())
+        box->hidePopup();
+}
+
+// Types text at the cursor: ASCII key by key, other characters as the input method
+// commits them (one character at a time).
+inline void type(QLineEdit* edit, const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(edit, c.toLatin1());
+        } else {
+            QInputMethodEvent event;
+            event.setCommitString(QString(c));
+            QApplication::sendEvent(edit, &event);
+        }
+    }
+}
+
+// Types text into a field after emptying it.
+inline void retype(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    type(edit, text);
+}
+
+inline std::vector<QString> itemsOf(const QComboBox* box) {
+    std::vector<QString> items;
+    for (int i = 0; i < box->count(); ++i) items.push_back(box->itemText(i));
+    return items;
+}
+
+// A design recognisable by its code and first page title.
+inline editor::DispRec design(const std::string& code) {
+    editor::DispRec d = editor::freshWorkingDesign();
+    editor::setFieldText(d.code, code);
+    editor::setFieldText(d.titles[0], "title " + code);
+    return d;
+}
+
+// Writes a database of the editor's layout: designs (a master holds all of them, any
+// other kind one) under the given database name.
+inline void writeDesignDatabase(const std::string& path, const std::string& name,
+                                const std::vector<editor::DispRec>& designs) {
+    pdb::PdbImage image;
+    pdb::MakeNewImage(image);
+    pdb::setDatabaseName(image.header, name);
+    image.designs.assign(designs.begin(), designs.end());
+    image.designs.emplace_back();
+    image.listHeader.iRecNum = static_cast<std::uint16_t>(designs.size());
+    pdb::WriteResult written = pdb::WriteDatabase(image, path);
+    ASSERT_TRUE(written.ok) << written.message;
+}
+
+inline void writeMaster(const std::string& path, const std::vector<std::string>& codes) {
+    std::vector<editor::DispRec> designs;
+    for (const std::string& code : codes) designs.push_back(design(code));
+    writeDesignDatabase(path, "Master", designs);
+}
+
+// Record i's offset, read from the record list (72-byte header, 6-byte list header,
+// then 8 bytes per entry starting with the 4-byte offset).
+inline std::uint32_t recordPos(const testsupport::Bytes& file, std::size_t i) {
+    return testsupport::be32(file, 78 + 8 * i);
+}
+
+inline std::uint16_t recordCount(const testsupport::Bytes& file) {
+    return testsupport::be16(file, 76);
+}
+
+// The identification code of design record i: the record's first 32 bytes, up to NUL.
+inline std::string codeOfRecord(const testsupport::Bytes& file, std::size_t i) {
+    std::uint32_t at = recordPos(file, i);
+    std::string code;
+    for (std::size_t k = 0; k < 32 && file.at(at + k) != 0; ++k)
+        code.push_back(char(file.at(at + k)));
+    return code;
+}
+
+inline std::vector<std::string> codesOf(const std::string& path) {
+    testsupport::Bytes file = testsupport::readBytes(path);
+    std::vector<std::string> codes;
+    for (std::size_t i = 0; i < recordCount(file); ++i) codes.push_back(codeOfRecord(file, i));
+    return codes;
+}
+
+// Palm::PDB reads the file with the given record lengths.
+inline void expectPalm(const std::string& path, const std::vector<std::size_t>& lengths) {
+    testsupport::PalmView view = testsupport::palmRead(path);
+    ASSERT_TRUE(view.loaded) << path << ": " << view.error;
+    EXPECT_EQ(view.recordLengths, lengths) << path;
+}
+
+inline std::string sj(const char* utf8) {
+    return platform::toCp932(utf8);
+}
+
+}  // namespace dialogtest
