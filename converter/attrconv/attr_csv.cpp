@@ -394,6 +394,12 @@ const char* attrCsvColumnName(int column) {
 
 AttrCsvResult readAttrCsv(std::string_view text) {
     AttrCsvResult result;
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        result.problem = CsvProblem{1, 0,
+                                    "UTF-8 のファイルのようです（先頭に BOM があります）。"
+                                    "CSV は Shift-JIS で保存してください。"};
+        return result;
+    }
     if (auto p = firstControlCharacter(text)) {
         result.problem = std::move(p);
         return result;

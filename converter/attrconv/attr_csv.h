@@ -37,8 +37,9 @@ struct AttrCsvResult {
 
 // Reads every record of the CSV text. Refuses, at the first problem: a field that is
 // missing, not a number or outside its accepted range; more than 22 fields; an unclosed
-// double quote; control characters or bytes that are not Shift-JIS text; a text more than
-// one byte longer than its field; more than kMaxFeatureAttrRecs records.
+// double quote; control characters, a UTF-8 byte-order mark or bytes that are not Shift-JIS
+// text; a text more than one byte longer than its field; more than kMaxFeatureAttrRecs
+// records.
 //
 // Accepted ranges: ID -2147483648..2147483647; StatusCode, SymbolCode, Flag1-6 0..255;
 // UserData, TopLeftX/Y, ExtentX/Y -32768..98303 (above 32767 stored as value - 65536);

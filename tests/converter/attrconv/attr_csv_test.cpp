@@ -155,6 +155,7 @@ TEST(AttrCsvRefused, LineColumnAndReason) {
          "制御文字（0x1A）があります。テキストのファイルではないようです。"},
         {ok + "\n" + csvLine({{11, std::string("a\0b", 3)}}), 2, 11, "制御文字（0x00）"},
         {ok + ",,,\x7f", 1, 25, "0x7F"},
+        {"\xEF\xBB\xBF" + ok, 1, 0, "UTF-8 のファイルのようです"},
         // The 32768th record, on line 32769 after a blank line.
         {ok32767 + "\r\n" + ok, 32769, 0, "レコードが多すぎます（32767 件まで）。"},
     };
