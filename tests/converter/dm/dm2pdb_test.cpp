@@ -67,6 +67,14 @@ void expectPalmLoads(const std::string& path, const std::string& name,
     EXPECT_EQ(v.recordLengths, lengths) << path;
 }
 
+// Both databases of a conversion load in the independent reader: the graphic one with
+// records of the given lengths, the attribute one with `areas` records of 128 bytes.
+void expectBothLoad(const Conversion& c, const std::string& base,
+                    const std::vector<std::size_t>& graphicLengths, std::size_t areas) {
+    expectPalmLoads(c.graphicPath, base + "_G", graphicLengths);
+    expectPalmLoads(c.attrPath, base + "_A", std::vector<std::size_t>(areas, 128));
+}
+
 pdb::GraphicFile walk(const std::string& path) {
     Bytes bytes = testsupport::readBytes(path);
     pdb::GraphicReadResult r = pdb::ReadGraphicDatabase(bytes);
@@ -146,7 +154,7 @@ TEST(Dm2Pdb, RecordCountFollowsTheEstimateAndTheStream) {
     EXPECT_EQ(small.result.estimatedRecords, 1u);
     EXPECT_EQ(small.result.graphicRecords, 1u);
     EXPECT_EQ(testsupport::readBytes(small.graphicPath).size(), 88u + 136u);
-    expectPalmLoads(small.graphicPath, "small_G", {136});
+    expectBothLoad(small, "small", {136}, 0);
 
     // No "E1"/"E2": the estimate gives N 0, enlarged to 1 so that the frame header lies in
     // a record: header, one list entry (88), gap, the 48-byte frame header.
@@ -157,7 +165,7 @@ TEST(Dm2Pdb, RecordCountFollowsTheEstimateAndTheStream) {
     ASSERT_EQ(g.size(), 136u);
     EXPECT_EQ(testsupport::be32(g, 78), 88u);
     EXPECT_EQ(g[88], 1);
-    expectPalmLoads(none.graphicPath, "none_G", {48});
+    expectBothLoad(none, "none", {48}, 0);
 
     // Eight elements of 28 points fill the estimate exactly (8 × 128 = 1024 → N 1); the
     // frame header pushes the stream to 1072 bytes, so N grows to 2: records of 1024 and 48.
@@ -171,7 +179,7 @@ TEST(Dm2Pdb, RecordCountFollowsTheEstimateAndTheStream) {
     ASSERT_EQ(gg.size(), 96u + 1072u);
     EXPECT_EQ(testsupport::be32(gg, 78), 96u);
     EXPECT_EQ(testsupport::be32(gg, 86), 96u + 1024u);
-    expectPalmLoads(grown.graphicPath, "grown_G", {1024, 48});
+    expectBothLoad(grown, "grown", {1024, 48}, 0);
     EXPECT_EQ(walk(grown.graphicPath).elements.size(), 9u);
 
     // Thirty 8-point "E1" records outside any group: estimate 30 × 48 = 1440 → N 2, but they
@@ -182,7 +190,7 @@ TEST(Dm2Pdb, RecordCountFollowsTheEstimateAndTheStream) {
     Conversion loose = convert(dir, file(parts), "loose.dm");
     EXPECT_EQ(loose.result.estimatedRecords, 2u);
     EXPECT_EQ(loose.result.graphicRecords, 1u);
-    expectPalmLoads(loose.graphicPath, "loose_G", {48});
+    expectBothLoad(loose, "loose", {48}, 0);
 }
 
 TEST(Dm2Pdb, AreasGetMatchingAttributeRecords) {
@@ -236,7 +244,7 @@ TEST(Dm2Pdb, AreasGetMatchingAttributeRecords) {
     text1.resize(32, 0);
     EXPECT_EQ(slice(a, 120, 32), text1);
     EXPECT_EQ(slice(a, 152, 72), Bytes(72, 0));
-    expectPalmLoads(run.attrPath, "areas_A", {128, 128});
+    expectBothLoad(run, "areas", {48 + 40 + 40 + 32}, 2);
 
     // pdb2csv prints k,3,0,0, the box, 0,0, the text, an empty field and zeros.
     EXPECT_EQ(converter::formatAttrCsvLine(recs[0]),
@@ -272,8 +280,7 @@ TEST(Dm2Pdb, OverflowKeepsTheGraphicDatabaseWalkable) {
     EXPECT_EQ(recs[0].TopLeftY, body->box.top);
     EXPECT_EQ(recs[0].ExtentX, body->box.width);
     EXPECT_EQ(recs[0].ExtentY, body->box.height);
-    expectPalmLoads(run.graphicPath, "t_G", {48 + 32 + 24});
-    expectPalmLoads(run.attrPath, "t_A", {128});
+    expectBothLoad(run, "t", {48 + 32 + 24}, 1);
 }
 
 TEST(Dm2Pdb, OneFrameHeaderPerSheetRecordWhereItStands) {
@@ -292,6 +299,7 @@ TEST(Dm2Pdb, OneFrameHeaderPerSheetRecordWhereItStands) {
     // The second element uses the second sheet: e 0.5 of 2 m → x = −16000.
     EXPECT_EQ(pdb::DecodePointBody(g.elements[3])->points[0].first, -16000);
     EXPECT_EQ(pdb::DecodePointBody(g.elements[1])->points[0].first, 0);
+    expectBothLoad(run, "t", {48 + 24 + 48 + 24}, 0);
 }
 
 TEST(Dm2Pdb, TheSampleSheetConvertsEndToEnd) {
@@ -468,7 +476,14 @@ TEST(Dm2PdbRealData, CompleteExcerptConvertsWithoutAnyMessageButTheStages) {
     auto body = pdb::DecodePointBody(g.elements[1]);
     ASSERT_TRUE(body);
     ASSERT_EQ(body->points.size(), 83u);
-    // Worked out by hand in dm_passes_test: points 1, 2 and 83.
+    // Sheet N 7500–9000 m, E 44000–46000 m, unit code 1 (mm): Re = 2 000 000,
+    // Rn = 1 500 000, sx = 1, sy = 0.75.
+    //   point 1 (n 352340, e 0): x = −32000;
+    //     y = −(352340 / 1.5e6 × 64000 − 32000) × 0.75 = −(15033.173 − 32000) × 0.75 = 12725.12
+    //   point 2 (n 344310, e 8440): x = 8440 / 2e6 × 64000 − 32000 = 270.08 − 32000 = −31729.92;
+    //     y = −(14690.56 − 32000) × 0.75 = 12982.08
+    //   point 83 (n 1041880, e 2000000): x = 32000;
+    //     y = −(44453.547 − 32000) × 0.75 = −9340.16
     EXPECT_EQ(body->points[0], (std::pair<std::int16_t, std::int16_t>{-32000, 12725}));
     EXPECT_EQ(body->points[1], (std::pair<std::int16_t, std::int16_t>{-31730, 12982}));
     EXPECT_EQ(body->points[82], (std::pair<std::int16_t, std::int16_t>{32000, -9340}));

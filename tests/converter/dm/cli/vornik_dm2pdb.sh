@@ -33,6 +33,7 @@ done
 cp "$TESTDATA/dm_overflow/input.dm" overflow.dm
 run dm2pdb overflow.dm . --today 2001-12-05
 perl "$PALM_CHECK" overflow_G.pdb | tail -n 2
+perl "$PALM_CHECK" overflow_A.pdb | tail -n 1
 
 # A refused run leaves the earlier databases of the same name as they were.
 cp "$TESTDATA/dm_wrong_unit/input.dm" sample.dm
