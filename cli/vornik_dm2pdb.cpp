@@ -25,8 +25,7 @@ int run(const std::vector<std::string>& argv) {
     return result.outcome == converter::Outcome::Done ? cli::kExitOk : cli::kExitFailed;
 }
 
-cli::CommandRegistration reg{"dm2pdb",
-                             "dm2pdb DM_FILE OUT_DIR [--frame N,...(12)] [--today YYYY-MM-DD]",
-                             &run};
+cli::CommandRegistration reg{
+    "dm2pdb", "dm2pdb DM_FILE OUT_DIR [--frame N,...(12)] [--today YYYY-MM-DD]", &run};
 
 }  // namespace
