@@ -67,6 +67,13 @@ QFont dialogFont() {
 // A preview control: hidden, disabled, and transparent for the pointer, so the dialog
 // receives every pointer event over the preview and does its own hit-testing.
 void makePreviewControl(QWidget* w) {
+    // Disabled text a shade darker than the style's default, so small Japanese text in
+    // the preview stays legible.
+    QPalette palette = w->palette();
+    const QColor grey(109, 109, 109);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, grey);
+    w->setPalette(palette);
     w->setEnabled(false);
     w->setAttribute(Qt::WA_TransparentForMouseEvents);
     w->setFocusPolicy(Qt::NoFocus);
