@@ -9,6 +9,7 @@
 
 #include "editor/model/editing_model.h"
 #include "editor/model/editor_state.h"
+#include "platform/file_chooser.h"
 #include "platform/prompter.h"
 
 class QCheckBox;
@@ -56,16 +57,21 @@ class EditorDialog : public QDialog {
 
     QAction* aboutAction() const { return aboutAction_; }
 
+    // Files are chosen through chooser, or through the editor's file dialogs when it is
+    // null. The commands use fileChooser().
+    void setFileChooser(platform::FileChooser* chooser) { chooser_ = chooser; }
+    platform::FileChooser& fileChooser();
+
   public Q_SLOTS:
     void showAbout();
 
   protected Q_SLOTS:
-    // The four command buttons. They do nothing yet; the read, save, delete and
-    // attribute conversion commands take them over.
-    virtual void onReadClicked() {}
-    virtual void onSaveClicked() {}
-    virtual void onDeleteClicked() {}
-    virtual void onAttrConvertClicked() {}
+    // The four command buttons: read, save, delete and attribute conversion
+    // (editor_dialog_commands.cpp).
+    virtual void onReadClicked();
+    virtual void onSaveClicked();
+    virtual void onDeleteClicked();
+    virtual void onAttrConvertClicked();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -96,6 +102,8 @@ class EditorDialog : public QDialog {
     editor::EditorState state_;
     std::unique_ptr<platform::Prompter> ownPrompter_;
     platform::Prompter* prompter_ = nullptr;
+    std::unique_ptr<platform::FileChooser> ownChooser_;
+    platform::FileChooser* chooser_ = nullptr;
     std::unique_ptr<editor::EditingModel> model_;
     std::function<void()> exitHandler_;
     bool alive_ = false;
