@@ -120,7 +120,7 @@ Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
         error(prompter, estimate.message);
         return result;
     }
-    result.estimatedRecords = recordsForBytes(estimate.bytes);
+    result.estimatedRecords = pdb::GraphicRecordCount(estimate.bytes);
 
     GraphicImage image;
     if (!buildGraphicImage(bytes, fileName, frameValues,

@@ -145,10 +145,6 @@ bool parseDecimal(std::string_view t, double& value) {
     return true;
 }
 
-std::uint64_t recordsForBytes(std::uint64_t bytes) {
-    return (bytes + 1023) / 1024;
-}
-
 namespace {
 
 // Field access for one file; every failure throws ReadFailure with the full message.

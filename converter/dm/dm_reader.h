@@ -51,8 +51,6 @@ struct Estimate {
     std::uint64_t bytes = 0;
 };
 Estimate estimateStream(std::string_view data, const std::string& fileName);
-// N for an estimate: the estimate ÷ 1024 rounded up.
-std::uint64_t recordsForBytes(std::uint64_t bytes);
 
 // An "M " record: the sheet values of its second line and what they give.
 struct SheetRecord {
