@@ -111,32 +111,47 @@ bool loadNames(const Input& in, bool town, NameIndex& index, platform::Prompter&
     return ok;
 }
 
-// The building arcs of tatemono.arc, looked up by arc ID in stored order.
+// The building arcs of tatemono.arc, looked up by arc ID in stored order. The points of all
+// arcs sit in one array; entries with the same ID are chained in the order they were read.
 class ArcTable {
   public:
     struct Entry {
         long long id = 0;
-        std::vector<PointRecord> points;
+        std::size_t first = 0;  // index of its first point
+        std::size_t count = 0;
+        std::size_t next = kNone;  // next entry with the same ID
     };
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
     std::size_t size() const { return entries_.size(); }
-    Entry& add(long long id) {
-        byId_[id].push_back(static_cast<std::uint32_t>(entries_.size()));
-        entries_.push_back({id, {}});
-        return entries_.back();
+    void add(long long id) {
+        std::size_t index = entries_.size();
+        entries_.push_back({id, points_.size(), 0, kNone});
+        auto [it, fresh] = ends_.try_emplace(id, std::make_pair(index, index));
+        if (!fresh) {
+            entries_[it->second.second].next = index;
+            it->second.second = index;
+        }
     }
-    Entry& back() { return entries_.back(); }
-    // Every entry with the ID, in stored order.
+    // Adds a point to the entry added last.
+    void addPoint(const PointRecord& p) {
+        points_.push_back(p);
+        ++entries_.back().count;
+    }
+    // Every entry with the ID, in stored order, as (first point, point count).
     template <typename Visit>
     void forEach(long long id, Visit visit) const {
-        auto it = byId_.find(id);
-        if (it == byId_.end())
+        auto it = ends_.find(id);
+        if (it == ends_.end())
             return;
-        for (std::uint32_t i : it->second) visit(entries_[i]);
+        for (std::size_t i = it->second.first; i != kNone; i = entries_[i].next)
+            visit(points_.data() + entries_[i].first, entries_[i].count);
     }
 
   private:
     std::vector<Entry> entries_;
-    std::unordered_map<long long, std::vector<std::uint32_t>> byId_;
+    std::vector<PointRecord> points_;
+    std::unordered_map<long long, std::pair<std::size_t, std::size_t>> ends_;  // first, last
 };
 
 class GraphicRun {
@@ -316,7 +331,7 @@ bool GraphicRun::loadArcTable(ArcTable& table) {
             PointRecord pt;
             status = file.readPoint(pt);
             if (status == ReadStatus::Ok) {
-                table.back().points.push_back(pt);
+                table.addPoint(pt);
                 --left;
             }
         }
@@ -381,13 +396,12 @@ bool GraphicRun::buildings() {
             // The sign of a reference is ignored: arcs are taken in their stored direction.
             // After the first reference an arc's first point repeats the previous last one.
             std::size_t skip = k == 1 ? 0 : 1;
-            arcs_.forEach(abs64(ref), [&](const ArcTable::Entry& arc) {
-                if (arc.points.size() <= skip)
+            arcs_.forEach(abs64(ref), [&](const PointRecord* points, std::size_t count) {
+                if (count <= skip)
                     return;
-                outlinePoints += arc.points.size() - skip;
+                outlinePoints += count - skip;
                 if (outlinePoints <= kMaxOutlinePoints)
-                    outline_.insert(outline_.end(), arc.points.begin() + static_cast<long>(skip),
-                                    arc.points.end());
+                    outline_.insert(outline_.end(), points + skip, points + count);
             });
         }
         if (!complete)

@@ -1,7 +1,10 @@
 #include "converter/digitalmap/sheet_reader.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 
 #include "platform/cp932.h"
 #include "platform/files.h"
@@ -121,13 +124,18 @@ bool readInputFile(const std::string& path, const std::string& label, std::strin
         error = "入力ファイルがありません：" + label + "（" + path + "）";
         return false;
     }
-    std::string why;
-    auto bytes = platform::readWholeFile(path, &why);
-    if (!bytes) {
-        error = "入力ファイルを読めません：" + label + "（" + why + "）";
+    // Read straight into the string: sheet files run to megabytes.
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size >= 0) {
+        data.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        in.read(data.data(), size);
+    }
+    if (!in || size < 0) {
+        error = "入力ファイルを読めません：" + label + "（" + std::strerror(errno) + "）";
         return false;
     }
-    data.assign(bytes->begin(), bytes->end());
     return true;
 }
 

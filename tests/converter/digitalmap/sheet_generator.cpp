@@ -137,7 +137,7 @@ SheetCounts writeSheet(const std::string& dir, const SheetOptions& o) {
                         else
                             name = sjis("住宅") + std::to_string(id);
                         if (id == 12)
-                            name = "\"" + sjis("山田,鈴木商店") + "\"";
+                            name = std::string(1, '"').append(sjis("山田,鈴木商店")).append(1, '"');
                         tatemonoAtr += "ATR," + std::to_string(id) + ",4,01," + name + ",02," +
                                        sjis("木造") + "\r\n";
                         ++counts.namedBuildings;
@@ -145,6 +145,15 @@ SheetCounts writeSheet(const std::string& dir, const SheetOptions& o) {
                 }
             }
         }
+    }
+    if (o.duplicates) {
+        // Another arc with ID 1: building 1 then takes both, in stored order.
+        tatemonoArc.arc(1101, 1, {{margin + 1, margin + 1}, {margin + 1, margin + 3}});
+        ++arcId;
+        for (long long id = 3; id <= buildingId; id += 3)
+            if (id % 7 != 0)
+                tatemonoAtr += "ATR," + std::to_string(id) + ",2,01," + sjis("再登録") +
+                               std::to_string(id) + "\r\n";
     }
     counts.buildingArcs = static_cast<std::size_t>(arcId);
 
@@ -163,6 +172,9 @@ SheetCounts writeSheet(const std::string& dir, const SheetOptions& o) {
             ++counts.towns;
         }
     }
+
+    if (o.duplicates && counts.towns > 0)
+        tyomeAtr += "ATR,1001,13101,9,0," + sjis("重複町") + "\r\n";
 
     // A river meandering across the sheet from west to east, as two banks.
     for (int bank = 0; bank < 2; ++bank) {

@@ -15,6 +15,9 @@ struct SheetOptions {
     int townsEast = 2;        // town polygons across and up
     int townsNorth = 2;
     bool namedBuildings = true;  // attribute records for most buildings
+    // Repeated IDs: a second arc with the ID of arc 1, later building attribute records for
+    // every third named building, a second record for the first town.
+    bool duplicates = false;
 };
 
 struct SheetCounts {

@@ -1,0 +1,84 @@
+// Builds a whole sheet folder from the input (the eight files of a sheet, separated by NUL
+// bytes, in the order tatemono.arc, tatemono.pgn, tatemono.atr, tyome.pgn, tyome.atr,
+// gaiku.arc, kasen.arc, others.arc) and converts it. The conversion must finish or refuse
+// with a message, never crash; a graphic database it writes must walk, and an attribute
+// database must hold one 128-byte record per line of the CSV written beside it.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "converter/digitalmap/digital_map.h"
+#include "pdbformat/graphic_stream.h"
+#include "platform/files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SilentPrompter : public platform::Prompter {
+  public:
+    platform::Answer show(std::string_view, std::string_view, platform::Icon,
+                          platform::Buttons) override {
+        return platform::Answer::Ok;
+    }
+};
+
+const fs::path& workDir() {
+    static const fs::path dir = [] {
+        std::string tmpl = (fs::temp_directory_path() / "nsdi-fuzz-XXXXXX").string();
+        if (!mkdtemp(tmpl.data()))
+            std::abort();
+        return fs::path(tmpl);
+    }();
+    return dir;
+}
+
+const char* const kFiles[8] = {"TATEMONO/tatemono.arc", "TATEMONO/tatemono.pgn",
+                               "TATEMONO/tatemono.atr", "GYOUSEI/tyome.pgn",
+                               "GYOUSEI/tyome.atr",     "GAIKU/gaiku.arc",
+                               "KASEN/kasen.arc",       "OTHERS/others.arc"};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const fs::path sheet = workDir() / "53394525";
+    const fs::path out = workDir() / "out";
+    std::error_code ec;
+    fs::remove_all(sheet, ec);
+    fs::remove_all(out, ec);
+    fs::create_directories(out);
+    for (const char* sub : {"TATEMONO", "GYOUSEI", "GAIKU", "KASEN", "OTHERS"})
+        fs::create_directories(sheet / sub);
+
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    for (const char* file : kFiles) {
+        std::size_t end = input.find('\0');
+        std::string_view part = input.substr(0, end);
+        std::ofstream(sheet / file, std::ios::binary).write(part.data(), std::streamsize(part.size()));
+        input = end == std::string_view::npos ? std::string_view{} : input.substr(end + 1);
+    }
+
+    SilentPrompter prompter;
+    digitalmap::CreateFromDigitalMap(sheet.string(), out.string(), {}, {2001, 12, 5}, prompter);
+
+    if (auto g = platform::readWholeFile((out / "53394525_G.pdb").string())) {
+        if (!pdb::ReadGraphicDatabase(*g).ok)
+            std::abort();
+    }
+    auto csv = platform::readWholeFile((out / "53394525.csv").string());
+    auto attrs = platform::readWholeFile((out / "53394525_A.pdb").string());
+    if (attrs) {
+        if (!csv || attrs->size() < 80)
+            std::abort();
+        std::size_t lines = 0;
+        for (std::uint8_t b : *csv) lines += b == '\n';
+        std::size_t n = (std::size_t((*attrs)[76]) << 8) | (*attrs)[77];
+        if (n != lines || attrs->size() != 80 + 8 * n + 128 * n)
+            std::abort();
+    }
+    return 0;
+}
