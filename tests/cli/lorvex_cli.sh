@@ -19,5 +19,7 @@ run list m.pdb
 run list nowhere.pdb
 run store --to m.pdb
 echo "\$ lorvex-cli frobnicate"
-"$LORVEX_CLI" frobnicate 2>&1 | head -n 1
-echo "[exit ${PIPESTATUS[0]}]"
+out=$("$LORVEX_CLI" frobnicate 2>&1)
+status=$?
+printf '%s\n' "${out%%$'\n'*}"
+echo "[exit $status]"
