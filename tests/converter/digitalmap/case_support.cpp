@@ -44,6 +44,8 @@ CaseRun SheetCase::run() {
     r.paths = digitalmap::MakeSheetPaths(sheetDir_, outDir_);
     r.done = digitalmap::CreateFromDigitalMap(sheetDir_, outDir_, {}, {2001, 12, 5}, prompter);
     for (const auto& call : prompter.calls()) r.messages.push_back(formatCall(call));
+    if (r.done)
+        expectDatabasesLoad(outDir_, r.paths.base);
     return r;
 }
 
@@ -90,6 +92,28 @@ std::vector<std::string> csvLines(const std::string& text) {
         start = end + 2;
     }
     return lines;
+}
+
+void expectDatabasesLoad(const std::string& outDir, const std::string& base) {
+    const std::string graphic = outDir + "/" + base + "_G.pdb";
+    if (testsupport::exists(graphic)) {
+        auto bytes = testsupport::readBytes(graphic);
+        ASSERT_GE(bytes.size(), 78u);
+        auto view = testsupport::palmRead(graphic);
+        ASSERT_TRUE(view.loaded) << graphic << ": " << view.error;
+        EXPECT_EQ(view.type, "DATA");
+        EXPECT_EQ(view.creator, "KWIB");
+        EXPECT_EQ(view.recordLengths,
+                  std::vector<std::size_t>(testsupport::be16(bytes, 76), 1024))
+            << graphic;
+    }
+    const std::string attrs = outDir + "/" + base + "_A.pdb";
+    if (testsupport::exists(attrs)) {
+        auto lines = csvLines(testsupport::readText(outDir + "/" + base + ".csv"));
+        auto view = testsupport::palmRead(attrs);
+        ASSERT_TRUE(view.loaded) << attrs << ": " << view.error;
+        EXPECT_EQ(view.recordLengths, std::vector<std::size_t>(lines.size(), 128)) << attrs;
+    }
 }
 
 std::vector<std::string> normalMessages() {

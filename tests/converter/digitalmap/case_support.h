@@ -47,6 +47,11 @@ std::vector<const pdb::GraphicElement*> elementsOfKind(const pdb::GraphicFile& f
 std::vector<std::string> splitCsvLine(const std::string& line);
 std::vector<std::string> csvLines(const std::string& text);  // lines without their CR LF
 
+// Every database the run wrote loads in the independent reader: the graphic database with
+// its iRecNum records of 1024 bytes, the attribute database with one 128-byte record per
+// line of the CSV beside it.
+void expectDatabasesLoad(const std::string& outDir, const std::string& base);
+
 // The messages of a run that reaches its end without trouble.
 std::vector<std::string> normalMessages();
 

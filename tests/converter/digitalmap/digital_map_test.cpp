@@ -23,7 +23,8 @@ using Messages = std::vector<std::string>;
 Messages runMessages(const std::string& sheet, const std::string& out,
                      const std::array<double, 12>& frame = {}) {
     platform::ScriptedPrompter prompter;
-    digitalmap::CreateFromDigitalMap(sheet, out, frame, {2001, 12, 5}, prompter);
+    if (digitalmap::CreateFromDigitalMap(sheet, out, frame, {2001, 12, 5}, prompter))
+        casesupport::expectDatabasesLoad(out, digitalmap::SheetBaseName(sheet));
     Messages m;
     for (const auto& call : prompter.calls()) m.push_back(casesupport::formatCall(call));
     return m;

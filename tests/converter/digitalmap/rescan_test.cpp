@@ -18,6 +18,8 @@ void expectSameOutputs(const std::string& sheetDir) {
         digitalmap::CreateFromDigitalMap(sheetDir, indexed.path(), {}, {2001, 12, 5}, prompter));
     ASSERT_TRUE(rescan::convertByRescanning(sheetDir, rescanned.path(), {2001, 12, 5}));
     std::string base = digitalmap::SheetBaseName(sheetDir);
+    casesupport::expectDatabasesLoad(indexed.path(), base);
+    casesupport::expectDatabasesLoad(rescanned.path(), base);
     for (const std::string& name : {base + "_G.pdb", base + ".csv", base + "_A.pdb"}) {
         auto a = testsupport::readBytes(indexed.file(name));
         auto b = testsupport::readBytes(rescanned.file(name));
