@@ -616,6 +616,25 @@ std::string csvText(std::string_view sjis) {
     return comma ? "\"" + text + "\"" : text;
 }
 
+// A building name as it goes into Text1 (32 bytes). A name two or more bytes longer than the
+// field gets the field conversion's report, as the attribute database conversion would give
+// it, and is cut to the field without splitting a double-byte character, so the CSV and the
+// database keep the same name.
+std::string fitBuildingName(const std::string& name, platform::Prompter& prompter) {
+    constexpr std::size_t kText1Size = 32;
+    if (name.size() <= kText1Size + 1)
+        return name;
+    std::array<std::uint8_t, kText1Size> field{};
+    std::span<const std::uint8_t> source(reinterpret_cast<const std::uint8_t*>(name.data()),
+                                         name.size());
+    converter::Module1::compressDbcs(
+        field, source, static_cast<std::int16_t>(std::min<std::size_t>(name.size(), 32767)),
+        prompter);
+    field.fill(0);
+    converter::storeText(field, name);
+    return converter::fieldText(field);
+}
+
 }  // namespace
 
 std::string SheetBaseName(std::string_view sheetDir) {
@@ -755,7 +774,8 @@ bool attrCSVcreate(const std::string& csvPath, const std::string& sheetDir,
                 return false;
             namesLoaded = true;
         }
-        csv += BuildingCsvLine(polygon.id, anchor.x, anchor.y, names.nameOf(polygon.id));
+        csv += BuildingCsvLine(polygon.id, anchor.x, anchor.y,
+                               fitBuildingName(names.nameOf(polygon.id), prompter));
         csv += "\r\n";
         for (long long k = 0; k < polygon.arcRefs && file.recordsLeft(); ++k) {
             long long ref = 0;

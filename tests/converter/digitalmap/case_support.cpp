@@ -103,8 +103,7 @@ void expectDatabasesLoad(const std::string& outDir, const std::string& base) {
         ASSERT_TRUE(view.loaded) << graphic << ": " << view.error;
         EXPECT_EQ(view.type, "DATA");
         EXPECT_EQ(view.creator, "KWIB");
-        EXPECT_EQ(view.recordLengths,
-                  std::vector<std::size_t>(testsupport::be16(bytes, 76), 1024))
+        EXPECT_EQ(view.recordLengths, std::vector<std::size_t>(testsupport::be16(bytes, 76), 1024))
             << graphic;
     }
     const std::string attrs = outDir + "/" + base + "_A.pdb";

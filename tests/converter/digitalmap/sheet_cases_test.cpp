@@ -346,6 +346,20 @@ TEST(SheetCases, PlaceNameLongerThanItsField) {
     EXPECT_EQ(pdb::DecodeLabelBody(*labels[0])->name, sjis("本町一丁目西二番街北側ブ"));
 }
 
+TEST(SheetCases, BuildingNameLongerThanText1) {
+    SheetCase sheet("nsdi_long_building_name");
+    CaseRun r = sheet.run();
+    EXPECT_EQ(r.messages, withMessages({{6, "[error] compressDbcs: エラー：compressDbcs"}}));
+    // 40 bytes of name: the CSV and the database both keep the first 32 (sixteen characters).
+    const std::string cut = sjis("国立研究開発法人総合地図情報技術");
+    auto lines = casesupport::csvLines(testsupport::readText(r.paths.attrCsv));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(casesupport::splitCsvLine(lines[0])[10], cut);
+    auto a = testsupport::readBytes(r.paths.attrDb);
+    ASSERT_EQ(a.size(), 80u + 8 + 128);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&a[88 + 24]), 32), cut);
+}
+
 TEST(SheetCases, MoreArcsThanTheHeaderCounts) {
     SheetCase sheet("nsdi_too_many_arcs");
     CaseRun r = sheet.run();
