@@ -75,11 +75,13 @@ bool LoadBuildingNames(std::string_view data, const std::string& label, NameInde
             return false;
         }
         auto q = parseInteger(text);
-        if (!q || *q < 0) {
+        if (!q) {
             error = notANumberMessage(label, fields.line(), "属性レコードの値の数", text, true);
-            if (q)
-                error = label + " の " + std::to_string(fields.line()) + " 行目：値の数「" + text +
-                        "」が負です。";
+            return false;
+        }
+        if (*q < 0) {
+            error = label + " の " + std::to_string(fields.line()) +
+                    " 行目：属性レコードの値の数「" + text + "」が負です。";
             return false;
         }
         std::string name;

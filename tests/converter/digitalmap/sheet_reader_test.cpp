@@ -185,6 +185,7 @@ TEST(AttributeIndex, MalformedRecordsAreNamed) {
     EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
     EXPECT_NE(error.find("「one」"), std::string::npos) << error;
     EXPECT_FALSE(digitalmap::LoadBuildingNames("skip\r\nA,1,-2\r\n", "T/t.atr", index, error));
+    EXPECT_EQ(error, "T/t.atr の 2 行目：属性レコードの値の数「-2」が負です。");
     EXPECT_FALSE(digitalmap::LoadTownNames("skip\r\nA,1,x,y\r\n", "G/t.atr", index, error));
 }
 
