@@ -646,6 +646,13 @@ std::string SheetBaseName(std::string_view sheetDir) {
 SheetPaths MakeSheetPaths(const std::string& sheetDir, const std::string& outDir) {
     SheetPaths p;
     p.base = SheetBaseName(sheetDir);
+    if (p.base == "." || p.base == "..") {
+        // "." names the folder by where it is: take the folder's own name.
+        std::error_code ec;
+        auto real = std::filesystem::weakly_canonical(std::filesystem::absolute(sheetDir), ec);
+        if (!ec && !real.filename().empty())
+            p.base = real.filename().string();
+    }
     p.tatemonoArc = sheetDir + "/TATEMONO/tatemono.arc";
     p.tatemonoPgn = sheetDir + "/TATEMONO/tatemono.pgn";
     p.tatemonoAtr = sheetDir + "/TATEMONO/tatemono.atr";

@@ -32,6 +32,8 @@ struct SheetPaths {
 // B: the part of the sheet folder's path after its last "/" (trailing "/" ignored);
 // the whole text when there is none. "/nsdi/53394525" gives "53394525".
 std::string SheetBaseName(std::string_view sheetDir);
+// The input and output paths; a sheet folder given as "." or ".." takes the base name of the
+// folder it stands for.
 SheetPaths MakeSheetPaths(const std::string& sheetDir, const std::string& outDir);
 
 // The whole run. frame holds the twelve numbers of the settings form in the order tLatDeg,

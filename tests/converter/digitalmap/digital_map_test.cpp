@@ -42,6 +42,11 @@ TEST(SheetPaths, OutputsAreNamedAfterTheSheetFolder) {
     // A trailing "/" does not make an empty base name.
     EXPECT_EQ(digitalmap::SheetBaseName("/nsdi/53394525/"), "53394525");
     EXPECT_EQ(digitalmap::SheetBaseName("53394525"), "53394525");
+    // "." names the folder it stands for
+    testsupport::TempDir dir;
+    fs::create_directories(dir.file("53394525/TATEMONO"));
+    auto dot = digitalmap::MakeSheetPaths(dir.file("53394525/TATEMONO/.."), "/pdb");
+    EXPECT_EQ(dot.graphicDb, "/pdb/53394525_G.pdb");
 }
 
 TEST(CreateFromDigitalMap, FoldersMustBeGiven) {
