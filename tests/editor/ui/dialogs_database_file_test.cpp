@@ -242,13 +242,6 @@ TEST_F(DatabaseFileDialogTest, AnUnreadableFileSaysWhyAndCountsAsMissing) {
     EXPECT_EQ(testsupport::readBytes(path), testsupport::Bytes(40, 0x41));
 }
 
-TEST_F(DatabaseFileDialogTest, CancelHandsNothingBack) {
-    choose(dir.file("a.pdb"));
-    click(dialog.cancelButton());
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_TRUE(dialog.target().path.empty());
-}
-
 TEST(LorvexFileDialog, SelectButtonFilterAndDefaultExtension) {
     platform::FileRequest csv = lorvex::fileRequest(lorvex::FileKind::Csv, false);
     EXPECT_EQ(csv.filterName, "CSVﾌｧｲﾙ");

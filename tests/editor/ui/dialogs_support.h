@@ -25,21 +25,23 @@ namespace dialogtest {
 // the command that opens it). A dialog that never shows up fails the test.
 template <class D>
 void whenShown(std::function<void(D*)> act, bool* seen = nullptr) {
+    auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, seen, tries, poll] {
-        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            if (seen)
-                *seen = true;
-            act(dialog);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, seen, tries] {
+        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+        if (!dialog && ++*tries < 200)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (!dialog) {
+            ADD_FAILURE() << "the dialog was not shown";
             return;
         }
-        if (++*tries < 200)
-            QTimer::singleShot(10, *poll);
-        else
-            ADD_FAILURE() << "the dialog was not shown";
-    };
-    QTimer::singleShot(0, *poll);
+        if (seen)
+            *seen = true;
+        act(dialog);
+    });
+    timer->start(10);
 }
 
 // Clicks an enabled push button; a disabled one is not clicked and fails the test.
