@@ -37,10 +37,9 @@ const fs::path& workDir() {
     return dir;
 }
 
-const char* const kFiles[8] = {"TATEMONO/tatemono.arc", "TATEMONO/tatemono.pgn",
-                               "TATEMONO/tatemono.atr", "GYOUSEI/tyome.pgn",
-                               "GYOUSEI/tyome.atr",     "GAIKU/gaiku.arc",
-                               "KASEN/kasen.arc",       "OTHERS/others.arc"};
+const char* const kFiles[8] = {
+    "TATEMONO/tatemono.arc", "TATEMONO/tatemono.pgn", "TATEMONO/tatemono.atr", "GYOUSEI/tyome.pgn",
+    "GYOUSEI/tyome.atr",     "GAIKU/gaiku.arc",       "KASEN/kasen.arc",       "OTHERS/others.arc"};
 
 }  // namespace
 
@@ -58,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* file : kFiles) {
         std::size_t end = input.find('\0');
         std::string_view part = input.substr(0, end);
-        std::ofstream(sheet / file, std::ios::binary).write(part.data(), std::streamsize(part.size()));
+        std::ofstream(sheet / file, std::ios::binary)
+            .write(part.data(), std::streamsize(part.size()));
         input = end == std::string_view::npos ? std::string_view{} : input.substr(end + 1);
     }
 
