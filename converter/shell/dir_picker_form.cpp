@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -106,15 +108,41 @@ DirPickerForm::DirPickerForm(const QString& caption, const QString& pathBoxName,
     const QModelIndex startIndex = model_->index(start);
     if (startIndex.isValid() && start != startRoot) {
         dir1_->setCurrentIndex(startIndex);
-        dir1_->scrollTo(startIndex);
+        revealing_ = true;
     }
     path_->setText(start);
+
+    // The model reads folders in the background and inserts their entries as they come,
+    // which pushes the start folder down; keep it in view until the user takes over.
+    revealTimer_ = new QTimer(this);
+    revealTimer_->setSingleShot(true);
+    revealTimer_->setInterval(0);
+    connect(revealTimer_, &QTimer::timeout, this, [this] {
+        if (revealing_ && dir1_->currentIndex().isValid())
+            dir1_->scrollTo(dir1_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
+    auto keepRevealing = [this] {
+        if (revealing_)
+            revealTimer_->start();
+    };
+    connect(model_, &QFileSystemModel::directoryLoaded, this, keepRevealing);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, keepRevealing);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, keepRevealing);
+    connect(dir1_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { revealing_ = false; });
 
     connect(drive1_, &QComboBox::currentIndexChanged, this, &DirPickerForm::driveChanged);
     connect(dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) { folderChanged(current); });
     connect(decide_, &QPushButton::clicked, this, &QDialog::accept);
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void DirPickerForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Scrolling needs the laid-out view, so the start folder is brought into view here.
+    if (revealing_)
+        revealTimer_->start();
 }
 
 QString DirPickerForm::chosenPath() const {
@@ -130,6 +158,7 @@ void DirPickerForm::driveChanged(int row) {
     if (row < 0)
         return;
     const QString root = drive1_->itemText(row);
+    revealing_ = false;
     showDrive(root);
     dir1_->selectionModel()->clearCurrentIndex();
     // The tree now stands at the drive's top folder, and so does the path box.
@@ -137,6 +166,8 @@ void DirPickerForm::driveChanged(int row) {
 }
 
 void DirPickerForm::folderChanged(const QModelIndex& current) {
+    // Once the user moves in the tree, the view stays where the user put it.
+    revealing_ = false;
     if (current.isValid())
         path_->setText(model_->filePath(current));
 }

@@ -8,6 +8,7 @@ class QComboBox;
 class QFileSystemModel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 namespace vornik {
@@ -31,6 +32,9 @@ class DirPickerForm : public QDialog {
     // The roots of the mounted volumes that hold folders, sorted.
     static QStringList driveRoots();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void driveChanged(int row);
     void folderChanged(const QModelIndex& current);
@@ -42,6 +46,8 @@ class DirPickerForm : public QDialog {
     QLineEdit* path_;
     QPushButton* decide_;
     QPushButton* close_;
+    QTimer* revealTimer_ = nullptr;
+    bool revealing_ = false;  // keep the start folder in view while the tree fills
 };
 
 // Chooses the sheet folder of the Digital Map 2500 settings form.

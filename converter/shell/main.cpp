@@ -1,6 +1,8 @@
 // vornik: the conversion program. Opens the main menu; everything else starts from there.
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "converter/shell/start_form.h"
 #include "converter/shell/vornik_services.h"
@@ -11,6 +13,12 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("vornik"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vornik/vornik.png")));
     vornik::installFormFont(app);
+    // The program speaks Japanese whatever the desktop's language: the standard buttons
+    // and file dialogs too, where Qt's Japanese texts are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ja"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     vornik::FormPrompter prompter;
     vornik::FormFileChooser chooser;

@@ -336,6 +336,10 @@ class VornikFormsTest : public QObject {
                     [&](vornik::nsdiDialogForm* picker) {
                         // It opens where the box points.
                         QCOMPARE(picker->pathBox()->text(), sheet);
+                        QTreeView* tree = picker->folderTree();
+                        QCOMPARE(picker->folderModel()->filePath(tree->currentIndex()), sheet);
+                        QTRY_VERIFY(tree->viewport()->rect().contains(
+                            tree->visualRect(tree->currentIndex())));
                         picker->pathBox()->setText(other);
                         QTest::mouseClick(picker->closeButton(), Qt::LeftButton);
                     });
@@ -376,6 +380,22 @@ class VornikFormsTest : public QObject {
         const QString root = drives->itemText(target);
         QCOMPARE(picker.pathBox()->text(), root);
         QCOMPARE(picker.folderModel()->filePath(picker.folderTree()->rootIndex()), root);
+    }
+
+    void pickerOpensAtTheFolderOfItsBox() {
+        testsupport::TempDir dir;
+        const QString deep = QString::fromStdString(dir.file("a/地図データ/53394525"));
+        QDir().mkpath(deep);
+        vornik::nsdiDialogForm picker(deep, nullptr);
+        picker.show();
+        QTreeView* tree = picker.folderTree();
+        QCOMPARE(picker.folderModel()->filePath(tree->currentIndex()), deep);
+        // The folder is opened out and stays in view while the model reads the folders
+        // above it in the background and inserts their entries.
+        QTest::qWait(500);
+        QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
+        QVERIFY(picker.folderModel()->rowCount(picker.folderModel()->index("/")) > 1);
+        QVERIFY(tree->isExpanded(tree->currentIndex().parent()));
     }
 
     void frameValues() {
