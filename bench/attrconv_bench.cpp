@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_timing.h"
 #include "converter/attrconv/attr_csv.h"
 #include "converter/attrconv/csv2pdb.h"
 #include "converter/attrconv/pdb2csv.h"
@@ -24,21 +25,6 @@ class SilentPrompter : public platform::Prompter {
     }
     bool failed = false;
 };
-
-double seconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-template <typename F>
-double bestOf(int runs, F f) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        f();
-        best = std::min(best, seconds(std::chrono::steady_clock::now() - t0));
-    }
-    return best;
-}
 
 // A CSV of full-looking lines: every column used, Shift-JIS names, a quoted text.
 std::string makeCsv(int lines) {
@@ -73,18 +59,19 @@ int main() {
 
     SilentPrompter prompter;
     bool ok = true;
-    double toPdb = bestOf(5, [&] {
+    double toPdb = bench::bestOf(5, [&] {
         ok = ok &&
              converter::csv2pdbFile(csvPath, {2001, 4, 1}, prompter) == converter::Outcome::Done;
     });
-    double toCsv = bestOf(5, [&] {
+    double toCsv = bench::bestOf(5, [&] {
         ok = ok && converter::pdb2csvFiles(pdbPath, backPath, prompter) == converter::Outcome::Done;
     });
     std::size_t backSize = fs::file_size(backPath);
-    double parseOnly = bestOf(
+    double parseOnly = bench::bestOf(
         5, [&] { ok = ok && converter::readAttrCsv(csv).records.size() == std::size_t(lines); });
     auto records = converter::readAttrCsv(csv).records;
-    double printOnly = bestOf(5, [&] { ok = ok && !converter::formatAttrCsv(records).empty(); });
+    double printOnly =
+        bench::bestOf(5, [&] { ok = ok && !converter::formatAttrCsv(records).empty(); });
     fs::remove_all(dir);
     if (!ok || prompter.failed) {
         std::puts("attrconv_bench: a conversion failed");

@@ -6,28 +6,12 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_timing.h"
 #include "editor/model/kinds.h"
 #include "editor/model/text_field.h"
 #include "pdbformat/pdb_image.h"
 
-namespace {
-
-double seconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-template <typename F>
-double bestOf(int runs, F f) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        f();
-        best = std::min(best, seconds(std::chrono::steady_clock::now() - t0));
-    }
-    return best;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int main() {
     namespace fs = std::filesystem;
@@ -49,13 +33,13 @@ int main() {
     const double megabytes = double(fs::file_size(src)) / 1e6;
 
     bool ok = true;
-    double ours = bestOf(5, [&] {
+    double ours = bench::bestOf(5, [&] {
         pdb::PdbImage loaded;
         ok = ok && pdb::LoadDatabase(loaded, src).ok();
         ok = ok && pdb::WriteDatabase(loaded, dst).ok;
     });
     const std::string dd = "dd if='" + src + "' of='" + ddDst + "' bs=1M conv=fsync status=none";
-    double ddTime = bestOf(5, [&] { ok = ok && std::system(dd.c_str()) == 0; });
+    double ddTime = bench::bestOf(5, [&] { ok = ok && std::system(dd.c_str()) == 0; });
     ok = ok && fs::file_size(dst) == fs::file_size(src);
     fs::remove_all(dir);
     if (!ok) {

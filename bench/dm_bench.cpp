@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "converter/dm/dm2pdb.h"
 #include "platform/files.h"
 #include "platform/prompter.h"
@@ -33,21 +34,6 @@ class SilentPrompter : public platform::Prompter {
     }
     int problems = 0;
 };
-
-double seconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-template <typename F>
-double bestOf(int runs, F f) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        f();
-        best = std::min(best, seconds(std::chrono::steady_clock::now() - t0));
-    }
-    return best;
-}
 
 // 84-byte record with the texts at their columns, then CR LF.
 class DmWriter {
@@ -157,7 +143,7 @@ int main() {
 
     SilentPrompter prompter;
     dm::Dm2PdbResult result;
-    double convert = bestOf(3, [&] {
+    double convert = bench::bestOf(3, [&] {
         result = dm::dm2pdb(dmPath, dir.string(), {}, {2001, 12, 5}, prompter);
     });
     if (result.outcome != converter::Outcome::Done || prompter.problems != 0) {
@@ -165,7 +151,7 @@ int main() {
         return 1;
     }
     std::string wc = "wc -l '" + dmPath + "' > /dev/null";
-    double count = bestOf(3, [&] {
+    double count = bench::bestOf(3, [&] {
         if (std::system(wc.c_str()) != 0)
             std::fprintf(stderr, "wc failed\n");
     });

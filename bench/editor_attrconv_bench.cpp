@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_timing.h"
 #include "editor/attrconv/attr_conversion.h"
 #include "editor/attrconv/attr_csv_export.h"
 #include "editor/attrconv/attr_csv_import.h"
@@ -30,21 +31,6 @@ class CountingPrompter : public platform::Prompter {
     int boxes = 0;
     std::string last;
 };
-
-double seconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-template <typename F>
-double bestOf(int runs, F f) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        f();
-        best = std::min(best, seconds(std::chrono::steady_clock::now() - t0));
-    }
-    return best;
-}
 
 // Full-looking records: every value of the standard design set, Japanese texts.
 pdb::PdbImage makeAttributeImage() {
@@ -109,13 +95,14 @@ int main() {
     }
 
     std::string text;
-    double secs = bestOf(3, [&] { text = editor::AttributesCsvText(attr); });
+    double secs = bench::bestOf(3, [&] { text = editor::AttributesCsvText(attr); });
     const std::size_t csvBytes = text.size();
     report("CSV writer (60,000 records, in memory)", csvBytes, secs);
 
     pdb::PdbImage imported = master;
     editor::ImportResult result;
-    secs = bestOf(3, [&] { result = editor::ImportAttributesCsvText(imported, text, "bench"); });
+    secs = bench::bestOf(
+        3, [&] { result = editor::ImportAttributesCsvText(imported, text, "bench"); });
     if (!result.ok || result.records != kRecords || result.problemCount != 0) {
         std::fprintf(stderr, "import failed: %s (%zu problems)\n", result.message.c_str(),
                      result.problemCount);
@@ -129,7 +116,7 @@ int main() {
     toCsv.type = editor::ConversionType::PdbToCsv;
     toCsv.inputPath = attrPath;
     toCsv.outputPath = csvPath;
-    secs = bestOf(3, [&] { editor::AttributeConversionCommand(state, toCsv, prompter); });
+    secs = bench::bestOf(3, [&] { editor::AttributeConversionCommand(state, toCsv, prompter); });
     report("PDB -> CSV command (load, export, write)", csvBytes, secs);
 
     editor::AttributeConversion toPdb;
@@ -138,7 +125,7 @@ int main() {
     toPdb.outputPath = outPath;
     toPdb.masterPath = masterPath;
     toPdb.databaseName = "bench";
-    secs = bestOf(3, [&] { editor::AttributeConversionCommand(state, toPdb, prompter); });
+    secs = bench::bestOf(3, [&] { editor::AttributeConversionCommand(state, toPdb, prompter); });
     report("CSV -> PDB command (import, write)", csvBytes, secs);
 
     // Only the overwrite questions may have been asked.
