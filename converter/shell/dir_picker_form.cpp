@@ -64,7 +64,7 @@ DirPickerForm::DirPickerForm(const QString& caption, const QString& pathBoxName,
     dir1_->setModel(model_);
     for (int column = 1; column < model_->columnCount(); ++column) dir1_->hideColumn(column);
     dir1_->header()->hide();
-    dir1_->setMinimumSize(340, 260);
+    dir1_->setMinimumSize(440, 260);
 
     auto* label2 = new QLabel(tr8("指定ディレクトリ："), this);
     label2->setObjectName(QStringLiteral("Label2"));
