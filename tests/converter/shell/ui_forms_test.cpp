@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -638,6 +639,47 @@ class VornikFormsTest : public QObject {
         QCOMPARE(vornik::matchExistingCase(dir.file("list.csv")), dir.file("LIST.CSV"));
         QCOMPARE(vornik::matchExistingCase(dir.file("new.csv")), dir.file("new.csv"));
         QCOMPARE(vornik::matchExistingCase(dir.file("LIST.CSV")), dir.file("LIST.CSV"));
+    }
+
+    void realFileDialogIsSaveStyleWithFiltersAndDefaultExtension() {
+        testsupport::TempDir dir;
+        testsupport::writeBytes(dir.file("list.csv"), {'1'});
+        platform::FileRequest request;
+        request.title = "CSVファイルを選択";
+        request.filterName = "CSV";
+        request.filterPattern = "*.csv";
+        request.defaultExtension = "CSV";
+        request.initialFolder = dir.path();
+        request.save = true;
+        vornik::FormFileChooser chooser;
+        std::optional<std::string> chosen;
+        bool seen = whileModal<QFileDialog>(
+            [&] { chosen = chooser.choose(request); },
+            [&](QFileDialog* dialog) {
+                QCOMPARE(dialog->windowTitle(), u8("CSVファイルを選択"));
+                QCOMPARE(dialog->nameFilters(),
+                         (QStringList{u8("CSV(*.csv)"), u8("すべてのファイル(*)")}));
+                QCOMPARE(dialog->defaultSuffix(), u8("CSV"));
+                QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+                QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+                QCOMPARE(dialog->directory().absolutePath(), QString::fromStdString(dir.path()));
+                // A bare name gets the default extension;
+                // the file on disk is "list.csv".
+                dialog->selectFile("list");
+                static_cast<QDialog*>(dialog)->accept();
+            });
+        QVERIFY(seen);
+        QCOMPARE(chosen, std::optional<std::string>(dir.file("list.csv")));
+        // A name that does not exist yet may be typed.
+        whileModal<QFileDialog>([&] { chosen = chooser.choose(request); },
+                                [&](QFileDialog* dialog) {
+                                    dialog->selectFile("new");
+                                    static_cast<QDialog*>(dialog)->accept();
+                                });
+        QCOMPARE(chosen, std::optional<std::string>(dir.file("new.CSV")));
+        whileModal<QFileDialog>([&] { chosen = chooser.choose(request); },
+                                [&](QFileDialog* dialog) { dialog->reject(); });
+        QCOMPARE(chosen, std::optional<std::string>());
     }
 
   private:
