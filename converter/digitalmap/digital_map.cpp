@@ -63,9 +63,11 @@ long long abs64(long long v) {
 }
 
 // Reads the extent header and checks its record count and extent; messages on failure.
+// The record-count message carries badCountTitle (the stages show it under the
+// application's title, attrCSVcreate under its own).
 bool readCheckedHeader(SheetFile& file, ExtentHeader& header, Extent& extent,
                        const char* badCountText, platform::Prompter& prompter,
-                       std::string_view title) {
+                       std::string_view title, std::string_view badCountTitle = "") {
     switch (file.readHeader(header)) {
         case ReadStatus::Ok:
             break;
@@ -82,7 +84,7 @@ bool readCheckedHeader(SheetFile& file, ExtentHeader& header, Extent& extent,
                   std::string(badCountText) + "\n" + file.label() + "（" +
                       std::to_string(header.line) + " 行目、レコード数 " +
                       std::to_string(header.recordCount) + "）",
-                  "");
+                  badCountTitle);
         return false;
     }
     auto e = ReadExtent(header.d1, header.d2, header.d3, header.d4);
@@ -731,31 +733,8 @@ bool attrCSVcreate(const std::string& csvPath, const std::string& sheetDir,
     }
     ExtentHeader header;
     Extent extent;
-    switch (file.readHeader(header)) {
-        case ReadStatus::Ok:
-            break;
-        case ReadStatus::EndOfFile:
-            showError(prompter, file.label() + "：ヘッダーの途中でファイルが終わっています。",
-                      title);
-            return false;
-        case ReadStatus::Bad:
-            showError(prompter, file.error(), title);
-            return false;
-    }
-    if (!header.validCount()) {
-        showError(prompter,
-                  std::string(kBadCount) + "\n" + file.label() + "（" +
-                      std::to_string(header.line) + " 行目、レコード数 " +
-                      std::to_string(header.recordCount) + "）",
-                  title);
+    if (!readCheckedHeader(file, header, extent, kBadCount, prompter, title, title))
         return false;
-    }
-    auto e = ReadExtent(header.d1, header.d2, header.d3, header.d4);
-    if (!e) {
-        showError(prompter, file.label() + "：図郭の範囲が不正です。", title);
-        return false;
-    }
-    extent = *e;
 
     NameIndex names;
     bool namesLoaded = false;
