@@ -619,6 +619,18 @@ class VornikFormsTest : public QObject {
         QVERIFY(!testsupport::exists(dir.file("missing_G.pdb")));
     }
 
+    void unexpectedFailureEndsTheOperationWithAMessage() {
+        QVERIFY(vornik::runGuarded(prompter_, [] { return true; }));
+        QVERIFY(!vornik::runGuarded(prompter_, [] { return false; }));
+        QVERIFY(prompter_.calls().empty());
+        QVERIFY(!vornik::runGuarded(prompter_,
+                                    []() -> bool { throw std::runtime_error("disk gone"); }));
+        QCOMPARE(
+            prompter_.texts(),
+            (std::vector<std::string>{"予期しないエラーのため処理を中止しました（disk gone）。"}));
+        QCOMPARE(prompter_.calls()[0].icon, Icon::Critical);
+    }
+
     void startFolderFallsBackToHome() {
         testsupport::TempDir dir;
         QCOMPARE(vornik::startFolder(QString::fromStdString(dir.path())), dir.path());
