@@ -19,9 +19,9 @@ int run(const std::vector<std::string>& argv) {
         return cli::usageError("csv2pdb", error);
     platform::ConsolePrompter prompter(std::cerr);
     converter::Outcome outcome = converter::csv2pdbFile(args->positional[0], *today, prompter);
-    // A helper's error (a name that cannot be stored) does not stop the run but still fails it.
-    bool clean = outcome == converter::Outcome::Done && !prompter.sawError();
-    return clean ? cli::kExitOk : cli::kExitFailed;
+    // A helper's error box (a name that cannot be stored) does not stop the run; like the
+    // other conversions, the exit status says whether the operation reached its end.
+    return outcome == converter::Outcome::Done ? cli::kExitOk : cli::kExitFailed;
 }
 
 cli::CommandRegistration reg{"csv2pdb", "csv2pdb CSV [--today YYYY-MM-DD]", &run};
