@@ -268,21 +268,24 @@ TEST(LorvexFileDialog, ChosenNameWithoutExtensionGetsTheDefaultOne) {
     testsupport::TempDir dir;
     QWidget parent;
     lorvex::LorvexFileChooser chooser(&parent);
+    platform::FileRequest request = lorvex::fileRequest(lorvex::FileKind::Pdb, true);
+    request.initialFolder = dir.path();
     bool seen = false;
     whenShown<lorvex::CLorvexFileDialog>(
-        [&](lorvex::CLorvexFileDialog* d) {
-            d->selectFile(QString::fromStdString(dir.file("plan")));
-            QMetaObject::invokeMethod(d, "accept");
+        [](lorvex::CLorvexFileDialog* d) {
+            auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            QTest::keyClicks(name, QStringLiteral("plan"));
+            QTest::keyClick(name, Qt::Key_Return);
         },
         &seen);
-    std::optional<std::string> chosen =
-        chooser.choose(lorvex::fileRequest(lorvex::FileKind::Pdb, true));
+    std::optional<std::string> chosen = chooser.choose(request);
     EXPECT_TRUE(seen);
     ASSERT_TRUE(chosen);
     EXPECT_EQ(*chosen, dir.file("plan.pdb"));
 
     whenShown<lorvex::CLorvexFileDialog>([](lorvex::CLorvexFileDialog* d) { d->reject(); });
-    EXPECT_FALSE(chooser.choose(lorvex::fileRequest(lorvex::FileKind::Pdb, true)));
+    EXPECT_FALSE(chooser.choose(request));
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 // databases written as the editor lays them out.
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -22,7 +24,8 @@
 namespace dialogtest {
 
 // Runs act on the modal dialog of type D as soon as it is shown (the caller then starts
-// the command that opens it). A dialog that never shows up fails the test.
+// the command that opens it). A dialog that never shows up, or that act leaves open,
+// fails the test.
 template <class D>
 void whenShown(std::function<void(D*)> act, bool* seen = nullptr) {
     auto* timer = new QTimer;
@@ -39,6 +42,13 @@ void whenShown(std::function<void(D*)> act, bool* seen = nullptr) {
         }
         if (seen)
             *seen = true;
+        // A dialog that act leaves open would hang the test: closed with a failure.
+        QTimer::singleShot(5000, [open = QPointer<QDialog>(dialog)] {
+            if (open && open->isVisible()) {
+                ADD_FAILURE() << "the dialog stayed open";
+                open->reject();
+            }
+        });
         act(dialog);
     });
     timer->start(10);
