@@ -29,6 +29,23 @@ PathRow addPathRow(QWidget* form, QVBoxLayout* layout, const QString& caption,
     return row;
 }
 
+CreateCloseRow addCreateCloseRow(QWidget* form, QVBoxLayout* layout, const QString& createName) {
+    CreateCloseRow row;
+    row.create = new QPushButton(QString::fromUtf8("作成"), form);
+    row.create->setObjectName(createName);
+    row.close = new QPushButton(QString::fromUtf8("閉じる"), form);
+    row.close->setObjectName(QString::fromUtf8("閉じるボタン"));
+    row.create->setAutoDefault(false);
+    row.close->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(row.create);
+    buttons->addWidget(row.close);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+    return row;
+}
+
 bool checkFrameBoxes(const FrameBoxes& frame, platform::Prompter& prompter) {
     const FrameBoxes::Reading reading = frame.read();
     if (!reading.badBox)

@@ -38,18 +38,9 @@ selectDirForm::selectDirForm(const Services& services, QWidget* parent)
     frame_ = new FrameBoxes(this);
     layout->addWidget(frame_);
 
-    create_ = new QPushButton(tr8("作成"), this);
-    create_->setObjectName(tr8("決定ボタン"));
-    close_ = new QPushButton(tr8("閉じる"), this);
-    close_->setObjectName(tr8("閉じるボタン"));
-    create_->setAutoDefault(false);
-    close_->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(create_);
-    buttons->addWidget(close_);
-    layout->addSpacing(6);
-    layout->addLayout(buttons);
+    CreateCloseRow row = addCreateCloseRow(this, layout, tr8("決定ボタン"));
+    create_ = row.create;
+    close_ = row.close;
 
     connect(sheetButton_, &QPushButton::clicked, this, &selectDirForm::chooseSheetFolder);
     connect(pdbButton_, &QPushButton::clicked, this, &selectDirForm::choosePdbFolder);

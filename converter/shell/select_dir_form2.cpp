@@ -38,18 +38,9 @@ selectDirForm2::selectDirForm2(const Services& services, QWidget* parent)
     frame_ = new FrameBoxes(this);
     layout->addWidget(frame_);
 
-    create_ = new QPushButton(tr8("作成"), this);
-    create_->setObjectName(tr8("作成ボタン"));
-    close_ = new QPushButton(tr8("閉じる"), this);
-    close_->setObjectName(tr8("閉じるボタン"));
-    create_->setAutoDefault(false);
-    close_->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(create_);
-    buttons->addWidget(close_);
-    layout->addSpacing(6);
-    layout->addLayout(buttons);
+    CreateCloseRow row = addCreateCloseRow(this, layout, tr8("作成ボタン"));
+    create_ = row.create;
+    close_ = row.close;
 
     connect(dmButton_, &QPushButton::clicked, this, &selectDirForm2::chooseDmFile);
     connect(pdbButton_, &QPushButton::clicked, this, &selectDirForm2::choosePdbFolder);
