@@ -35,11 +35,29 @@ void appendArea(pdb::GraphicDatabase& g, int points, std::int16_t serial) {
                            std::int16_t((points - 1) * 10)});
 }
 
+// A database held in memory only (never finished to a file).
+pdb::GraphicDatabase scratch(std::size_t records = 1) {
+    pdb::GraphicDatabase g;
+    g.BeginGraphicDatabase("unused", nameField("x"), 0, records);
+    return g;
+}
+
+Bytes slice(const Bytes& b, std::size_t at, std::size_t n) {
+    return Bytes(b.begin() + long(at), b.begin() + long(at + n));
+}
+
 Bytes encode(const pdb::GraphicDatabase& g) {
     std::string error;
     auto file = g.EncodeGraphicDatabase(&error);
     EXPECT_TRUE(file) << error;
     return file ? *file : Bytes{};
+}
+
+// The elements of g as the reader walks them (the test fails when it does not walk).
+std::vector<pdb::GraphicElement> walk(const pdb::GraphicDatabase& g) {
+    auto read = pdb::ReadGraphicDatabase(encode(g));
+    EXPECT_TRUE(read.ok) << read.error;
+    return read.file.elements;
 }
 
 void expectPalmReads(const std::string& path, std::size_t records) {
@@ -52,11 +70,9 @@ void expectPalmReads(const std::string& path, std::size_t records) {
 }
 
 TEST(GraphicRecordCount, RoundsTheEstimateUpToWholeRecords) {
-    EXPECT_EQ(pdb::GraphicRecordCount(24), 1u);
-    EXPECT_EQ(pdb::GraphicRecordCount(1024), 1u);
-    EXPECT_EQ(pdb::GraphicRecordCount(1025), 2u);
-    EXPECT_EQ(pdb::GraphicRecordCount(3072), 3u);
-    EXPECT_EQ(pdb::GraphicRecordCount(3073), 4u);
+    for (auto [estimate, records] :
+         {std::pair<std::size_t, std::size_t>{24, 1}, {1024, 1}, {1025, 2}, {3072, 3}, {3073, 4}})
+        EXPECT_EQ(pdb::GraphicRecordCount(estimate), records) << estimate;
 }
 
 TEST(GraphicDatabaseLayout, HeaderAndRecordListOfOneRecord) {
@@ -72,36 +88,24 @@ TEST(GraphicDatabaseLayout, HeaderAndRecordListOfOneRecord) {
     ASSERT_TRUE(g.FinishGraphicDatabase(&error)) << error;
     Bytes b = testsupport::readBytes(dir.file("53394525_G.pdb"));
     ASSERT_EQ(b.size(), 1112u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data()), 10), "53394525_G");
-    for (std::size_t i = 10; i < 32; ++i) EXPECT_EQ(b[i], 0) << i;
-    EXPECT_EQ(be16(b, 32), 8);  // attributes
-    EXPECT_EQ(be16(b, 34), 0);  // version
-    for (std::size_t at : {36u, 40u, 44u}) {
-        EXPECT_EQ(b[at], 0xB8);
-        EXPECT_EQ(b[at + 1], 0x33);
-        EXPECT_EQ(b[at + 2], 0x14);
-        EXPECT_EQ(b[at + 3], 0x00);
-    }
-    for (std::size_t at : {48u, 52u, 56u, 68u, 72u}) EXPECT_EQ(be32(b, at), 0u) << at;
+    Bytes name(32, 0);
+    std::copy_n("53394525_G", 10, name.begin());
+    EXPECT_EQ(slice(b, 0, 32), name);
+    // attributes 8, version 0, the three dates, then zero modification number, app info
+    // and sort info, "DATAKWIB", zero unique-ID seed and next list, one record.
+    EXPECT_EQ(slice(b, 32, 16),
+              (Bytes{0, 8, 0, 0, 0xB8, 0x33, 0x14, 0, 0xB8, 0x33, 0x14, 0, 0xB8, 0x33, 0x14, 0}));
+    EXPECT_EQ(slice(b, 48, 12), Bytes(12, 0));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[60]), 8), "DATAKWIB");
-    EXPECT_EQ(be16(b, 76), 1);
+    EXPECT_EQ(slice(b, 68, 10), (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
     // entry (88, 0x40, 1), then the zero gap
-    EXPECT_EQ(be32(b, 78), 88u);
-    EXPECT_EQ(b[82], 0x40);
-    EXPECT_EQ(b[83], 0);
-    EXPECT_EQ(b[84], 0);
-    EXPECT_EQ(b[85], 1);
-    EXPECT_EQ(be16(b, 86), 0);
+    EXPECT_EQ(slice(b, 78, 10), (Bytes{0, 0, 0, 88, 0x40, 0, 0, 1, 0, 0}));
     // the frame header is the first 48 bytes of record 1, zero fill after it
-    EXPECT_EQ(b[88], 1);
-    EXPECT_EQ(b[89], 1);
-    EXPECT_EQ(be16(b, 90), 10);
-    EXPECT_EQ(be32(b, 92), 0u);
-    EXPECT_EQ(be32(b, 96), 1000u);
-    EXPECT_EQ(be32(b, 108), 4000u);
-    EXPECT_EQ(be16(b, 112), 1);
-    EXPECT_EQ(be16(b, 134), 12);
-    for (std::size_t i = 136; i < b.size(); ++i) ASSERT_EQ(b[i], 0) << i;
+    Bytes frame{1, 1, 0,    10,   0, 0, 0,    0,    0, 0, 0x03, 0xE8,
+                0, 0, 0x07, 0xD0, 0, 0, 0x0B, 0xB8, 0, 0, 0x0F, 0xA0};
+    for (int i = 1; i <= 12; ++i) frame.insert(frame.end(), {0, std::uint8_t(i)});
+    EXPECT_EQ(slice(b, 88, 48), frame);
+    EXPECT_EQ(slice(b, 136, b.size() - 136), Bytes(b.size() - 136, 0));
     expectPalmReads(dir.file("53394525_G.pdb"), 1);
 }
 
@@ -117,13 +121,8 @@ TEST(GraphicDatabaseLayout, ThreeRecordsAndAnElementAcrossARecordBoundary) {
     ASSERT_TRUE(g.FinishGraphicDatabase(&error)) << error;
     Bytes b = testsupport::readBytes(dir.file("g.pdb"));
     ASSERT_EQ(b.size(), 3176u);
-    EXPECT_EQ(be32(b, 78), 104u);
-    EXPECT_EQ(be32(b, 86), 1128u);
-    EXPECT_EQ(be32(b, 94), 2152u);
-    for (std::size_t k = 0; k < 3; ++k) {
-        EXPECT_EQ(b[82 + 8 * k], 0x40);
-        EXPECT_EQ(b[85 + 8 * k], k + 1);
-    }
+    EXPECT_EQ(slice(b, 78, 24), (Bytes{0,    0, 0, 104, 0x40, 0, 0,    1,    0,    0, 0x04, 0x68,
+                                       0x40, 0, 0, 2,   0,    0, 0x08, 0x68, 0x40, 0, 0,    3}));
     auto read = pdb::ReadGraphicDatabase(b);
     ASSERT_TRUE(read.ok) << read.error;
     ASSERT_EQ(read.file.elements.size(), 41u);
@@ -139,34 +138,22 @@ TEST(GraphicDatabaseLayout, ThreeRecordsAndAnElementAcrossARecordBoundary) {
 }
 
 TEST(GraphicElements, AreaOfThreePointsIsFilledAndOfFourIsNot) {
-    pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    pdb::GraphicDatabase g = scratch();
     appendArea(g, 3, 1);
     EXPECT_EQ(g.position(), 32u);  // 8 + 20 + 4 fill
     appendArea(g, 4, 2);
     EXPECT_EQ(g.position(), 64u);  // 8 + 24, no fill
-    const Bytes& s = g.stream();
-    EXPECT_EQ(s[0], 6);
-    EXPECT_EQ(s[1], 1);
-    EXPECT_EQ(be16(s, 2), 5);
-    EXPECT_EQ(s[4], 32);
-    EXPECT_EQ(s[5], 0);
-    EXPECT_EQ(be16(s, 6), 1);
-    // box (0, -20, 20, 20), then (0,0) (10,-10) (20,-20), then four zero bytes
-    EXPECT_EQ(be16(s, 8), 0);
-    EXPECT_EQ(be16(s, 10), 0xFFEC);
-    EXPECT_EQ(be16(s, 12), 20);
-    EXPECT_EQ(be16(s, 14), 20);
-    EXPECT_EQ(be16(s, 20), 10);
-    EXPECT_EQ(be16(s, 22), 0xFFF6);
-    EXPECT_EQ(be32(s, 28), 0u);
-    EXPECT_EQ(be16(s, 34), 6);
-    EXPECT_EQ(be16(s, 38), 2);
+    // kind 6, class 1, length 5, style 32, serial 1; box (0, -20, 20, 20);
+    // points (0,0) (10,-10) (20,-20); four zero fill bytes
+    EXPECT_EQ(slice(g.stream(), 0, 32),
+              (Bytes{6, 1, 0, 5, 32, 0,  0,    1,    0, 0,  0xFF, 0xEC, 0, 20, 0, 20,
+                     0, 0, 0, 0, 0,  10, 0xFF, 0xF6, 0, 20, 0xFF, 0xEC, 0, 0,  0, 0}));
+    // the second: length 6 and serial 2, no fill
+    EXPECT_EQ(slice(g.stream(), 32, 8), (Bytes{6, 1, 0, 6, 32, 0, 0, 2}));
 }
 
 TEST(GraphicElements, LabelIsFortyBytes) {
-    pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    pdb::GraphicDatabase g = scratch();
     g.AppendElement({pdb::kKindLabel, 10, pdb::kLabelBodyLength, 0, 0});
     auto box = g.AppendZeroBox();
     std::string name = "\x82\xA0\x82\xA2";  // two double-byte characters
@@ -175,47 +162,37 @@ TEST(GraphicElements, LabelIsFortyBytes) {
     g.AppendFill();
     g.PatchBox(box, {-200, 100, 400, 400});
     EXPECT_EQ(g.position(), 40u);
-    auto read = pdb::ReadGraphicDatabase(encode(g));
-    ASSERT_TRUE(read.ok) << read.error;
-    ASSERT_EQ(read.file.elements.size(), 1u);
-    auto label = pdb::DecodeLabelBody(read.file.elements[0]);
+    auto elements = walk(g);
+    ASSERT_EQ(elements.size(), 1u);
+    auto label = pdb::DecodeLabelBody(elements[0]);
     ASSERT_TRUE(label);
     EXPECT_EQ(label->box, (pdb::Box{-200, 100, 400, 400}));
     EXPECT_EQ(label->name, "\x82\xA0\x82\xA2");
 }
 
-TEST(GraphicElements, PointElementTakesItsLengthFromThePointsWritten) {
+TEST(GraphicElements, ElementsEndedEarlyOrAbandonedLeaveAWalkableStream) {
     // An element announced for more points but ended early stays walkable: the body
     // length counts what was written and the fill follows it.
-    pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    pdb::GraphicDatabase g = scratch();
     auto at = g.BeginPointElement(pdb::kKindLine, 4, 112, 0);
     g.AppendPoint(1, 2);
     EXPECT_EQ(g.pointCount(at), 1u);
     g.EndPointElement(at, {1, 2, 0, 0});
     appendArea(g, 2, 7);
-    auto read = pdb::ReadGraphicDatabase(encode(g));
-    ASSERT_TRUE(read.ok) << read.error;
-    ASSERT_EQ(read.file.elements.size(), 2u);
-    EXPECT_EQ(read.file.elements[0].header, (pdb::ElementHeader{4, 4, 3, 112, 0}));
-    EXPECT_EQ(read.file.elements[0].fillBytes, 4u);
-    EXPECT_EQ(read.file.elements[1].offset, 24u);
-    EXPECT_EQ(read.file.elements[1].header.serial, 7);
-}
-
-TEST(GraphicElements, RewindDropsAnAbandonedElement) {
-    pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
-    appendArea(g, 4, 1);
-    auto at = g.BeginPointElement(pdb::kKindArea, 1, 32, 2);
+    // Rewind drops an abandoned element.
+    auto abandoned = g.BeginPointElement(pdb::kKindArea, 1, 32, 2);
     g.AppendPoint(5, 5);
-    g.Rewind(at);
-    EXPECT_EQ(g.position(), 32u);
+    g.Rewind(abandoned);
+    EXPECT_EQ(g.position(), 48u);
     appendArea(g, 4, 3);
-    auto read = pdb::ReadGraphicDatabase(encode(g));
-    ASSERT_TRUE(read.ok) << read.error;
-    ASSERT_EQ(read.file.elements.size(), 2u);
-    EXPECT_EQ(read.file.elements[1].header.serial, 3);
+    auto elements = walk(g);
+    ASSERT_EQ(elements.size(), 3u);
+    EXPECT_EQ(elements[0].header, (pdb::ElementHeader{4, 4, 3, 112, 0}));
+    EXPECT_EQ(elements[0].fillBytes, 4u);
+    EXPECT_EQ(elements[1].offset, 24u);
+    EXPECT_EQ(elements[1].header.serial, 7);
+    EXPECT_EQ(elements[2].offset, 48u);
+    EXPECT_EQ(elements[2].header.serial, 3);
 }
 
 TEST(GraphicDatabaseLayout, RecordCountGrowsWhenTheEstimateFallsShort) {
@@ -241,8 +218,7 @@ TEST(GraphicDatabaseLayout, RecordCountGrowsWhenTheEstimateFallsShort) {
 }
 
 TEST(GraphicDatabaseLayout, RefusesMoreThan32767Records) {
-    pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase("unused", nameField("x"), 0, 32768);
+    pdb::GraphicDatabase g = scratch(32768);
     std::string error;
     EXPECT_FALSE(g.EncodeGraphicDatabase(&error));
     EXPECT_NE(error.find("32767"), std::string::npos) << error;
@@ -265,8 +241,7 @@ TEST(GraphicDatabaseWrite, FailedWriteKeepsTheEarlierFile) {
 }
 
 TEST(GraphicReader, ReportsAnElementRunningPastTheStream) {
-    pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    pdb::GraphicDatabase g = scratch();
     appendFrame(g);
     auto at = g.position();
     appendArea(g, 4, 1);
@@ -279,8 +254,7 @@ TEST(GraphicReader, ReportsAnElementRunningPastTheStream) {
 
 TEST(GraphicReader, ReportsBrokenContainers) {
     EXPECT_FALSE(pdb::ReadGraphicDatabase(Bytes(50, 0)).ok);
-    pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase("unused", nameField("x"), 0, 2);
+    pdb::GraphicDatabase g = scratch(2);
     appendFrame(g);
     Bytes b = encode(g);
     // a record position beyond the end of the file
@@ -290,8 +264,7 @@ TEST(GraphicReader, ReportsBrokenContainers) {
     EXPECT_FALSE(read.ok);
     EXPECT_NE(read.error.find("レコード 2"), std::string::npos) << read.error;
     // non-zero bytes where the fill of an odd-length element belongs
-    pdb::GraphicDatabase h;
-    h.BeginGraphicDatabase("unused", nameField("x"), 0, 1);
+    pdb::GraphicDatabase h = scratch();
     appendArea(h, 3, 1);
     Bytes c = encode(h);
     c[88 + 29] = 1;

@@ -114,12 +114,9 @@ TEST(CreateFromDigitalMap, RecordCountGrowsWhenSharedArcsOutrunTheEstimate) {
     EXPECT_EQ(bytes.size(), 80u + 8 * 9 + 1024 * 9);
     EXPECT_EQ(g.stream.size() - g.trailingZeroBytes, 8488u);
     EXPECT_EQ(elementsOfKind(g, pdb::kKindArea).size(), 20u);
-    auto view = testsupport::palmRead(r.paths.graphicDb);
-    ASSERT_TRUE(view.loaded) << view.error;
-    EXPECT_EQ(view.recordLengths, std::vector<std::size_t>(9, 1024));
-    auto a = testsupport::palmRead(r.paths.attrDb);
-    ASSERT_TRUE(a.loaded) << a.error;
-    EXPECT_EQ(a.recordLengths, std::vector<std::size_t>(20, 128));
+    // run() has loaded both databases in the independent reader: nine graphic records,
+    // one attribute record per CSV line.
+    EXPECT_EQ(casesupport::csvLines(testsupport::readText(r.paths.attrCsv)).size(), 20u);
 }
 
 TEST(BuildingCsvLine, TwentyTwoColumns) {
@@ -142,12 +139,8 @@ class SampleSheet : public ::testing::Test {
 };
 
 TEST_F(SampleSheet, ConvertsEndToEnd) {
-    platform::ScriptedPrompter prompter;
-    ASSERT_TRUE(
-        digitalmap::CreateFromDigitalMap(sampleDir(), out.path(), {}, {2001, 12, 5}, prompter));
-    Messages m;
-    for (const auto& call : prompter.calls()) m.push_back(casesupport::formatCall(call));
-    EXPECT_EQ(m, normalMessages());
+    // runMessages also loads both databases in the independent reader.
+    ASSERT_EQ(runMessages(sampleDir(), out.path()), normalMessages());
 
     auto g = walkGraphic(out.file("53394525_G.pdb"));
     auto areas = elementsOfKind(g, pdb::kKindArea);
@@ -156,9 +149,6 @@ TEST_F(SampleSheet, ConvertsEndToEnd) {
     EXPECT_EQ(elementsOfKind(g, pdb::kKindLine, 2).size(), 6u);
     EXPECT_EQ(elementsOfKind(g, pdb::kKindLine, 4).size(), 2u);
     EXPECT_EQ(elementsOfKind(g, pdb::kKindLine, 3).size(), 3u);
-    auto view = testsupport::palmRead(out.file("53394525_G.pdb"));
-    ASSERT_TRUE(view.loaded) << view.error;
-    EXPECT_EQ(view.recordLengths, std::vector<std::size_t>(g.recList.size(), 1024));
 
     // The CSV and the attribute database agree line for line, and each line's anchor is
     // the centre of its building's box in the graphic database.
@@ -166,9 +156,6 @@ TEST_F(SampleSheet, ConvertsEndToEnd) {
     ASSERT_EQ(lines.size(), 48u);
     auto a = testsupport::readBytes(out.file("53394525_A.pdb"));
     ASSERT_EQ(a.size(), 80u + 8 * 48 + 128 * 48);
-    auto attrView = testsupport::palmRead(out.file("53394525_A.pdb"));
-    ASSERT_TRUE(attrView.loaded) << attrView.error;
-    EXPECT_EQ(attrView.recordLengths, std::vector<std::size_t>(48, 128));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         auto f = casesupport::splitCsvLine(lines[i]);
         ASSERT_EQ(f.size(), 22u) << lines[i];
@@ -193,35 +180,23 @@ TEST_F(SampleSheet, ConvertsEndToEnd) {
     EXPECT_EQ(casesupport::splitCsvLine(lines[11])[10], platform::toCp932("山田,鈴木商店"));
 }
 
-TEST_F(SampleSheet, CommandLinePrintsTheExpectedMessages) {
+TEST_F(SampleSheet, CommandLineMessagesAndExitCodes) {
     const std::string cli = KWIB_BINARY_DIR "/cli/vornik-cli";
     if (!fs::exists(cli))
         GTEST_SKIP() << "vornik-cli is not built in this configuration";
+    auto exitCode = [&](const std::string& args, const std::string& err = "/dev/null") {
+        int status = std::system(("'" + cli + "' nsdi2pdb " + args + " 2>'" + err + "'").c_str());
+        return WEXITSTATUS(status);
+    };
+    const std::string sheet = "'" + sampleDir() + "'";
+    const std::string folder = "'" + out.path() + "'";
     std::string err = out.file("stderr.txt");
-    std::string cmd = "'" + cli + "' nsdi2pdb '" + sampleDir() + "' '" + out.path() +
-                      "' --today 2001-12-05 2>'" + err + "'";
-    int status = std::system(cmd.c_str());
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(exitCode(sheet + " " + folder + " --today 2001-12-05", err), 0);
     EXPECT_EQ(testsupport::readText(err),
               testsupport::readText(KWIB_SOURCE_DIR "/samples/dm2500/expected_messages.txt"));
-}
-
-TEST_F(SampleSheet, CommandLineExitCodes) {
-    const std::string cli = KWIB_BINARY_DIR "/cli/vornik-cli";
-    if (!fs::exists(cli))
-        GTEST_SKIP() << "vornik-cli is not built in this configuration";
-    std::string quiet = " 2>/dev/null";
-    EXPECT_EQ(
-        WEXITSTATUS(std::system(("'" + cli + "' nsdi2pdb '" + sampleDir() + "'" + quiet).c_str())),
-        2);
-    EXPECT_EQ(WEXITSTATUS(std::system(("'" + cli + "' nsdi2pdb '" + sampleDir() + "' '" +
-                                       out.path() + "' --frame 1,2" + quiet)
-                                          .c_str())),
-              2);
-    EXPECT_EQ(WEXITSTATUS(std::system(
-                  ("'" + cli + "' nsdi2pdb '" + out.path() + "/none' '" + out.path() + "'" + quiet)
-                      .c_str())),
-              1);
+    EXPECT_EQ(exitCode(sheet), 2);                                  // no output folder
+    EXPECT_EQ(exitCode(sheet + " " + folder + " --frame 1,2"), 2);  // too few frame values
+    EXPECT_EQ(exitCode("'" + out.path() + "/none' " + folder), 1);  // no such sheet
 }
 
 }  // namespace

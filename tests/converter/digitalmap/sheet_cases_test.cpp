@@ -52,10 +52,23 @@ void expectNoOutputs(const CaseRun& r) {
     EXPECT_FALSE(testsupport::exists(r.paths.attrDb));
 }
 
-void expectPalmReads(const std::string& path, std::size_t records, std::size_t length) {
-    auto view = testsupport::palmRead(path);
-    ASSERT_TRUE(view.loaded) << view.error;
-    EXPECT_EQ(view.recordLengths, std::vector<std::size_t>(records, length));
+// A case's run with what it wrote, read before its folder goes away: the graphic database
+// walked, the CSV lines and the attribute database bytes.
+struct Outputs : CaseRun {
+    pdb::GraphicFile g;
+    std::vector<std::string> csv;
+    testsupport::Bytes attr;
+};
+
+Outputs runCase(const char* name) {
+    SheetCase sheet(name);
+    Outputs out{sheet.run(), {}, {}, {}};
+    out.g = walkGraphic(out.paths.graphicDb);
+    if (testsupport::exists(out.paths.attrCsv))
+        out.csv = casesupport::csvLines(testsupport::readText(out.paths.attrCsv));
+    if (testsupport::exists(out.paths.attrDb))
+        out.attr = testsupport::readBytes(out.paths.attrDb);
+    return out;
 }
 
 // Outline of the base building: arc 17 (3 points), then arc 18 without its first point.
@@ -72,7 +85,6 @@ TEST(SheetCases, BaseSheetBuildingOfTwoArcs) {
     EXPECT_EQ(bytes.size(), 1112u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()), 11),
               std::string("53394525_G\0", 11));
-    expectPalmReads(r.paths.graphicDb, 1, 1024);
     auto g = walkGraphic(r.paths.graphicDb);
     ASSERT_EQ(g.elements.size(), 6u);
 
@@ -122,131 +134,121 @@ TEST(SheetCases, BaseSheetBuildingOfTwoArcs) {
     for (std::size_t i = 88 + 28; i < a.size(); ++i) EXPECT_EQ(a[i], 0) << i;
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(a.data()), 11),
               std::string("53394525_A\0", 11));
-    expectPalmReads(r.paths.attrDb, 1, 128);
 }
 
-TEST(SheetCases, NegativeReferenceUsesTheArcAsStored) {
-    SheetCase sheet("nsdi_reverse_ref");
-    CaseRun r = sheet.run();
-    EXPECT_EQ(r.messages, normalMessages());
-    auto g = walkGraphic(r.paths.graphicDb);
-    auto areas = elementsOfKind(g, pdb::kKindArea);
-    ASSERT_EQ(areas.size(), 1u);
-    EXPECT_EQ(pointBody(areas[0]).points, kBaseOutline);
-}
-
-TEST(SheetCases, ArcWithoutPointsEndsItsFile) {
-    SheetCase sheet("nsdi_arc_n0");
-    CaseRun r = sheet.run();
-    EXPECT_EQ(r.messages, normalMessages());
-    auto g = walkGraphic(r.paths.graphicDb);
-    auto areas = elementsOfKind(g, pdb::kKindArea);
-    ASSERT_EQ(areas.size(), 1u);
-    // Arc 18 after the empty arc is never loaded: the outline is arc 17 alone.
-    EXPECT_EQ(areas[0]->header.bodyLength, 5);
-    EXPECT_EQ(areas[0]->fillBytes, 4u);
-    EXPECT_EQ(pointBody(areas[0]).points, (Points{{-16000, 8000}, {0, 8000}, {0, -8000}}));
+TEST(SheetCases, TheBuildingOutlineFollowsTheArcsAsRead) {
+    const Points arc17{{-16000, 8000}, {0, 8000}, {0, -8000}};
+    struct Case {
+        const char* name;
+        Messages messages;
+        Points outline;
+        int bodyLength;
+        std::size_t fill;
+    };
+    const Case cases[] = {
+        // A reference −17 uses arc 17 forward.
+        {"nsdi_reverse_ref", normalMessages(), kBaseOutline, 8, 0},
+        // Arc 18 after an arc of no points is never loaded: the outline is arc 17 alone.
+        {"nsdi_arc_n0", normalMessages(), arc17, 5, 4},
+        // The sizing pass and the arc table both meet the end after line 10; the run goes on.
+        {"nsdi_eof_arcs",
+         withMessages({{0,
+                        "[error] nsdi2pdb: レコード総数が間違っています！\n"
+                        "TATEMONO/tatemono.arc（10 行目）"},
+                       {0,
+                        "[error] Arc: ファイルの終わり。レコード総数が間違っています！\n"
+                        "TATEMONO/tatemono.arc（10 行目）"}}),
+         kBaseOutline, 8, 0},
+        {"nsdi_too_many_arcs",
+         withMessages({{0,
+                        "[error] nsdi2pdb: TATEMONO/tatemono.arc の 6 行目：アーク（ID=18）"
+                        "がヘッダーのアーク数 1 を超えています。これ以降のアークは読み込みま"
+                        "せん。"}}),
+         arc17, 5, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Outputs r = runCase(c.name);
+        EXPECT_EQ(r.messages, c.messages);
+        auto areas = elementsOfKind(r.g, pdb::kKindArea);
+        ASSERT_EQ(areas.size(), 1u);
+        EXPECT_EQ(areas[0]->header.bodyLength, c.bodyLength);
+        EXPECT_EQ(areas[0]->fillBytes, c.fill);
+        EXPECT_EQ(pointBody(areas[0]).points, c.outline);
+    }
 }
 
 TEST(SheetCases, SheetWithoutTowns) {
-    SheetCase sheet("nsdi_no_towns");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_no_towns");
     EXPECT_EQ(r.messages, normalMessages());
-    auto g = walkGraphic(r.paths.graphicDb);
-    EXPECT_TRUE(elementsOfKind(g, pdb::kKindLabel).empty());
-    EXPECT_EQ(elementsOfKind(g, pdb::kKindArea).size(), 1u);
-    EXPECT_EQ(elementsOfKind(g, pdb::kKindLine).size(), 3u);
+    EXPECT_TRUE(elementsOfKind(r.g, pdb::kKindLabel).empty());
+    EXPECT_EQ(elementsOfKind(r.g, pdb::kKindArea).size(), 1u);
+    EXPECT_EQ(elementsOfKind(r.g, pdb::kKindLine).size(), 3u);
 }
 
 TEST(SheetCases, DegenerateRiverEndsItsStageOnly) {
-    SheetCase sheet("nsdi_degenerate_river");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_degenerate_river");
     EXPECT_EQ(r.messages, withMessages({{4, "[error] : 不正なラインストリング！"}}));
-    auto g = walkGraphic(r.paths.graphicDb);
-    auto rivers = elementsOfKind(g, pdb::kKindLine, 4);
+    auto rivers = elementsOfKind(r.g, pdb::kKindLine, 4);
     ASSERT_EQ(rivers.size(), 1u);  // the second river is not written
     EXPECT_EQ(pointBody(rivers[0]).box, pdb::Box{});
     EXPECT_EQ(pointBody(rivers[0]).points, (Points{{0, -16000}, {0, -16000}}));
-    EXPECT_EQ(elementsOfKind(g, pdb::kKindLine, 3).size(), 1u);  // stage 5 still ran
+    EXPECT_EQ(elementsOfKind(r.g, pdb::kKindLine, 3).size(), 1u);  // stage 5 still ran
 }
 
 TEST(SheetCases, ValueCountsGivePairsRoundedHalfToEven) {
-    SheetCase sheet("nsdi_pairs");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_pairs");
     EXPECT_EQ(r.messages, normalMessages());
-    auto lines = casesupport::csvLines(testsupport::readText(r.paths.attrCsv));
+    const auto& lines = r.csv;
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(casesupport::splitCsvLine(lines[0])[10], sjis("ビル"));  // q = 3: two pairs
     EXPECT_EQ(casesupport::splitCsvLine(lines[1])[10], "");            // q = 1: none
     EXPECT_EQ(casesupport::splitCsvLine(lines[2])[10], sjis("倉庫"));  // read in step
-    auto g = walkGraphic(r.paths.graphicDb);
-    auto areas = elementsOfKind(g, pdb::kKindArea);
+    auto areas = elementsOfKind(r.g, pdb::kKindArea);
     ASSERT_EQ(areas.size(), 3u);
     EXPECT_EQ(areas[2]->header.serial, 3);
-    expectPalmReads(r.paths.attrDb, 3, 128);
 }
 
 TEST(SheetCases, CommaInANameIsQuoted) {
-    SheetCase sheet("nsdi_comma_names");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_comma_names");
     EXPECT_EQ(r.messages, normalMessages());
-    auto lines = casesupport::csvLines(testsupport::readText(r.paths.attrCsv));
+    const auto& lines = r.csv;
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find(",\"" + sjis("山田,鈴木商店") + "\","), std::string::npos);
     EXPECT_EQ(casesupport::splitCsvLine(lines[0]).size(), 22u);
-    auto a = testsupport::readBytes(r.paths.attrDb);
+    const auto& a = r.attr;
     std::string text1(reinterpret_cast<const char*>(&a[88 + 24]), sjis("山田,鈴木商店").size());
     EXPECT_EQ(text1, sjis("山田,鈴木商店"));
 }
 
-TEST(SheetCases, MissingInputFileStopsBeforeAnything) {
-    SheetCase sheet("nsdi_missing_file");
-    CaseRun r = sheet.run();
-    ASSERT_EQ(r.messages.size(), 1u);
-    EXPECT_EQ(
-        r.messages[0].rfind("[error] nsdi2pdb: 入力ファイルがありません：GYOUSEI/tyome.atr", 0), 0u)
-        << r.messages[0];
-    expectNoOutputs(r);
-}
-
-TEST(SheetCases, WrongRecordCountInTheSizingPass) {
-    SheetCase sheet("nsdi_bad_count");
-    CaseRun r = sheet.run();
-    EXPECT_EQ(r.messages,
-              (Messages{"[error] : レコード数の指定が間違っています！\nGAIKU/gaiku.arc（1 行目、"
-                        "レコード数 0）"}));
-    expectNoOutputs(r);
-}
-
-TEST(SheetCases, WrongRecordCountInStageOne) {
-    SheetCase sheet("nsdi_bad_count_stage");
-    CaseRun r = sheet.run();
-    EXPECT_EQ(r.messages,
-              (Messages{normalMessages()[0],
-                        "[error] : レコード数の指定がまちがっています！\nTATEMONO/tatemono.pgn（1 "
-                        "行目、レコード数 262144）"}));
-    expectNoOutputs(r);
-}
-
-TEST(SheetCases, EarlyEndOfTheBuildingArcs) {
-    SheetCase sheet("nsdi_eof_arcs");
-    CaseRun r = sheet.run();
-    // The sizing pass and the arc table both meet the end after line 10; the run goes on.
-    EXPECT_EQ(r.messages,
-              withMessages({{0,
-                             "[error] nsdi2pdb: レコード総数が間違っています！\n"
-                             "TATEMONO/tatemono.arc（10 行目）"},
-                            {0,
-                             "[error] Arc: ファイルの終わり。レコード総数が間違っています！\n"
-                             "TATEMONO/tatemono.arc（10 行目）"}}));
-    auto g = walkGraphic(r.paths.graphicDb);
-    ASSERT_EQ(elementsOfKind(g, pdb::kKindArea).size(), 1u);
-    EXPECT_EQ(pointBody(elementsOfKind(g, pdb::kKindArea)[0]).points, kBaseOutline);
+TEST(SheetCases, BrokenInputStopsBeforeAnythingIsWritten) {
+    // The missing file's message ends with its full path, added below.
+    const std::pair<const char*, Messages> cases[] = {
+        {"nsdi_missing_file", {"[error] nsdi2pdb: 入力ファイルがありません：GYOUSEI/tyome.atr"}},
+        {"nsdi_bad_count",
+         {"[error] : レコード数の指定が間違っています！\nGAIKU/gaiku.arc（1 行目、レコード数 0）"}},
+        {"nsdi_bad_count_stage",
+         {normalMessages()[0],
+          "[error] : レコード数の指定がまちがっています！\nTATEMONO/tatemono.pgn（1 行目、"
+          "レコード数 262144）"}},
+        // An invalid extent is reported before anything is written.
+        {"nsdi_zero_extent",
+         {"[error] nsdi2pdb: KASEN/kasen.arc の 1 行目：図郭の範囲が不正です（最小北 0、最小東 "
+          "0、最大北 0、最大東 2）。最大値は最小値より大きくなければなりません。"}},
+    };
+    for (auto [name, messages] : cases) {
+        SCOPED_TRACE(name);
+        SheetCase sheet(name);
+        if (name == std::string("nsdi_missing_file"))
+            messages[0] += "（" + sheet.sheetFile("GYOUSEI/tyome.atr") + "）";
+        CaseRun r = sheet.run();
+        EXPECT_EQ(r.messages, messages);
+        expectNoOutputs(r);
+    }
 }
 
 TEST(SheetCases, EarlyEndOfTheBuildingPolygons) {
-    SheetCase sheet("nsdi_eof_buildings");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_eof_buildings");
     EXPECT_EQ(r.messages,
               withMessages({{1,
                              "[error] arc: ファイルの終わり。レコード総数が間違っています！\n"
@@ -254,18 +256,15 @@ TEST(SheetCases, EarlyEndOfTheBuildingPolygons) {
                             {6,
                              "[error] attrCSVcreate: ファイルの終わり。レコード総数が間違って"
                              "います！\nTATEMONO/tatemono.pgn（6 行目）"}}));
-    auto g = walkGraphic(r.paths.graphicDb);
-    EXPECT_EQ(elementsOfKind(g, pdb::kKindArea).size(), 1u);  // building 8 is incomplete
+    EXPECT_EQ(elementsOfKind(r.g, pdb::kKindArea).size(), 1u);  // building 8 is incomplete
     // The CSV keeps the lines written before the end: buildings 7 and 8.
-    auto lines = casesupport::csvLines(testsupport::readText(r.paths.attrCsv));
+    const auto& lines = r.csv;
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1].substr(0, 2), "8,");
-    expectPalmReads(r.paths.attrDb, 2, 128);
 }
 
 TEST(SheetCases, EarlyEndOfTheTownPolygons) {
-    SheetCase sheet("nsdi_eof_towns");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_eof_towns");
     EXPECT_EQ(r.messages,
               withMessages({{0,
                              "[error] nsdi2pdb: レコード総数が間違っています！\n"
@@ -273,21 +272,18 @@ TEST(SheetCases, EarlyEndOfTheTownPolygons) {
                             {2,
                              "[error] tyome: ファイルの終わり。レコード総数が間違っています！\n"
                              "GYOUSEI/tyome.pgn（4 行目）"}}));
-    auto g = walkGraphic(r.paths.graphicDb);
-    EXPECT_EQ(elementsOfKind(g, pdb::kKindLabel).size(), 1u);
+    EXPECT_EQ(elementsOfKind(r.g, pdb::kKindLabel).size(), 1u);
 }
 
 TEST(SheetCases, EarlyEndOfALineFile) {
-    SheetCase sheet("nsdi_eof_lines");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_eof_lines");
     const std::string eof =
         "[error] nsdi2pdb: レコード総数が間違っています！\nKASEN/kasen.arc（5 行目）";
     EXPECT_EQ(r.messages, withMessages({{0, eof}, {4, eof}}));
-    auto g = walkGraphic(r.paths.graphicDb);
-    auto rivers = elementsOfKind(g, pdb::kKindLine, 4);
+    auto rivers = elementsOfKind(r.g, pdb::kKindLine, 4);
     ASSERT_EQ(rivers.size(), 1u);
     EXPECT_EQ(pointBody(rivers[0]).points.size(), 3u);
-    EXPECT_EQ(elementsOfKind(g, pdb::kKindLine, 3).size(), 1u);
+    EXPECT_EQ(elementsOfKind(r.g, pdb::kKindLine, 3).size(), 1u);
 }
 
 TEST(SheetCases, FieldThatIsNotANumberKeepsEarlierOutputs) {
@@ -304,23 +300,11 @@ TEST(SheetCases, FieldThatIsNotANumberKeepsEarlierOutputs) {
         EXPECT_EQ(testsupport::readText(p), "old") << p;
 }
 
-TEST(SheetCases, ZeroExtentIsReportedBeforeAnythingIsWritten) {
-    SheetCase sheet("nsdi_zero_extent");
-    CaseRun r = sheet.run();
-    EXPECT_EQ(r.messages,
-              (Messages{"[error] nsdi2pdb: KASEN/kasen.arc の 1 行目：図郭の範囲が不正です（最小北 "
-                        "0、最小東 0、最大北 0、最大東 2）。最大値は最小値より大きくなければなりま"
-                        "せん。"}));
-    expectNoOutputs(r);
-}
-
 TEST(SheetCases, OverflowingPointsCutTheirElementShort) {
-    SheetCase sheet("nsdi_overflow");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_overflow");
     EXPECT_EQ(r.messages, withMessages({{1, "[error] : x オーバーフロー： X=64000"},
                                         {5, "[error] : y オーバーフロー：Y=56000 ID=1"}}));
-    auto g = walkGraphic(r.paths.graphicDb);
-    auto areas = elementsOfKind(g, pdb::kKindArea);
+    auto areas = elementsOfKind(r.g, pdb::kKindArea);
     ASSERT_EQ(areas.size(), 1u);
     // The building keeps its three accepted points, with length, fill and box to match.
     EXPECT_EQ(areas[0]->header.bodyLength, 5);
@@ -329,47 +313,32 @@ TEST(SheetCases, OverflowingPointsCutTheirElementShort) {
     EXPECT_EQ(body.points, (Points{{-16000, 8000}, {0, 8000}, {0, -8000}}));
     EXPECT_EQ(body.box, (pdb::Box{-16000, -8000, 16000, 16000}));
     // The railway stage ends at the rejected point; its first line keeps two points.
-    auto railways = elementsOfKind(g, pdb::kKindLine, 3);
+    auto railways = elementsOfKind(r.g, pdb::kKindLine, 3);
     ASSERT_EQ(railways.size(), 1u);
     EXPECT_EQ(pointBody(railways[0]).points, (Points{{-32000, 24000}, {0, 8000}}));
     EXPECT_EQ(pointBody(railways[0]).box, (pdb::Box{-32000, 8000, 32000, 16000}));
 }
 
 TEST(SheetCases, PlaceNameLongerThanItsField) {
-    SheetCase sheet("nsdi_long_name");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_long_name");
     EXPECT_EQ(r.messages, withMessages({{2, "[error] compressDbcs: エラー：compressDbcs"}}));
-    auto g = walkGraphic(r.paths.graphicDb);
-    auto labels = elementsOfKind(g, pdb::kKindLabel);
+    auto labels = elementsOfKind(r.g, pdb::kKindLabel);
     ASSERT_EQ(labels.size(), 1u);
     // 30 bytes of name: the first 24 (twelve characters) are kept.
     EXPECT_EQ(pdb::DecodeLabelBody(*labels[0])->name, sjis("本町一丁目西二番街北側ブ"));
 }
 
 TEST(SheetCases, BuildingNameLongerThanText1) {
-    SheetCase sheet("nsdi_long_building_name");
-    CaseRun r = sheet.run();
+    Outputs r = runCase("nsdi_long_building_name");
     EXPECT_EQ(r.messages, withMessages({{6, "[error] compressDbcs: エラー：compressDbcs"}}));
     // 40 bytes of name: the CSV and the database both keep the first 32 (sixteen characters).
     const std::string cut = sjis("国立研究開発法人総合地図情報技術");
-    auto lines = casesupport::csvLines(testsupport::readText(r.paths.attrCsv));
+    const auto& lines = r.csv;
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(casesupport::splitCsvLine(lines[0])[10], cut);
-    auto a = testsupport::readBytes(r.paths.attrDb);
+    const auto& a = r.attr;
     ASSERT_EQ(a.size(), 80u + 8 + 128);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&a[88 + 24]), 32), cut);
-}
-
-TEST(SheetCases, MoreArcsThanTheHeaderCounts) {
-    SheetCase sheet("nsdi_too_many_arcs");
-    CaseRun r = sheet.run();
-    EXPECT_EQ(r.messages,
-              withMessages({{0,
-                             "[error] nsdi2pdb: TATEMONO/tatemono.arc の 6 行目：アーク（ID=18）"
-                             "がヘッダーのアーク数 1 を超えています。これ以降のアークは読み込みま"
-                             "せん。"}}));
-    auto g = walkGraphic(r.paths.graphicDb);
-    EXPECT_EQ(pointBody(elementsOfKind(g, pdb::kKindArea)[0]).points.size(), 3u);
 }
 
 TEST(SheetCases, OutlineOfMoreThan2048PointsIsRefused) {

@@ -52,15 +52,11 @@ TEST(FieldReader, SkipLineDropsTheRestOfTheLine) {
 TEST(NumberFields, IntegersAndReals) {
     EXPECT_EQ(digitalmap::parseInteger("-17"), -17);
     EXPECT_EQ(digitalmap::parseInteger("+5"), 5);
-    EXPECT_FALSE(digitalmap::parseInteger("5.0"));
-    EXPECT_FALSE(digitalmap::parseInteger("12a"));
-    EXPECT_FALSE(digitalmap::parseInteger(""));
-    EXPECT_DOUBLE_EQ(*digitalmap::parseReal("-36000.125"), -36000.125);
-    EXPECT_DOUBLE_EQ(*digitalmap::parseReal("1e3"), 1000);
-    EXPECT_DOUBLE_EQ(*digitalmap::parseReal("+2"), 2);
-    EXPECT_FALSE(digitalmap::parseReal("abc"));
-    EXPECT_FALSE(digitalmap::parseReal("inf"));
-    EXPECT_FALSE(digitalmap::parseReal("1.5.2"));
+    for (const char* bad : {"5.0", "12a", ""}) EXPECT_FALSE(digitalmap::parseInteger(bad)) << bad;
+    EXPECT_EQ(digitalmap::parseReal("-36000.125"), -36000.125);
+    EXPECT_EQ(digitalmap::parseReal("1e3"), 1000);
+    EXPECT_EQ(digitalmap::parseReal("+2"), 2);
+    for (const char* bad : {"abc", "inf", "1.5.2"}) EXPECT_FALSE(digitalmap::parseReal(bad)) << bad;
 }
 
 class SheetFileTest : public ::testing::Test {
@@ -96,19 +92,15 @@ TEST_F(SheetFileTest, HeaderAndRecordsCountAgainstC) {
     EXPECT_FALSE(f.recordsLeft());  // the arc after them is not read
 }
 
-TEST_F(SheetFileTest, RecordCountLimits) {
+TEST(ExtentHeader, RecordCountLimits) {
     digitalmap::ExtentHeader h;
-    h.recordCount = 0;
-    EXPECT_FALSE(h.validCount());
-    h.recordCount = 1;
-    EXPECT_TRUE(h.validCount());
-    h.recordCount = 262143;
-    EXPECT_TRUE(h.validCount());
-    h.recordCount = 262144;
-    EXPECT_FALSE(h.validCount());
+    for (auto [count, valid] : {std::pair{0, false}, {1, true}, {262143, true}, {262144, false}}) {
+        h.recordCount = count;
+        EXPECT_EQ(h.validCount(), valid) << count;
+    }
 }
 
-TEST_F(SheetFileTest, EarlyEndAndNonNumericFields) {
+TEST_F(SheetFileTest, EarlyEndNonNumericFieldsAndMissingFile) {
     SheetFile f;
     ASSERT_TRUE(open(f, "H,m,t,9,1,x,y,0,0,1.5,2\r\nL,1,9\r\n"));
     digitalmap::ExtentHeader h;
@@ -131,12 +123,10 @@ TEST_F(SheetFileTest, EarlyEndAndNonNumericFields) {
     EXPECT_EQ(k.readHeader(h), ReadStatus::Bad);
     EXPECT_NE(k.error().find("レコード数"), std::string::npos) << k.error();
     EXPECT_NE(k.error().find("「many」"), std::string::npos) << k.error();
-}
 
-TEST_F(SheetFileTest, MissingFileIsNamed) {
-    SheetFile f;
-    EXPECT_FALSE(f.open(dir.file("nothing.arc"), "KASEN/kasen.arc"));
-    EXPECT_NE(f.error().find("KASEN/kasen.arc"), std::string::npos) << f.error();
+    SheetFile missing;
+    EXPECT_FALSE(missing.open(dir.file("nothing.arc"), "KASEN/kasen.arc"));
+    EXPECT_NE(missing.error().find("KASEN/kasen.arc"), std::string::npos) << missing.error();
 }
 
 TEST(AttributeIndex, TownNamesTakeTheFirstRecordOfAnId) {
@@ -164,12 +154,8 @@ TEST(AttributeIndex, BuildingNamesTakeTheFirstPairOfTheLastRecord) {
     digitalmap::NameIndex index;
     std::string error;
     ASSERT_TRUE(digitalmap::LoadBuildingNames(atr, "TATEMONO/tatemono.atr", index, error)) << error;
-    EXPECT_EQ(index.nameOf(1), "one");
-    EXPECT_EQ(index.nameOf(2), "alpha");
-    EXPECT_EQ(index.nameOf(3), "");
-    EXPECT_EQ(index.nameOf(4), "late");
-    EXPECT_EQ(index.nameOf(5), "x");
-    EXPECT_EQ(index.nameOf(6), "");
+    const char* names[] = {"one", "alpha", "", "late", "x", ""};  // IDs 1 to 6
+    for (int id = 1; id <= 6; ++id) EXPECT_EQ(index.nameOf(id), names[id - 1]) << id;
     EXPECT_EQ(digitalmap::pairCount(3), 2);
     EXPECT_EQ(digitalmap::pairCount(5), 2);
     EXPECT_EQ(digitalmap::pairCount(1), 0);

@@ -9,29 +9,26 @@ using digitalmap::CheckDevice;
 using digitalmap::ReadExtent;
 using digitalmap::ToDevice;
 
-TEST(ReadExtent, RangesAspectFactorsAndOrigin) {
+TEST(ReadExtent, RangesAspectFactorsAndOriginOrRefusal) {
     // D1..D4 = minimum north, minimum east, maximum north, maximum east.
-    auto e = ReadExtent(0, 0, 1.5, 2);
-    ASSERT_TRUE(e);
-    EXPECT_DOUBLE_EQ(e->Re, 2000);
-    EXPECT_DOUBLE_EQ(e->Rn, 1500);
-    EXPECT_DOUBLE_EQ(e->sx, 1);
-    EXPECT_DOUBLE_EQ(e->sy, 0.75);
-
-    auto square = ReadExtent(10, 20, 11, 21);
-    ASSERT_TRUE(square);
-    EXPECT_DOUBLE_EQ(square->sx, 1);
-    EXPECT_DOUBLE_EQ(square->sy, 1);
-    EXPECT_DOUBLE_EQ(square->originEast, 20000);
-    EXPECT_DOUBLE_EQ(square->originNorth, 11000);
-
-    auto tall = ReadExtent(0, 0, 2, 1);
-    ASSERT_TRUE(tall);
-    EXPECT_DOUBLE_EQ(tall->sx, 0.5);
-    EXPECT_DOUBLE_EQ(tall->sy, 1);
-}
-
-TEST(ReadExtent, RefusesEmptyOrInvertedRanges) {
+    struct Case {
+        double d1, d2, d3, d4;
+        double Re, Rn, sx, sy, originEast, originNorth;
+    };
+    const Case cases[] = {{0, 0, 1.5, 2, 2000, 1500, 1, 0.75, 0, 1500},
+                          {10, 20, 11, 21, 1000, 1000, 1, 1, 20000, 11000},
+                          {0, 0, 2, 1, 1000, 2000, 0.5, 1, 0, 2000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.d1 << ", " << c.d2 << ", " << c.d3 << ", " << c.d4);
+        auto e = ReadExtent(c.d1, c.d2, c.d3, c.d4);
+        ASSERT_TRUE(e);
+        EXPECT_DOUBLE_EQ(e->Re, c.Re);
+        EXPECT_DOUBLE_EQ(e->Rn, c.Rn);
+        EXPECT_DOUBLE_EQ(e->sx, c.sx);
+        EXPECT_DOUBLE_EQ(e->sy, c.sy);
+        EXPECT_DOUBLE_EQ(e->originEast, c.originEast);
+        EXPECT_DOUBLE_EQ(e->originNorth, c.originNorth);
+    }
     EXPECT_FALSE(ReadExtent(0, 0, 0, 2));  // no north range
     EXPECT_FALSE(ReadExtent(0, 5, 1, 5));  // no east range
     EXPECT_FALSE(ReadExtent(3, 0, 1, 2));  // maximum below minimum
@@ -39,79 +36,77 @@ TEST(ReadExtent, RefusesEmptyOrInvertedRanges) {
 }
 
 TEST(ToDevice, MapsTheSheetOntoTheDeviceSpace) {
-    auto e = *ReadExtent(0, 0, 1.5, 2);  // Re 2000, Rn 1500
-    auto corner = ToDevice(e, 0, 0);
-    EXPECT_DOUBLE_EQ(corner.x, -32000);
-    EXPECT_DOUBLE_EQ(corner.y, 24000);
-    auto far = ToDevice(e, 1.5, 2);
-    EXPECT_DOUBLE_EQ(far.x, 32000);
-    EXPECT_DOUBLE_EQ(far.y, -24000);
-    auto centre = ToDevice(e, 0.75, 1);
-    EXPECT_DOUBLE_EQ(centre.x, 0);
-    EXPECT_DOUBLE_EQ(centre.y, 0);
-
-    auto tall = *ReadExtent(0, 0, 2, 1);  // Re 1000, Rn 2000
-    auto p = ToDevice(tall, 0, 1);
-    EXPECT_DOUBLE_EQ(p.x, 16000);
-    EXPECT_DOUBLE_EQ(p.y, 32000);
+    auto wide = *ReadExtent(0, 0, 1.5, 2);  // Re 2000, Rn 1500
+    auto tall = *ReadExtent(0, 0, 2, 1);    // Re 1000, Rn 2000
+    struct Case {
+        const digitalmap::Extent* extent;
+        double north, east, x, y;
+    };
+    const Case cases[] = {{&wide, 0, 0, -32000, 24000},
+                          {&wide, 1.5, 2, 32000, -24000},
+                          {&wide, 0.75, 1, 0, 0},
+                          {&tall, 0, 1, 16000, 32000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.north << ", " << c.east);
+        auto p = ToDevice(*c.extent, c.north, c.east);
+        EXPECT_DOUBLE_EQ(p.x, c.x);
+        EXPECT_DOUBLE_EQ(p.y, c.y);
+    }
 }
 
-TEST(CheckDevice, AcceptsTheSixteenBitRangeAndRoundsHalvesToEven) {
-    auto edge = CheckDevice(32767, -32767, 1);
-    EXPECT_TRUE(edge.accepted);
-    EXPECT_EQ(edge.x, 32767);
-    EXPECT_EQ(edge.y, -32767);
-    auto halves = CheckDevice(0.5, 1.5, 1);
-    EXPECT_TRUE(halves.accepted);
-    EXPECT_EQ(halves.x, 0);
-    EXPECT_EQ(halves.y, 2);
-    auto more = CheckDevice(2.5, -0.5, 1);
-    EXPECT_EQ(more.x, 2);
-    EXPECT_EQ(more.y, 0);
+TEST(CheckDevice, AcceptsTheSixteenBitRangeRoundingHalvesToEvenOrRejectsWithItsText) {
+    struct Case {
+        double x, y;
+        int id;
+        int rx, ry;           // when accepted
+        std::string message;  // when rejected
+    };
+    const Case cases[] = {
+        {32767, -32767, 1, 32767, -32767, ""},
+        {0.5, 1.5, 1, 0, 2, ""},
+        {2.5, -0.5, 1, 2, 0, ""},
+        {32767.4, 0, 5, 0, 0, "x オーバーフロー： X=32767.4"},  // rounds to 32767, still outside
+        {32800.5, 99999, 5, 0, 0, "x オーバーフロー： X=32800.5"},
+        {0, -40000.25, 17, 0, 0, "y オーバーフロー：Y=-40000.25 ID=17"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << ", " << c.y);
+        auto r = CheckDevice(c.x, c.y, c.id);
+        EXPECT_EQ(r.accepted, c.message.empty());
+        if (r.accepted) {
+            EXPECT_EQ(r.x, c.rx);
+            EXPECT_EQ(r.y, c.ry);
+        } else {
+            EXPECT_EQ(r.message, c.message);
+        }
+    }
 }
 
-TEST(CheckDevice, RejectsWithTheOverflowTexts) {
-    auto x = CheckDevice(32767.4, 0, 5);  // would round to 32767, still outside
-    EXPECT_FALSE(x.accepted);
-    EXPECT_EQ(x.message, "x オーバーフロー： X=32767.4");
-    EXPECT_EQ(CheckDevice(32800.5, 99999, 5).message, "x オーバーフロー： X=32800.5");
-    auto y = CheckDevice(0, -40000.25, 17);
-    EXPECT_FALSE(y.accepted);
-    EXPECT_EQ(y.message, "y オーバーフロー：Y=-40000.25 ID=17");
-}
-
-TEST(BoxOf, BoxFromUnroundedPoints) {
-    BoxOf box;
-    box.add(-10.4, 5.5);
-    box.add(20.6, -3.5);
-    box.add(0, 0);
-    EXPECT_FALSE(box.degenerate());
-    // left -10.4 → -10, top -3.5 → -4, width 31.0, height 9.0
-    EXPECT_EQ(box.box(), (pdb::Box{-10, -4, 31, 9}));
-}
-
-TEST(BoxOf, WideBoxesKeepTheirSixteenBitPattern) {
-    BoxOf box;
-    box.add(-20000, 0);
-    box.add(20000, 10);
-    EXPECT_EQ(box.box().width, -25536);  // 40000 − 65536
-    EXPECT_EQ(box.box().height, 10);
-}
-
-TEST(BoxOf, OnePointOrCoincidentPointsAreDegenerate) {
-    BoxOf none;
-    EXPECT_TRUE(none.degenerate());
-    BoxOf one;
-    one.add(3, 4);
-    EXPECT_TRUE(one.degenerate());
-    BoxOf same;
-    same.add(3, 4);
-    same.add(3, 4);
-    EXPECT_TRUE(same.degenerate());
-    BoxOf line;
-    line.add(3, 4);
-    line.add(3, 9);
-    EXPECT_FALSE(line.degenerate());
+TEST(BoxOf, BoxesFromUnroundedPointsAndDegenerateOnes) {
+    struct Case {
+        std::vector<std::pair<double, double>> points;
+        bool degenerate;
+        pdb::Box box;  // checked when not degenerate
+    };
+    const Case cases[] = {
+        // left -10.4 → -10, top -3.5 → -4, width 31.0, height 9.0
+        {{{-10.4, 5.5}, {20.6, -3.5}, {0, 0}}, false, {-10, -4, 31, 9}},
+        // width 40000 keeps its 16-bit pattern: 40000 − 65536
+        {{{-20000, 0}, {20000, 10}}, false, {-20000, 0, -25536, 10}},
+        {{{3, 4}, {3, 9}}, false, {3, 4, 0, 5}},
+        {{}, true, {}},
+        {{{3, 4}}, true, {}},
+        {{{3, 4}, {3, 4}}, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.points.size());
+        BoxOf box;
+        for (auto [x, y] : c.points) box.add(x, y);
+        EXPECT_EQ(box.degenerate(), c.degenerate);
+        if (!c.degenerate) {
+            EXPECT_EQ(box.box(), c.box);
+        }
+    }
 }
 
 TEST(LabelBox, FourHundredSquareAroundTheAnchor) {

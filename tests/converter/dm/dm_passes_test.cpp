@@ -35,8 +35,29 @@ class RecordingSink : public dm::GraphicSink {
     }
 };
 
-dm::FrameValues zeroFrame() {
-    return dm::FrameValues{};
+// One graphic pass over data, recording what it writes and says.
+struct GraphicRun {
+    RecordingSink sink;
+    platform::ScriptedPrompter prompter;
+    dm::PassResult result;
+    GraphicRun(const std::string& data, const dm::FrameValues& frame = {}) {
+        result = dm::runGraphicPass(data, "t.dm", frame, sink, prompter);
+    }
+};
+
+using Box = std::array<int, 5>;  // id or serial, left, top, width, height
+
+Box boxOf(const dm::GraphicElement& e) {
+    return {e.serial, e.left, e.top, e.width, e.height};
+}
+
+Box boxOf(const dm::AreaBox& a) {
+    return {a.id, a.left, a.top, a.width, a.height};
+}
+
+// kind, class, style, serial
+std::array<int, 4> kindOf(const dm::GraphicElement& e) {
+    return {e.kind, e.elementClass, e.style, e.serial};
 }
 
 std::vector<std::pair<int, int>> xy(const std::vector<dm::DevicePoint>& pts) {
@@ -62,46 +83,31 @@ TEST(DmGraphicPass, ElementsGetKindClassStyleAndAreaSerialNumbers) {
                              lineElement("E1", 2301, square(0.25, 0.75)),
                              lineElement("E2", 5101, {{0, 0}, {1, 1}}),
                              lineElement("E1", 3004, {{0.5, 0.5}, {0.5, 0.75}, {0.5, 0.5}})});
-    RecordingSink sink;
-    platform::ScriptedPrompter prompter;
-    dm::PassResult r = dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(r.areaCount, 2);
-    EXPECT_TRUE(prompter.calls().empty());
+    GraphicRun run(data);
+    ASSERT_TRUE(run.result.ok) << run.result.message;
+    EXPECT_EQ(run.result.areaCount, 2);
+    EXPECT_TRUE(run.prompter.calls().empty());
     std::vector<std::string> order{"frame", "element", "element", "element", "element", "element"};
-    EXPECT_EQ(sink.got.order, order);
-    const auto& el = sink.got.elements;
+    EXPECT_EQ(run.sink.got.order, order);
+    const auto& el = run.sink.got.elements;
 
-    // E2 2301, 3 points: line (4), class 23, style 80.
-    EXPECT_EQ(el[0].header.kind, 4);
-    EXPECT_EQ(el[0].header.elementClass, 23);
-    EXPECT_EQ(el[0].header.style, 80);
-    EXPECT_EQ(el[0].header.serial, 0);
+    // Kind, class, style, serial: E2 2301 a line (4) of style 80; the closed 3001 outline
+    // an area (6) with serial 1 and style 32; the same outline with class 2301 stays a
+    // line; 5101 a river of style 112; a 3-point closed 3004 element an area with serial 2.
+    std::vector<std::array<int, 4>> kinds;
+    for (const auto& e : el) kinds.push_back(kindOf(e.header));
+    EXPECT_EQ(
+        kinds,
+        (std::vector<std::array<int, 4>>{
+            {4, 23, 80, 0}, {6, 30, 32, 1}, {4, 23, 80, 0}, {4, 51, 112, 0}, {6, 30, 32, 2}}));
     // (n 0.5, e 0.25) → (−16000, 0); (0.5, 0.5) → (0, 0); (0.75, 0.75) → (16000, −16000).
     EXPECT_EQ(xy(el[0].points),
               (std::vector<std::pair<int, int>>{{-16000, 0}, {0, 0}, {16000, -16000}}));
-    EXPECT_EQ(el[0].header.left, -16000);
-    EXPECT_EQ(el[0].header.top, -16000);
-    EXPECT_EQ(el[0].header.width, 32000);
-    EXPECT_EQ(el[0].header.height, 16000);
-
-    // Closed 3001 outline: area (6) with serial 1, class 30, style 32.
-    EXPECT_EQ(el[1].header.kind, 6);
-    EXPECT_EQ(el[1].header.elementClass, 30);
-    EXPECT_EQ(el[1].header.style, 32);
-    EXPECT_EQ(el[1].header.serial, 1);
+    EXPECT_EQ(boxOf(el[0].header), (Box{0, -16000, -16000, 32000, 16000}));
     EXPECT_EQ(el[1].points.size(), 5u);
-    // The same outline with class 2301 stays a line.
-    EXPECT_EQ(el[2].header.kind, 4);
-    EXPECT_EQ(el[2].header.serial, 0);
-    // 5101: river style 112; the sheet's corners map to (−32000, 32000) and (32000, −32000).
-    EXPECT_EQ(el[3].header.style, 112);
-    EXPECT_EQ(el[3].header.elementClass, 51);
+    // The sheet's corners map to (−32000, 32000) and (32000, −32000).
     EXPECT_EQ(xy(el[3].points),
               (std::vector<std::pair<int, int>>{{-32000, 32000}, {32000, -32000}}));
-    // A 3-point closed 3004 element is an area too: serial 2.
-    EXPECT_EQ(el[4].header.kind, 6);
-    EXPECT_EQ(el[4].header.serial, 2);
 }
 
 TEST(DmGraphicPass, FrameHeaderTakesSheetValuesWithoutScaling) {
@@ -109,11 +115,10 @@ TEST(DmGraphicPass, FrameHeaderTakesSheetValuesWithoutScaling) {
     // Nmax = 1.5 → 2 (halves to even), not 1500.
     dm::FrameValues frame{35, 40, 123, 139, 45, 0, 35, 39, 500, 139, 46, 300};
     std::string data = file({sheet(0, 0, 1.5, 2, 1)});
-    RecordingSink sink;
-    platform::ScriptedPrompter prompter;
-    ASSERT_TRUE(dm::runGraphicPass(data, "t.dm", frame, sink, prompter).ok);
-    ASSERT_EQ(sink.got.frames.size(), 1u);
-    const dm::FrameHeader& h = sink.got.frames[0];
+    GraphicRun run(data, frame);
+    ASSERT_TRUE(run.result.ok);
+    ASSERT_EQ(run.sink.got.frames.size(), 1u);
+    const dm::FrameHeader& h = run.sink.got.frames[0];
     EXPECT_EQ(h.originEast, 0);
     EXPECT_EQ(h.originNorth, 2);
     EXPECT_EQ(h.extentEast, 2000);
@@ -128,12 +133,11 @@ TEST(DmGraphicPass, UnitCodesScaleOffsetsToMillimetres) {
     for (auto [unit, edge] : {std::pair{1, 2000.0}, {999, 2.0}, {10, 200.0}}) {
         std::string data = file(
             {sheet(0, 0, 1.5, 2, unit), {group(1)}, lineElement("E2", 2101, {{0, edge}, {0, 0}})});
-        RecordingSink sink;
-        platform::ScriptedPrompter prompter;
-        ASSERT_TRUE(dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter).ok);
-        ASSERT_EQ(sink.got.elements.size(), 1u);
+        GraphicRun run(data);
+        ASSERT_TRUE(run.result.ok);
+        ASSERT_EQ(run.sink.got.elements.size(), 1u);
         // North 0 lies on the bottom edge: y = −(0 − 32000) × 0.75 = 24000.
-        EXPECT_EQ(xy(sink.got.elements[0].points),
+        EXPECT_EQ(xy(run.sink.got.elements[0].points),
                   (std::vector<std::pair<int, int>>{{32000, 24000}, {-32000, 24000}}))
             << "unit " << unit;
     }
@@ -143,12 +147,10 @@ TEST(DmGraphicPass, ElementsOutsideGroupsAndOtherCodesWriteNothing) {
     std::string data = file({sheet(0, 0, 1, 1, 999),
                              lineElement("E1", 3001, square(0.25, 0.75)),
                              {group(1), record({{1, "E7"}, {3, "81"}}), "text of the note"}});
-    RecordingSink sink;
-    platform::ScriptedPrompter prompter;
-    dm::PassResult r = dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(sink.got.order, std::vector<std::string>{"frame"});
-    EXPECT_EQ(r.areaCount, 0);
+    GraphicRun run(data);
+    ASSERT_TRUE(run.result.ok) << run.result.message;
+    EXPECT_EQ(run.sink.got.order, std::vector<std::string>{"frame"});
+    EXPECT_EQ(run.result.areaCount, 0);
 }
 
 TEST(DmGraphicPass, CoincidentPointsWarnOnceAndTheElementStays) {
@@ -156,21 +158,16 @@ TEST(DmGraphicPass, CoincidentPointsWarnOnceAndTheElementStays) {
         file({sheet(0, 0, 1, 1, 999),
               {group(1)},
               lineElement("E2", 2101, {{0.25, 0.5}, {0.25, 0.5}, {0.25, 0.5}, {0.25, 0.5}})});
-    RecordingSink sink;
-    platform::ScriptedPrompter prompter;
-    ASSERT_TRUE(dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter).ok);
-    ASSERT_EQ(prompter.calls().size(), 1u);
-    EXPECT_EQ(prompter.calls()[0].text,
+    GraphicRun run(data);
+    ASSERT_TRUE(run.result.ok);
+    ASSERT_EQ(run.prompter.calls().size(), 1u);
+    EXPECT_EQ(run.prompter.calls()[0].text,
               "不正なラインストリング！(処理は続行) x=0.5 y=0.25\nt.dm 4行目");
-    EXPECT_EQ(prompter.calls()[0].icon, platform::Icon::Warning);
-    EXPECT_EQ(prompter.calls()[0].title, "");
-    ASSERT_EQ(sink.got.elements.size(), 1u);
-    const auto& e = sink.got.elements[0];
-    EXPECT_EQ(e.points.size(), 4u);
-    EXPECT_EQ(e.header.left, 0);
-    EXPECT_EQ(e.header.top, 16000);
-    EXPECT_EQ(e.header.width, 0);
-    EXPECT_EQ(e.header.height, 0);
+    EXPECT_EQ(run.prompter.calls()[0].icon, platform::Icon::Warning);
+    EXPECT_EQ(run.prompter.calls()[0].title, "");
+    ASSERT_EQ(run.sink.got.elements.size(), 1u);
+    EXPECT_EQ(run.sink.got.elements[0].points.size(), 4u);
+    EXPECT_EQ(boxOf(run.sink.got.elements[0].header), (Box{0, 0, 16000, 0, 0}));
 }
 
 TEST(DmGraphicPass, OverflowDropsTheRestOfTheLineAndBothPassesStayInStep) {
@@ -184,45 +181,33 @@ TEST(DmGraphicPass, OverflowDropsTheRestOfTheLineAndBothPassesStayInStep) {
                              lineElement("E1", 3001, outline, 3),
                              lineElement("E2", 2101, {{-1, 0.5}, {0.5, 0.5}}, 3),
                              lineElement("E1", 3002, square(0.25, 0.5), 3)});
-    RecordingSink sink;
-    platform::ScriptedPrompter prompter;
-    dm::PassResult r = dm::runGraphicPass(data, "t.dm", zeroFrame(), sink, prompter);
-    ASSERT_TRUE(r.ok) << r.message;
+    GraphicRun run(data);
+    ASSERT_TRUE(run.result.ok) << run.result.message;
+    const auto& el = run.sink.got.elements;
     std::vector<std::string> texts{"x オーバーフロー： X=96000\nt.dm 5行目（4行目の要素の第 2 点）",
                                    // n = −1 → y = −(−64000 − 32000) = 96000
                                    "y オーバーフロー：Y=96000\nt.dm 8行目（7行目の要素の第 1 点）"};
-    EXPECT_EQ(prompter.texts(), texts);
-    for (const auto& c : prompter.calls()) EXPECT_EQ(c.icon, platform::Icon::Critical);
+    EXPECT_EQ(run.prompter.texts(), texts);
+    for (const auto& c : run.prompter.calls()) EXPECT_EQ(c.icon, platform::Icon::Critical);
 
-    ASSERT_EQ(sink.got.elements.size(), 3u);
-    const auto& area = sink.got.elements[0];
-    EXPECT_EQ(area.header.kind, 6);
-    EXPECT_EQ(area.header.serial, 1);
+    ASSERT_EQ(el.size(), 3u);
+    EXPECT_EQ(el[0].header.kind, 6);
     // Kept: (0.25, 0.25) → (−16000, 16000); (0.5, 0.5) → (0, 0); (0.25, 0.25) again.
-    EXPECT_EQ(xy(area.points),
+    EXPECT_EQ(xy(el[0].points),
               (std::vector<std::pair<int, int>>{{-16000, 16000}, {0, 0}, {-16000, 16000}}));
-    EXPECT_EQ(area.header.left, -16000);
-    EXPECT_EQ(area.header.top, 0);
-    EXPECT_EQ(area.header.width, 16000);
-    EXPECT_EQ(area.header.height, 16000);
+    EXPECT_EQ(boxOf(el[0].header), (Box{1, -16000, 0, 16000, 16000}));
     // Both points of the river share the rejected point's line: nothing is left of it.
-    EXPECT_TRUE(sink.got.elements[1].points.empty());
-    EXPECT_EQ(sink.got.elements[1].header.width, 0);
-    EXPECT_EQ(sink.got.elements[2].header.serial, 2);
+    EXPECT_TRUE(el[1].points.empty());
+    EXPECT_EQ(el[1].header.width, 0);
+    EXPECT_EQ(el[2].header.serial, 2);
 
     // The attribute pass finds the same areas with the same boxes.
     std::vector<dm::AreaBox> areas;
-    dm::PassResult a = dm::runAttributePass(data, "t.dm", r.areaCount, areas);
+    dm::PassResult a = dm::runAttributePass(data, "t.dm", run.result.areaCount, areas);
     ASSERT_TRUE(a.ok) << a.message;
     ASSERT_EQ(areas.size(), 2u);
-    for (std::size_t i = 0; i < 2; ++i) {
-        const auto& g = sink.got.elements[i == 0 ? 0 : 2].header;
-        EXPECT_EQ(areas[i].id, g.serial);
-        EXPECT_EQ(areas[i].left, g.left);
-        EXPECT_EQ(areas[i].top, g.top);
-        EXPECT_EQ(areas[i].width, g.width);
-        EXPECT_EQ(areas[i].height, g.height);
-    }
+    EXPECT_EQ(boxOf(areas[0]), boxOf(el[0].header));
+    EXPECT_EQ(boxOf(areas[1]), boxOf(el[2].header));
 }
 
 TEST(DmAttributePass, ClosedOutlinesGiveOneBoxEachInFileOrder) {
@@ -240,11 +225,7 @@ TEST(DmAttributePass, ClosedOutlinesGiveOneBoxEachInFileOrder) {
         dm::PassResult r = dm::runAttributePass(data, "t.dm", 2, areas);
         ASSERT_TRUE(r.ok) << r.message;
         ASSERT_EQ(areas.size(), 2u);
-        EXPECT_EQ(areas[0].id, 1);
-        EXPECT_EQ(areas[0].left, -16000);
-        EXPECT_EQ(areas[0].top, -16000);
-        EXPECT_EQ(areas[0].width, 32000);
-        EXPECT_EQ(areas[0].height, 32000);
+        EXPECT_EQ(boxOf(areas[0]), (Box{1, -16000, -16000, 32000, 32000}));
         EXPECT_EQ(areas[1].id, 2);
     }
 }
@@ -291,22 +272,12 @@ TEST(DmTransform, UnitTableStyleTableAndBoxes) {
     EXPECT_EQ(t.x(1), 16000);
     EXPECT_EQ(t.y(0), 32000);
 
-    for (auto [code, style] : {std::pair{3001, 32},
-                               {3004, 32},
-                               {3005, 0},
-                               {2301, 80},
-                               {2306, 80},
-                               {2307, 0},
-                               {2309, 80},
-                               {2310, 0},
-                               {2311, 80},
-                               {2315, 80},
-                               {2316, 0},
-                               {5101, 112},
-                               {5106, 112},
-                               {5107, 0},
-                               {1103, 0}})
-        EXPECT_EQ(dm::styleCodeOf(code), style) << code;
+    // The codes at both ends of each run of the style table, and codes just outside.
+    std::vector<int> styles;
+    const int codes[] = {3001, 3004, 3005, 2301, 2306, 2307, 2309, 2310,
+                         2311, 2315, 2316, 5101, 5106, 5107, 1103};
+    for (int code : codes) styles.push_back(dm::styleCodeOf(code));
+    EXPECT_EQ(styles, (std::vector<int>{32, 32, 0, 80, 80, 0, 80, 0, 80, 80, 0, 112, 112, 0, 0}));
 
     dm::BoxBuilder b;
     b.add(-20000, 0.5);
