@@ -169,12 +169,4 @@ TEST(AttrCsvRefused, LineColumnAndReason) {
     EXPECT_EQ(readAttrCsv(ok32767 + "\r\n").records.size(), 32767u);
 }
 
-TEST(AttrCsvRefused, DescribedWithFileLineAndField) {
-    EXPECT_EQ(converter::describeCsvProblem("/d/a.csv", {4, 13, "X。"}),
-              "/d/a.csv の 4 行目、13 列目（Value1）：X。");
-    EXPECT_EQ(converter::describeCsvProblem("a.csv", {9, 0, "X。"}), "a.csv の 9 行目：X。");
-    EXPECT_EQ(converter::describeCsvProblem("a.csv", {2, 23, "X。"}),
-              "a.csv の 2 行目、23 列目：X。");
-}
-
 }  // namespace

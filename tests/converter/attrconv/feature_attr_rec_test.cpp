@@ -1,5 +1,6 @@
-// FeatureAttrRec's byte layout and text fields, the Palm day stamp, the database name
-// field and the converter attribute database writer.
+// FeatureAttrRec's text fields, the Palm day stamp, the base name and the converter
+// attribute database writer. The record layout is pinned by the CSV reader's tests (every
+// column at its offset) and pdb2csv's hand-made record bytes.
 #include "converter/attrconv/feature_attr_rec.h"
 
 #include <gtest/gtest.h>
@@ -25,69 +26,27 @@ Bytes padded(Bytes b, std::size_t size) {
     return b;
 }
 
-TEST(FeatureAttrRecLayout, EveryFieldAtItsOffsetBigEndian) {
-    FeatureAttrRec r;
-    r.ID = 0x01020304;
-    r.StatusCode = 0x05, r.SymbolCode = 0x06, r.UserData = 0x0708, r.TopLeftX = 0x090A;
-    r.TopLeftY = -2, r.ExtentX = 0x0D0E, r.ExtentY = -32768;
-    r.X = 0x11121314, r.Y = -1;
-    r.Text1.fill('A'), r.Text2.fill('B'), r.Text3.fill('C');
-    r.Value1 = 0x4D4E, r.Value2 = 0xFFFF, r.Value3 = 0x5758;
-    r.Flag1 = 0x51, r.Flag2 = 0x52, r.Flag3 = 0x53, r.Flag4 = 0x54, r.Flag5 = 0x55, r.Flag6 = 0x56;
-    Bytes b(128, 0xEE);
-    converter::encodeFeatureAttrRec(r, std::span<std::uint8_t, 128>(b.data(), 128));
-    EXPECT_EQ(bytesOf(b, 0, 24),
-              (Bytes{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0xFF, 0xFE,
-                     0x0D, 0x0E, 0x80, 0x00, 0x11, 0x12, 0x13, 0x14, 0xFF, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(bytesOf(b, 24, 32), Bytes(32, 'A'));
-    EXPECT_EQ(bytesOf(b, 56, 20), Bytes(20, 'B'));
-    EXPECT_EQ(bytesOf(b, 76, 12),
-              (Bytes{0x4D, 0x4E, 0xFF, 0xFF, 0x51, 0x52, 0x53, 0x54, 0x55, 0x56, 0x57, 0x58}));
-    EXPECT_EQ(bytesOf(b, 88, 40), Bytes(40, 'C'));
-    EXPECT_EQ(converter::decodeFeatureAttrRec(std::span<const std::uint8_t, 128>(b.data(), 128)),
-              r);
-}
-
 TEST(FeatureAttrRecText, ZeroPaddedNeverSplitAndReadToTheFirstZero) {
     std::array<std::uint8_t, 32> t{};
     t.fill(0xEE);
     EXPECT_EQ(converter::storeText(t, "abc  "), 3u);  // 61 62 63 and 29 zero bytes
     EXPECT_EQ(bytesOf(t), padded({0x61, 0x62, 0x63}, 32));
-    EXPECT_EQ(converter::storeText(t, std::string(32, 'x')), 32u);  // full: no terminator
-    EXPECT_EQ(bytesOf(t), Bytes(32, 'x'));
     // 31 bytes then あ (82 A0) would end at byte 33: あ is left out whole.
     EXPECT_EQ(converter::storeText(t, std::string(31, 'y') + "\x82\xA0"), 31u);
-    EXPECT_EQ(bytesOf(t), padded(Bytes(31, 'y'), 32));
     std::array<std::uint8_t, 4> s{};
     converter::storeText(s, "a\x81\x40 ");  // a full-width blank is text
     EXPECT_EQ(bytesOf(s), (Bytes{0x61, 0x81, 0x40, 0x00}));
 
-    EXPECT_EQ(converter::fieldText(Bytes{0x61, 0x62, 0x63, 0x00, 0x78}), "abc");
-    EXPECT_EQ(converter::fieldText(Bytes(32, 'z')), std::string(32, 'z'));
     EXPECT_EQ(converter::fieldText(Bytes{0x61, 0x82, 0x00}), "a");  // lead byte without trail
     EXPECT_EQ(converter::fieldText(Bytes{0x61, 0x62, 0x82}), "ab");
 }
 
-TEST(FeatureAttrDatabaseHeader, DayStampAndName) {
-    // 2001-04-01 is 35520 days after 1904-01-01: × 86400 = 3068928000 = 0xB6EC2000;
-    // 2001-12-05 is 248 days later: 35768 × 86400 = 3090355200 = 0xB8331400.
-    EXPECT_EQ(converter::palmDayStamp({2001, 4, 1}), 0xB6EC2000u);
-    EXPECT_EQ(converter::palmDayStamp({2001, 12, 5}), 0xB8331400u);
+TEST(FeatureAttrDatabaseHeader, DayStampAndBaseName) {
+    // Seconds since 1904-01-01; the 2001 examples are checked in the written bytes by csv2pdb.
     EXPECT_EQ(converter::palmDayStamp({1904, 1, 2}), 86400u);
 
-    EXPECT_EQ(converter::baseNameOf("/data/a.b.pdb"), "a");
     EXPECT_EQ(converter::baseNameOf("/pdb/53394525_A.pdb"), "53394525_A");
     EXPECT_EQ(converter::baseNameOf("/a.dir/x"), "x");
-
-    platform::ScriptedPrompter p;
-    EXPECT_EQ(bytesOf(converter::databaseNameField("my data", p)),
-              padded({'m', 'y', 0, 'd', 'a', 't', 'a'}, 32));
-    std::string name32 = "abcdefghijklmnopqrstuvwxyz012345";
-    EXPECT_EQ(bytesOf(converter::databaseNameField(name32, p)),
-              padded(Bytes(name32.begin(), name32.end() - 1), 32));  // 31 bytes + terminator
-    EXPECT_TRUE(p.calls().empty());
-    EXPECT_EQ(bytesOf(converter::databaseNameField("ab建物", p)), padded({'a', 'b'}, 32));
-    EXPECT_EQ(p.texts(), std::vector<std::string>{"エラー：byteConv"});
 }
 
 TEST(WriteFeatureAttrDatabase, EmptyAndLargestDatabases) {
@@ -96,8 +55,6 @@ TEST(WriteFeatureAttrDatabase, EmptyAndLargestDatabases) {
     ASSERT_TRUE(converter::writeFeatureAttrDatabase(dir.file("e.pdb"), {}, {2001, 12, 5}, p));
     Bytes b = testsupport::readBytes(dir.file("e.pdb"));
     ASSERT_EQ(b.size(), 80u);  // header, empty list and gap
-    EXPECT_EQ(bytesOf(b, 32, 16),
-              (Bytes{0, 8, 0, 0, 0xB8, 0x33, 0x14, 0, 0xB8, 0x33, 0x14, 0, 0xB8, 0x33, 0x14, 0}));
     EXPECT_EQ(
         bytesOf(b, 48, 32),
         padded({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'D', 'A', 'T', 'A', 'K', 'W', 'I', 'B'}, 32));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 
@@ -126,7 +127,7 @@ void expectRefused(const Bytes& file, const std::string& what, const char* pdb =
 
 TEST(Pdb2csvRefused, WrongNameDamagedOrUnreadable) {
     Bytes one = database("t", {Bytes(128, 0)});
-    expectRefused(database("t", {Bytes(128, 0)}), " データベース名が違っています！", "tt.pdb");
+    expectRefused(one, " データベース名が違っています！", "tt.pdb");
     Bytes two = database("t", {Bytes(128, 1), Bytes(128, 2)});
     two.pop_back();  // 80 + 8 × 2 + 128 × 2 = 352 bytes needed
     expectRefused(two,
@@ -193,24 +194,15 @@ std::string printed(int column, long long v) {
 }
 
 TEST(Pdb2csvRoundTrip, EveryAcceptedRangeEdgeComesBack) {
-    // Each column's accepted edges (and a few values between), as written and as rounded.
-    std::vector<std::pair<std::string, long long>> id = {{"-2147483648", -2147483648LL},
-                                                         {"-1", -1},
-                                                         {"0", 0},
-                                                         {"12.5", 12},
-                                                         {"2147483647", 2147483647}};
-    std::vector<std::pair<std::string, long long>> byte = {
-        {"0", 0}, {"2.5", 2}, {"3.5", 4}, {"255", 255}};
-    std::vector<std::pair<std::string, long long>> pattern16 = {
-        {"-32768", -32768}, {"-1", -1},       {"32767", 32767}, {"32768", 32768},
-        {"40000", 40000},   {"65535", 65535}, {"65536", 65536}, {"98303", 98303}};
-    std::vector<std::pair<std::string, long long>> coord = {
-        {"-2147483648", -2147483648LL}, {"-1", -1},
-        {"2147483647", 2147483647},     {"2147483648", 2147483648LL},
-        {"3000000000", 3000000000LL},   {"4294967295", 4294967295LL},
-        {"6442450943", 6442450943LL}};
-    std::vector<std::pair<std::string, long long>> signed16 = {
-        {"-32768", -32768}, {"-1", -1}, {"0", 0}, {"32767", 32767}};
+    // Each column's accepted edges (and a few values between) as written; csv2pdb rounds
+    // halves to even, as llrint does.
+    using Cells = std::vector<std::string>;
+    const Cells id = {"-2147483648", "-1", "0", "12.5", "2147483647"};
+    const Cells byte = {"0", "2.5", "3.5", "255"};
+    const Cells pattern16 = {"-32768", "-1", "32767", "32768", "40000", "65535", "65536", "98303"};
+    const Cells coord = {"-2147483648", "-1",         "2147483647", "2147483648",
+                         "3000000000",  "4294967295", "6442450943"};
+    const Cells signed16 = {"-32768", "-1", "0", "32767"};
     // Texts as written and as they come back (trailing blanks dropped, cut to the field,
     // a comma kept inside quotes); 33 bytes fit the 40-byte Text3 only.
     std::vector<std::pair<std::string, std::string>> texts = {
@@ -221,7 +213,7 @@ TEST(Pdb2csvRoundTrip, EveryAcceptedRangeEdgeComesBack) {
 
     std::string csv, expected;
     int lineNo = 0;
-    auto addLine = [&](int column, const std::pair<std::string, long long>& value) {
+    auto addLine = [&](int column, const std::string& value) {
         std::string in, out;
         for (int c = 1; c <= 22; ++c) {
             std::string sep = c > 1 ? "," : "";
@@ -231,8 +223,8 @@ TEST(Pdb2csvRoundTrip, EveryAcceptedRangeEdgeComesBack) {
                 in += sep + (longText ? std::string(33, 'z') : t.first);
                 out += sep + (longText ? std::string(c == 11 ? 32 : 33, 'z') : t.second);
             } else {
-                in += sep + (c == column ? value.first : "0");
-                out += sep + (c == column ? printed(c, value.second) : "0");
+                in += sep + (c == column ? value : "0");
+                out += sep + (c == column ? printed(c, std::llrint(std::stod(value))) : "0");
             }
         }
         csv += in + "\r\n";

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "editor/model/text_field.h"
 #include "platform/cp932.h"
 #include "platform/scripted_prompter.h"
@@ -30,10 +32,18 @@ class EditingModelTest : public ::testing::Test {
         model.selectNumber(number);
     }
 
+    // What the current object stores: label X, label Y, object Y offset, width, height.
+    using Geometry = std::array<int, 5>;
+    Geometry geometry() const {
+        const ObjectSlot& s = current();
+        return {s.labelX, s.labelY, s.objectY, static_cast<std::int16_t>(s.objectWidth),
+                static_cast<std::int16_t>(s.objectHeight)};
+    }
+
     // Types geometry into the fields and applies them, as "更 新" does.
-    void typeGeometry(const std::string& x, const std::string& y, const std::string& lw,
-                      int direction, const std::string& offset, const std::string& w,
-                      const std::string& h) {
+    Geometry typeGeometry(const std::string& x, const std::string& y, const std::string& lw,
+                          int direction, const std::string& offset, const std::string& w,
+                          const std::string& h) {
         FieldValues f = model.view().fields;
         f.labelX = x;
         f.labelY = y;
@@ -43,6 +53,13 @@ class EditingModelTest : public ::testing::Test {
         f.width = w;
         f.height = h;
         model.applyFields(f);
+        return geometry();
+    }
+
+    // One pointer step with the left button held, at a screen point.
+    Geometry dragTo(int x, int y) {
+        model.dragStep(cx(x), cy(y), true);
+        return geometry();
     }
 
     const ObjectSlot& current() const { return model.currentSlot(); }
@@ -61,21 +78,21 @@ TEST_F(EditingModelTest, FreshEditorShowsTheFixedObjectsOnPageZero) {
     EXPECT_EQ(model.view().partCount, 5);  // ID 2 + search, update, close 1 each
     EXPECT_EQ(model.view().fields.pageTitle, "");
 
+    const std::pair<ScreenRect, const char*> fixed[] = {{{85, 32, 75, 25}, "ID番号"},
+                                                        {{170, 32, 75, 25}, "検 索"},
+                                                        {{155, 285, 70, 25}, "更 新"},
+                                                        {{235, 285, 70, 25}, "閉じる"}};
     std::vector<PreviewItem> items = model.previewItems(0);
     ASSERT_EQ(items.size(), 4u);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].main, fixed[i].first) << i;
+        EXPECT_EQ(items[i].text, platform::toCp932(fixed[i].second)) << i;
+    }
+    // Only the ID field has a label; its box sits at (10 + 75, 35 - 3).
     EXPECT_EQ(items[0].kind, ObjectKind::IdNumber);
-    ASSERT_TRUE(items[0].label.has_value());
-    EXPECT_EQ(*items[0].label, (ScreenRect{10, 35, 75, 20}));
-    EXPECT_EQ(items[0].main, (ScreenRect{85, 32, 75, 25}));  // 10 + 75, 35 - 3
-    EXPECT_EQ(items[0].text, platform::toCp932("ID番号"));
+    EXPECT_EQ(items[0].label, (ScreenRect{10, 35, 75, 20}));
     EXPECT_EQ(items[1].kind, ObjectKind::SearchButton);
     EXPECT_FALSE(items[1].label.has_value());
-    EXPECT_EQ(items[1].main, (ScreenRect{170, 32, 75, 25}));
-    EXPECT_EQ(items[1].text, platform::toCp932("検 索"));
-    EXPECT_EQ(items[2].main, (ScreenRect{155, 285, 70, 25}));
-    EXPECT_EQ(items[2].text, platform::toCp932("更 新"));
-    EXPECT_EQ(items[3].main, (ScreenRect{235, 285, 70, 25}));
-    EXPECT_EQ(items[3].text, platform::toCp932("閉じる"));
 }
 
 TEST_F(EditingModelTest, PreviewItemsFollowTheObjectFields) {
@@ -189,62 +206,52 @@ TEST_F(EditingModelTest, ObjectOnAnotherPageIsAllDisabledAndShowsItsPage) {
 TEST_F(EditingModelTest, GeometryIsStoredOnlyInsideTheScreenRules) {
     choose(ObjectKind::Label, 0);  // no label width
     place();
-    typeGeometry("5", "100", "0", 0, "0", "75", "25");
-    EXPECT_EQ(current().labelX, 5);
-    typeGeometry("4", "120", "0", 0, "0", "75", "25");  // left 4: all six kept
-    EXPECT_EQ(current().labelX, 5);
-    EXPECT_EQ(current().labelY, 100);
+    EXPECT_EQ(typeGeometry("5", "100", "0", 0, "0", "75", "25"), (Geometry{5, 100, 0, 75, 25}));
+    // Left 4: all six kept.
+    EXPECT_EQ(typeGeometry("4", "120", "0", 0, "0", "75", "25"), (Geometry{5, 100, 0, 75, 25}));
 
     choose(ObjectKind::Int, 0);
     place();
     // Right edge = X + label width + width: 100 + 75 + 139 = 314 is inside, 315 is not.
-    typeGeometry("100", "100", "75", 0, "3", "139", "25");
-    EXPECT_EQ(current().objectWidth, 139);
-    EXPECT_EQ(current().objectY, 3);
-    typeGeometry("100", "100", "75", 0, "3", "140", "25");
-    EXPECT_EQ(current().objectWidth, 139);
+    const Geometry w139{100, 100, 3, 139, 25};
+    EXPECT_EQ(typeGeometry("100", "100", "75", 0, "3", "139", "25"), w139);
+    EXPECT_EQ(typeGeometry("100", "100", "75", 0, "3", "140", "25"), w139);
     // Sizes below 20 are refused even where they would fit.
-    typeGeometry("100", "100", "75", 0, "3", "19", "25");
-    EXPECT_EQ(current().objectWidth, 139);
-    typeGeometry("100", "100", "75", 0, "3", "20", "25");
-    EXPECT_EQ(current().objectWidth, 20);
-    typeGeometry("100", "100", "75", 0, "3", "20", "19");
-    EXPECT_EQ(current().objectHeight, 25);
-    typeGeometry("100", "100", "75", 0, "3", "20", "20");
-    EXPECT_EQ(current().objectHeight, 20);
+    EXPECT_EQ(typeGeometry("100", "100", "75", 0, "3", "19", "25"), w139);
+    EXPECT_EQ(typeGeometry("100", "100", "75", 0, "3", "20", "25"),
+              (Geometry{100, 100, 3, 20, 25}));
+    EXPECT_EQ(typeGeometry("100", "100", "75", 0, "3", "20", "19"),
+              (Geometry{100, 100, 3, 20, 25}));
+    const Geometry w20h20{100, 100, 3, 20, 20};
+    EXPECT_EQ(typeGeometry("100", "100", "75", 0, "3", "20", "20"), w20h20);
     // Bottom: label height 20 counts too. Y 295 + 20 = 315 is out, 294 + 20 = 314 is in.
-    typeGeometry("100", "295", "75", 0, "0", "20", "20");
-    EXPECT_EQ(current().labelY, 100);
-    typeGeometry("100", "294", "75", 0, "0", "20", "20");
-    EXPECT_EQ(current().labelY, 294);
+    EXPECT_EQ(typeGeometry("100", "295", "75", 0, "0", "20", "20"), w20h20);
+    EXPECT_EQ(typeGeometry("100", "294", "75", 0, "0", "20", "20"),
+              (Geometry{100, 294, 0, 20, 20}));
     // Empty fields read 0, which fails the left and size rules.
-    typeGeometry("", "", "", 0, "", "", "");
-    EXPECT_EQ(current().labelY, 294);
-    EXPECT_EQ(current().objectWidth, 20);
+    EXPECT_EQ(typeGeometry("", "", "", 0, "", "", ""), (Geometry{100, 294, 0, 20, 20}));
 }
 
 TEST_F(EditingModelTest, DirectionGivesTheSignOfTheOffset) {
     choose(ObjectKind::Str, 0);
     place();
-    typeGeometry("20", "100", "75", 0, "10", "75", "25");  // "上方向": 10 below the label
-    EXPECT_EQ(current().objectY, 10);
+    // "上方向": 10 below the label.
+    EXPECT_EQ(typeGeometry("20", "100", "75", 0, "10", "75", "25"),
+              (Geometry{20, 100, 10, 75, 25}));
     EXPECT_EQ(model.previewItem(ObjectKind::Str, 0, 0).main.y, 110);
-    CurrentObjectView v = model.view();
-    EXPECT_EQ(v.fields.direction, 0);
-    EXPECT_EQ(v.fields.offset, "10");
+    EXPECT_EQ(model.view().fields.direction, 0);
+    EXPECT_EQ(model.view().fields.offset, "10");
 
-    typeGeometry("20", "100", "75", 1, "10", "75", "25");  // "下方向": 10 above
-    EXPECT_EQ(current().objectY, -10);
+    // "下方向": 10 above.
+    const Geometry above{20, 100, -10, 75, 25};
+    EXPECT_EQ(typeGeometry("20", "100", "75", 1, "10", "75", "25"), above);
     EXPECT_EQ(model.previewItem(ObjectKind::Str, 0, 0).main.y, 90);
-    v = model.view();
-    EXPECT_EQ(v.fields.direction, 1);
-    EXPECT_EQ(v.fields.offset, "10");
+    EXPECT_EQ(model.view().fields.direction, 1);
+    EXPECT_EQ(model.view().fields.offset, "10");
 
     // The top test uses Y - 10: Y 39 gives top 29 (refused), Y 40 gives 30.
-    typeGeometry("20", "39", "75", 1, "10", "75", "25");
-    EXPECT_EQ(current().labelY, 100);
-    typeGeometry("20", "40", "75", 1, "10", "75", "25");
-    EXPECT_EQ(current().labelY, 40);
+    EXPECT_EQ(typeGeometry("20", "39", "75", 1, "10", "75", "25"), above);
+    EXPECT_EQ(typeGeometry("20", "40", "75", 1, "10", "75", "25"), (Geometry{20, 40, -10, 75, 25}));
 }
 
 TEST_F(EditingModelTest, TextsAreCutToTheirByteLimitsWithoutSplittingCharacters) {
@@ -329,6 +336,11 @@ INSTANTIATE_TEST_SUITE_P(Kinds, PageLimitTest,
                                            LimitCase{ObjectKind::Label, 4, 1}));
 
 TEST_F(EditingModelTest, EveryVisitedPageCountsFiveAndGetsTheFixedObjects) {
+    // A title typed on page 0 is applied when the field loses the focus, before the
+    // page selector changes the page.
+    FieldValues f = model.view().fields;
+    f.pageTitle = platform::toCp932("入力画面");
+    model.applyFields(f);
     for (int p = 0; p < 8; ++p) {
         model.selectPage(p);
         EXPECT_EQ(model.view().partCount, 5) << p;
@@ -342,6 +354,8 @@ TEST_F(EditingModelTest, EveryVisitedPageCountsFiveAndGetsTheFixedObjects) {
     state.working.slots[1].labelX = 30;
     model.selectPage(2);
     EXPECT_EQ(state.working.slots[1].labelX, 170);
+    EXPECT_EQ(fieldText(state.working.titles[0]), platform::toCp932("入力画面"));
+    EXPECT_EQ(model.view().fields.pageTitle, "");
 }
 
 TEST_F(EditingModelTest, PageOverWeightFromAFileLosesOnlyAnObjectOnThatPage) {
@@ -363,15 +377,6 @@ TEST_F(EditingModelTest, PageOverWeightFromAFileLosesOnlyAnObjectOnThatPage) {
     EXPECT_EQ(current().pageNumber, kNotPlaced);
     EXPECT_EQ(model.partCount(1), 111);
     EXPECT_EQ(state.working.slots[2].pageNumber, 1);
-}
-
-TEST_F(EditingModelTest, TitleAppliedBeforeThePageChangeStaysOnTheOldPage) {
-    FieldValues f = model.view().fields;
-    f.pageTitle = platform::toCp932("入力画面");
-    model.applyFields(f);  // the title field loses the focus first
-    model.selectPage(1);
-    EXPECT_EQ(fieldText(state.working.titles[0]), platform::toCp932("入力画面"));
-    EXPECT_EQ(model.view().fields.pageTitle, "");
 }
 
 TEST_F(EditingModelTest, NudgeStopsAtTheScreenEdges) {
@@ -414,24 +419,20 @@ TEST_F(DragTest, BodyDragMovesAndFollowsThePointerFromWhereItStopped) {
     DragOutcome o = model.dragStep(cx(90), cy(275), true);
     EXPECT_EQ(o.pointer, PointerShape::Move);
     EXPECT_TRUE(model.moveDragActive());
-    EXPECT_EQ(current().labelX, 30);
-    EXPECT_EQ(current().labelY, 265);
+    EXPECT_EQ(geometry(), (Geometry{30, 265, -3, 75, 25}));
 
     // Out of the region 230..540 × 140..425: ignored, anchor kept.
     o = model.dragStep(600, cy(275), true);
     EXPECT_FALSE(o.changed);
     EXPECT_EQ(model.anchorX(), cx(90));
     // Back in: the whole distance from the last anchor.
-    model.dragStep(cx(100), cy(285), true);
-    EXPECT_EQ(current().labelX, 40);
-    EXPECT_EQ(current().labelY, 275);
+    const Geometry back{40, 275, -3, 75, 25};
+    EXPECT_EQ(dragTo(100, 285), back);
 
     // Against the bottom edge the object stops but the anchor follows the pointer.
-    model.dragStep(cx(100), cy(310), true);  // bottom would be 297 + 25
-    EXPECT_EQ(current().labelY, 275);
+    EXPECT_EQ(dragTo(100, 310), back);  // bottom would be 297 + 25
     EXPECT_EQ(model.anchorY(), cy(310));
-    model.dragStep(cx(100), cy(300), true);
-    EXPECT_EQ(current().labelY, 265);
+    EXPECT_EQ(dragTo(100, 300), (Geometry{40, 265, -3, 75, 25}));
 
     // A movement without the button clears the flag; release redraws nothing new.
     model.dragStep(cx(300), cy(200), false);
@@ -439,44 +440,39 @@ TEST_F(DragTest, BodyDragMovesAndFollowsThePointerFromWhereItStopped) {
     EXPECT_TRUE(model.release());
 }
 
-TEST_F(DragTest, CornerDragResizesAndSmallSizesAreRepaired) {
+TEST_F(DragTest, CornerDragResizesAndSmallSizesAreRepairedOnTheNextMoveOrRelease) {
     model.click(cx(170), cy(292), model.view().fields);
     DragOutcome o = model.dragStep(cx(171), cy(292), true);
     EXPECT_EQ(o.pointer, PointerShape::Resize);
     EXPECT_TRUE(model.resizeDragActive());
-    EXPECT_EQ(current().objectWidth, 76);
-    model.dragStep(cx(175), cy(295), true);
-    EXPECT_EQ(current().objectWidth, 80);
-    EXPECT_EQ(current().objectHeight, 28);
+    EXPECT_EQ(geometry(), (Geometry{20, 270, -3, 76, 25}));
+    EXPECT_EQ(dragTo(175, 295), (Geometry{20, 270, -3, 80, 28}));
 
     // Down to width 10: kept for one step, then repaired to 20 without resizing.
-    model.dragStep(cx(105), cy(295), true);
-    EXPECT_EQ(current().objectWidth, 10);
+    EXPECT_EQ(dragTo(105, 295), (Geometry{20, 270, -3, 10, 28}));
     o = model.dragStep(cx(95), cy(299), true);
     EXPECT_TRUE(o.changed);
-    EXPECT_EQ(current().objectWidth, 20);
-    EXPECT_EQ(current().objectHeight, 28);
+    const Geometry repaired{20, 270, -3, 20, 28};
+    EXPECT_EQ(geometry(), repaired);
     EXPECT_EQ(model.anchorX(), cx(105));
 
     // One step below zero is repaired the same way.
-    model.dragStep(cx(65), cy(295), true);  // 20 - 40
-    EXPECT_EQ(static_cast<std::int16_t>(current().objectWidth), -20);
-    model.dragStep(cx(66), cy(295), true);
-    EXPECT_EQ(current().objectWidth, 20);
-
+    EXPECT_EQ(dragTo(65, 295), (Geometry{20, 270, -3, -20, 28}));  // 20 - 40
+    EXPECT_EQ(dragTo(66, 295), repaired);
     // The corner stops before the screen's right edge (control right < 315).
-    model.dragStep(cx(315), cy(295), true);
-    EXPECT_EQ(current().objectWidth, 20);
-}
+    EXPECT_EQ(dragTo(315, 295), repaired);
 
-TEST_F(DragTest, SelectionListResizeKeepsItsHeight) {
+    // Release repairs a size left below 20 too.
+    EXPECT_EQ(dragTo(309, 295), (Geometry{20, 270, -3, 14, 28}));  // the anchor followed to 315
+    EXPECT_TRUE(model.release());
+    EXPECT_EQ(geometry(), repaired);
+
+    // A selection list keeps its height.
     choose(ObjectKind::Cmb, 0);
     place();
     model.click(cx(170), cy(292), model.view().fields);
     ASSERT_EQ(model.currentKind(), ObjectKind::Cmb);
-    model.dragStep(cx(175), cy(297), true);
-    EXPECT_EQ(current().objectWidth, 80);
-    EXPECT_EQ(current().objectHeight, 25);
+    EXPECT_EQ(dragTo(175, 297), (Geometry{20, 270, -3, 80, 25}));
 }
 
 TEST_F(DragTest, HoverAndShiftChangeThePointerOnly) {
@@ -528,26 +524,14 @@ TEST_F(DragTest, ClickSelectsByBoundsAndKeepsSelectionElsewhere) {
     EXPECT_EQ(model.currentKind(), ObjectKind::Int);
     EXPECT_EQ(model.currentNumber(), 0);
     EXPECT_EQ(model.anchorX(), cx(200));
-}
 
-TEST_F(DragTest, ClickAppliesTheFieldsToTheObjectSelectedSoFar) {
+    // A click first applies the fields to the object selected so far.
     FieldValues f = model.view().fields;
     f.labelText = platform::toCp932("面積");
     f.labelX = "30";
-    choose(ObjectKind::Int, 0);
     model.click(cx(300), cy(200), f);
     EXPECT_EQ(fieldText(current().labelText), platform::toCp932("面積"));
     EXPECT_EQ(current().labelX, 30);
-}
-
-TEST_F(DragTest, ReleaseRepairsASizeLeftBelowTwenty) {
-    model.click(cx(170), cy(292), model.view().fields);
-    model.dragStep(cx(171), cy(292), true);
-    model.dragStep(cx(100), cy(292), true);  // width 76 - 71 = 5
-    ASSERT_EQ(current().objectWidth, 5);
-    EXPECT_TRUE(model.release());
-    EXPECT_EQ(current().objectWidth, 20);
-    EXPECT_EQ(current().objectHeight, 25);
 }
 
 }  // namespace
