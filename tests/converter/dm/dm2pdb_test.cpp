@@ -448,10 +448,6 @@ TEST(Dm2Pdb, AttributeStageRefusesACountThatDoesNotMatchTheFile) {
     EXPECT_EQ(prompter.calls()[0].title, "attrDMPDBcreate");
     EXPECT_EQ(prompter.calls()[0].icon, platform::Icon::Critical);
     EXPECT_FALSE(testsupport::exists(dir.file("t_A.pdb")));
-    EXPECT_EQ(dm::attrDMPDBcreate(dir.path(), "t_A", 1, dir.file("t.dm"), kDay, prompter),
-              converter::Outcome::Done);
-    EXPECT_EQ(prompter.texts().back(), kAttrDone);
-    expectPalmLoads(dir.file("t_A.pdb"), "t_A", {128});
 }
 
 TEST(Dm2PdbRealData, CompleteExcerptConvertsWithoutAnyMessageButTheStages) {

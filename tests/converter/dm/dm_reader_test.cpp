@@ -188,10 +188,8 @@ TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
         all.insert(all.end(), parts.begin(), parts.end());
         return file(all);
     };
-    // Wrong unit code.
-    EXPECT_EQ(failureOf(file({sheet(0, 0, 1, 1, 5)})),
-              "座標値の単位の値が間違っています！\nt.dm 2行目 45-47桁（座標値の単位）: 「  5」（1, "
-              "10, 999 のどれか）");
+    // The wrong unit code, a missing second "M " line, a group before any "M " record and a
+    // group cut off by the end of the file: Dm2Pdb.BrokenInputGivesItsMessageAndWritesNothing.
     // A line too short for a field.
     EXPECT_EQ(failureOf(body({{group(1), "E2301"}})),
               "t.dm 4行目が短すぎます: 3-6桁（分類コード）がありません（行の長さ 5 バイト）");
@@ -209,15 +207,9 @@ TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
     EXPECT_EQ(
         failureOf(body({{group(1)}, badPoint})),
         "t.dm 5行目 22-28桁（東座標）が数値ではありません: 「   4.x 」（4行目の要素の第 2 点）");
-    // A sheet record without its second line.
-    EXPECT_EQ(failureOf(file({{sheet(0, 0, 1, 1, 1)[0]}})),
-              "t.dm: 1行目の「M 」レコードの2行目がありません（ファイルの終わり）");
     EXPECT_EQ(failureOf(file({{record({{1, "M "}, {66, "ab"}})}})),
               "t.dm 1行目 66-67桁（「M 」レコードの数値欄）が数値ではありません: 「ab」");
     // Counts that run past the end of the file.
-    EXPECT_EQ(failureOf(body({{group(3)}, lineElement("E2", 2301, {{1, 2}, {3, 4}})})),
-              "t.dm: 5行目でファイルが終わっています。3行目の「H 」レコードの要素 3 個のうち 1 "
-              "個しかありません");
     std::vector<std::string> cut = lineElement("E2", 2301, std::vector<Pt>(13, Pt{1, 1}));
     cut.pop_back();
     EXPECT_EQ(failureOf(body({{group(1)}, cut})),
@@ -226,9 +218,6 @@ TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
     EXPECT_EQ(failureOf(body({{group(1), record({{1, "E7"}, {3, "81"}})}})),
               "t.dm: 4行目でファイルが終わっています。4行目の「E7」レコードの付属行 1 行のうち 0 "
               "行しかありません");
-    // A group before any sheet record.
-    EXPECT_EQ(failureOf(file({{group(0)}, sheet(0, 0, 1, 1, 1)})),
-              "t.dm 1行目: 「M 」レコードより前に要素グループ（「H 」レコード）があります");
     // A group that announces more elements than it has before the next group.
     EXPECT_EQ(failureOf(body({{group(2)}, lineElement("E2", 2301, {{1, 2}}), {group(0)}})),
               "t.dm 6行目: 3行目の「H 」レコードの要素 2 個目のはずの行が「H "
