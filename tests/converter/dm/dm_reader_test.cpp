@@ -10,6 +10,12 @@ using namespace dmtest;
 
 namespace {
 
+// isE1, class prefix, class code, data kind, n, L, points a coordinate line
+std::array<int, 7> headerOf(const dm::LineElementRecord& e) {
+    return {e.isE1,       e.classPrefix, e.classCode,    e.dataKind,
+            e.pointCount, e.lineCount,   e.pointsPerLine};
+}
+
 std::vector<std::string> readAll(dm::DmReader& r, std::vector<dm::LineElementRecord>* elements) {
     std::vector<std::string> events;
     for (;;) {
@@ -129,12 +135,7 @@ TEST(DmReader, WalksSheetsGroupsAndBothCoordinateLayouts) {
     ASSERT_EQ(elements.size(), 2u);
 
     const auto& a = elements[0];
-    EXPECT_TRUE(a.isE1);
-    EXPECT_EQ(a.classPrefix, 30);
-    EXPECT_EQ(a.classCode, 3001);
-    EXPECT_EQ(a.dataKind, 2);
-    EXPECT_EQ(a.pointCount, 7);
-    EXPECT_EQ(a.lineCount, 2);
+    EXPECT_EQ(headerOf(a), (std::array<int, 7>{1, 30, 3001, 2, 7, 2, 6}));
     ASSERT_EQ(a.points.size(), 7u);
     EXPECT_EQ(a.points[5], (dm::RawPoint{0.11, 0.12}));
     EXPECT_EQ(a.points[6], (dm::RawPoint{0.13, 0.14}));
@@ -142,10 +143,7 @@ TEST(DmReader, WalksSheetsGroupsAndBothCoordinateLayouts) {
     EXPECT_EQ(a.lineOfPoint(6), 7u);
 
     const auto& b = elements[1];
-    EXPECT_FALSE(b.isE1);
-    EXPECT_EQ(b.classPrefix, 23);
-    EXPECT_EQ(b.dataKind, 3);
-    EXPECT_EQ(b.pointsPerLine, 4);
+    EXPECT_EQ(headerOf(b), (std::array<int, 7>{0, 23, 2301, 3, 5, 2, 4}));
     ASSERT_EQ(b.points.size(), 5u);
     EXPECT_EQ(b.points[4], (dm::RawPoint{9, 10}));
     EXPECT_EQ(b.lineOfPoint(4), 16u);
@@ -256,9 +254,7 @@ TEST(DmReaderRealData, CompleteExcerptReadsItsLineElementsAndSkipsTheAnnotations
     EXPECT_EQ(r.sheet().transform.re, 2000000);  // (46000 − 44000) m in millimetres
     EXPECT_EQ(r.sheet().transform.rn, 1500000);
     const auto& e = elements[0];
-    EXPECT_EQ(e.classCode, 1103);
-    EXPECT_EQ(e.dataKind, 2);
-    EXPECT_EQ(e.pointCount, 83);
+    EXPECT_EQ(headerOf(e), (std::array<int, 7>{0, 11, 1103, 2, 83, 14, 6}));
     EXPECT_EQ(e.points.size(), 83u);
     EXPECT_EQ(e.points[0], (dm::RawPoint{352340, 0}));
     EXPECT_EQ(e.points[1], (dm::RawPoint{344310, 8440}));
