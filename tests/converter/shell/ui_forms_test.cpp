@@ -38,49 +38,29 @@ QString u8(const char* s) {
     return QString::fromUtf8(s);
 }
 
-// One box as vornik-cli prints it.
-std::string transcriptLine(const platform::PromptCall& call) {
-    const char* kind = call.buttons == Buttons::Ok ? platform::iconName(call.icon) : "question";
-    return std::string("[") + kind + "] " + call.title + ": " + call.text + "\n";
-}
-
+// The boxes shown, one line each as vornik-cli prints them.
 std::string transcript(const platform::ScriptedPrompter& prompter) {
     std::string all;
-    for (const auto& call : prompter.calls()) all += transcriptLine(call);
+    for (const auto& call : prompter.calls()) {
+        const char* kind = call.buttons == Buttons::Ok ? platform::iconName(call.icon) : "question";
+        all += std::string("[") + kind + "] " + call.title + ": " + call.text + "\n";
+    }
     return all;
 }
 
-struct CliRun {
-    int exitCode = -1;
-    std::string stderrText;
-};
-
-CliRun runCli(const QStringList& arguments) {
-    QProcess cli;
-    cli.setProgram(QStringLiteral(VORNIK_CLI_PATH));
-    cli.setArguments(arguments);
-    cli.start();
-    CliRun run;
-    if (!cli.waitForFinished(120000))
-        return run;
-    run.exitCode = cli.exitCode();
-    run.stderrText = cli.readAllStandardError().toStdString();
-    return run;
-}
-
-std::vector<QString> labelTexts(const QWidget* form) {
-    std::vector<QString> texts;
-    for (const QLabel* label : form->findChildren<QLabel*>()) texts.push_back(label->text());
-    return texts;
-}
-
 bool hasLabel(const QWidget* form, const char* text) {
-    auto texts = labelTexts(form);
-    return std::find(texts.begin(), texts.end(), u8(text)) != texts.end();
+    for (const QLabel* label : form->findChildren<QLabel*>())
+        if (label->text() == u8(text))
+            return true;
+    return false;
 }
 
-void copyTree(const std::string& from, const std::string& to) {
-    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
+// The frame of the sample sheet, box by box.
+const QStringList kFrame = {"35", "40", "0",   "139", "45", "0",
+                            "35", "39", "300", "139", "46", "450"};
+
+void fillFrame(vornik::FrameBoxes* boxes) {
+    for (std::size_t i = 0; i < 12; ++i) boxes->box(i)->setText(kFrame[qsizetype(i)]);
 }
 
 // Runs check on the modal form that trigger opens, once it is open. If the check leaves
@@ -106,6 +86,12 @@ bool whileModal(const std::function<void()>& trigger, const std::function<void(F
     return seen;
 }
 
+// The same for the modal form that a click on button opens.
+template <class Form>
+bool whileModal(QAbstractButton* button, const std::function<void(Form*)>& check) {
+    return whileModal<Form>([button] { QTest::mouseClick(button, Qt::LeftButton); }, check);
+}
+
 }  // namespace
 
 class VornikFormsTest : public QObject {
@@ -113,29 +99,43 @@ class VornikFormsTest : public QObject {
 
   private:
     platform::ScriptedPrompter prompter_;
-    platform::ScriptedFileChooser* chooser_ = nullptr;
-    std::unique_ptr<platform::ScriptedFileChooser> chooserOwner_;
+    std::unique_ptr<platform::ScriptedFileChooser> chooser_;
     int quitCalls_ = 0;
 
     vornik::Services services(const std::string& programFolder = "/opt/vornik") {
         vornik::Services s;
         s.prompter = &prompter_;
-        s.chooser = chooser_;
+        s.chooser = chooser_.get();
         s.today = [] { return kToday; };
         s.programFolder = programFolder;
         s.quit = [this] { ++quitCalls_; };
         return s;
     }
 
+    // Takes the GUI run's output files away, runs vornik-cli with arguments on the same
+    // input, and checks that it prints the GUI's messages and writes the same bytes.
+    void expectSameAsCli(const QStringList& arguments, const std::vector<std::string>& outputs) {
+        std::map<std::string, testsupport::Bytes> gui;
+        for (const std::string& path : outputs) {
+            gui[path] = testsupport::readBytes(path);
+            std::filesystem::remove(path);
+        }
+        QProcess cli;
+        cli.start(QStringLiteral(VORNIK_CLI_PATH), arguments);
+        QVERIFY(cli.waitForFinished(120000));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(cli.readAllStandardError().toStdString(), transcript(prompter_));
+        for (const std::string& path : outputs) QCOMPARE(testsupport::readBytes(path), gui[path]);
+    }
+
   private slots:
     void init() {
         prompter_ = platform::ScriptedPrompter();
-        chooserOwner_ = std::make_unique<platform::ScriptedFileChooser>();
-        chooser_ = chooserOwner_.get();
+        chooser_ = std::make_unique<platform::ScriptedFileChooser>();
         quitCalls_ = 0;
     }
 
-    void mainMenuCaptions() {
+    void mainMenuAndExitQuestionNoKeepsIt() {
         vornik::startForm menu(services());
         QCOMPARE(menu.windowTitle(), u8("メインメニュー"));
         QCOMPARE(menu.nsdi2pdbButton()->text(), u8("数値地図2500 → 図形・属性PDB"));
@@ -143,10 +143,6 @@ class VornikFormsTest : public QObject {
         QCOMPARE(menu.csv2pdbButton()->text(), u8("属性CSV → 属性PDB"));
         QCOMPARE(menu.pdb2csvButton()->text(), u8("属性PDB → 属性CSV"));
         QCOMPARE(menu.exitButton()->text(), u8("終\u3000了"));
-    }
-
-    void exitQuestionNoKeepsTheMenu() {
-        vornik::startForm menu(services());
         menu.show();
         prompter_.answerNext(Answer::No);
         QTest::mouseClick(menu.exitButton(), Qt::LeftButton);
@@ -187,101 +183,78 @@ class VornikFormsTest : public QObject {
         QVERIFY(vornik::OpenForms::list().empty());
     }
 
-    void dmSettingsFormControls() {
-        vornik::startForm menu(services("/opt/vornik"));
-        menu.show();
-        bool opened = whileModal<vornik::selectDirForm2>(
-            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm2* form) {
-                QCOMPARE(form->windowTitle(), u8("ディレクトリ指定"));
-                QVERIFY(form->dmFileBox()->text().isEmpty());
-                QVERIFY(form->pdbFolderBox()->text().isEmpty());
-                QCOMPARE(form->dmFileButton()->text(), u8(".."));
-                QCOMPARE(form->pdbFolderButton()->text(), u8(".."));
-                QCOMPARE(form->createButton()->text(), u8("作成"));
-                QCOMPARE(form->closeButton()->text(), u8("閉じる"));
-                for (std::size_t i = 0; i < 12; ++i) {
-                    QCOMPARE(form->frameBoxes()->box(i)->text(), u8("0"));
-                    QCOMPARE(form->frameBoxes()->box(i)->objectName(),
-                             u8(vornik::kFrameBoxNames[i]));
-                }
-                for (const char* label :
-                     {"DMファイル指定：", "PDBファイル作成ディレクトリ指定：",
-                      "図枠左上の緯度と経度：", "図枠右下の緯度と経度：", "北緯：", "東経：", "度",
-                      "分", "1/10秒", "[ 注意!!! 秒は0.1秒単位で指定　12.3秒は123と入力 ]"})
-                    QVERIFY2(hasLabel(form, label), label);
-                QVERIFY(form->isModal());
-                QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(form));
-            });
-        QVERIFY(opened);
-    }
-
-    void dmFileDialogFillsTheFullPathAndCancelKeepsIt() {
-        vornik::startForm menu(services("/opt/vornik"));
-        menu.show();
-        whileModal<vornik::selectDirForm2>(
-            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm2* form) {
-                chooser_->answerNext(std::string("/data/maps/sheet 12.DAT"));
-                QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
-                QCOMPARE(form->dmFileBox()->text(), u8("/data/maps/sheet 12.DAT"));
-                QCOMPARE(chooser_->requests().size(), std::size_t(1));
-                const auto& request = chooser_->requests()[0];
-                QCOMPARE(request.title, std::string("DMファイルを選択"));
-                QCOMPARE(request.filterName, std::string("DAT"));
-                QCOMPARE(request.filterPattern, std::string("*.dat"));
-                QCOMPARE(request.defaultExtension, std::string("DAT"));
-                QCOMPARE(request.initialFolder, std::string("/opt/vornik"));
-                QVERIFY(request.save);
-                // A cancelled dialog ends the operation: the box keeps the earlier choice.
-                chooser_->answerNext(std::nullopt);
-                QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
-                QCOMPARE(form->dmFileBox()->text(), u8("/data/maps/sheet 12.DAT"));
-                QCOMPARE(chooser_->requests().size(), std::size_t(2));
-                QCOMPARE(chooser_->requests()[1].initialFolder, std::string("/opt/vornik"));
-            });
-    }
-
-    void closingTheDmFormDiscardsItsChoices() {
+    // The DM form's controls; a file from the dialog, a folder from the picker and a
+    // frame value are all forgotten once the form is closed.
+    void dmFormFillsTheFullPathAndClosingDiscardsTheChoices() {
         testsupport::TempDir dir;
         vornik::startForm menu(services());
         menu.show();
+        auto expectEmpty = [](vornik::selectDirForm2* form) {
+            QVERIFY(form->dmFileBox()->text().isEmpty());
+            QVERIFY(form->pdbFolderBox()->text().isEmpty());
+            for (std::size_t i = 0; i < 12; ++i) {
+                QCOMPARE(form->frameBoxes()->box(i)->text(), u8("0"));
+                QCOMPARE(form->frameBoxes()->box(i)->objectName(), u8(vornik::kFrameBoxNames[i]));
+            }
+        };
         bool closedByButton = false;
-        whileModal<vornik::selectDirForm2>(
-            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm2* form) {
-                chooser_->answerNext(dir.file("a.dat"));
-                QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
-                // The output folder through its picker.
-                whileModal<vornik::pdbDirForm2>(
-                    [&] { QTest::mouseClick(form->pdbFolderButton(), Qt::LeftButton); },
-                    [&](vornik::pdbDirForm2* picker) {
-                        picker->pathBox()->setText(QString::fromStdString(dir.path()));
-                        QTest::mouseClick(picker->decideButton(), Qt::LeftButton);
-                    });
-                QCOMPARE(form->pdbFolderBox()->text(), QString::fromStdString(dir.path()));
-                form->frameBoxes()->box(4)->setText("17");
-                QTest::mouseClick(form->closeButton(), Qt::LeftButton);
-                closedByButton = !form->isVisible();
-            });
+        whileModal<vornik::selectDirForm2>(menu.dm2pdbButton(), [&](vornik::selectDirForm2* form) {
+            QCOMPARE(form->windowTitle(), u8("ディレクトリ指定"));
+            QCOMPARE(form->dmFileButton()->text(), u8(".."));
+            QCOMPARE(form->pdbFolderButton()->text(), u8(".."));
+            QCOMPARE(form->createButton()->text(), u8("作成"));
+            QCOMPARE(form->closeButton()->text(), u8("閉じる"));
+            for (const char* label :
+                 {"DMファイル指定：", "PDBファイル作成ディレクトリ指定：", "図枠左上の緯度と経度：",
+                  "図枠右下の緯度と経度：", "北緯：", "東経：", "度", "分", "1/10秒",
+                  "[ 注意!!! 秒は0.1秒単位で指定　12.3秒は123と入力 ]"})
+                QVERIFY2(hasLabel(form, label), label);
+            QVERIFY(form->isModal());
+            QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(form));
+            expectEmpty(form);
+            chooser_->answerNext(std::string("/data/maps/sheet 12.DAT"));
+            QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
+            QCOMPARE(form->dmFileBox()->text(), u8("/data/maps/sheet 12.DAT"));
+            const auto& request = chooser_->requests().at(0);
+            QCOMPARE(request.title, std::string("DMファイルを選択"));
+            QCOMPARE(request.filterName, std::string("DAT"));
+            QCOMPARE(request.filterPattern, std::string("*.dat"));
+            QCOMPARE(request.defaultExtension, std::string("DAT"));
+            QCOMPARE(request.initialFolder, std::string("/opt/vornik"));
+            QVERIFY(request.save);
+            // A cancelled dialog ends the operation: the box keeps the earlier choice.
+            chooser_->answerNext(std::nullopt);
+            QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
+            QCOMPARE(form->dmFileBox()->text(), u8("/data/maps/sheet 12.DAT"));
+            QCOMPARE(chooser_->requests().size(), std::size_t(2));
+            // The output folder through its picker.
+            whileModal<vornik::pdbDirForm2>(
+                form->pdbFolderButton(), [&](vornik::pdbDirForm2* picker) {
+                    picker->pathBox()->setText(QString::fromStdString(dir.path()));
+                    QTest::mouseClick(picker->decideButton(), Qt::LeftButton);
+                });
+            QCOMPARE(form->pdbFolderBox()->text(), QString::fromStdString(dir.path()));
+            form->frameBoxes()->box(4)->setText("17");
+            QTest::mouseClick(form->closeButton(), Qt::LeftButton);
+            closedByButton = !form->isVisible();
+        });
         QVERIFY(closedByButton);
         QVERIFY(prompter_.calls().empty());
-        whileModal<vornik::selectDirForm2>(
-            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm2* form) {
-                QVERIFY(form->dmFileBox()->text().isEmpty());
-                QVERIFY(form->pdbFolderBox()->text().isEmpty());
-                for (std::size_t i = 0; i < 12; ++i)
-                    QCOMPARE(form->frameBoxes()->box(i)->text(), u8("0"));
-            });
+        QVERIFY(whileModal<vornik::selectDirForm2>(menu.dm2pdbButton(), expectEmpty));
     }
 
-    void digitalMapSettingsForm() {
+    // The Digital Map 2500 form and its two pickers: the typed text is what 決定 copies,
+    // 閉じる leaves the box as it was.
+    void digitalMapFormAndPickersCopyTheTypedTextOnDecideOnly() {
+        testsupport::TempDir dir;
+        const QString sheet = QString::fromStdString(dir.file("53394525"));
+        const QString other = QString::fromStdString(dir.file("other"));
+        QDir().mkpath(sheet);
+        QDir().mkpath(other);
         vornik::startForm menu(services());
         menu.show();
         bool opened = whileModal<vornik::selectDirForm>(
-            [&] { QTest::mouseClick(menu.nsdi2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm* form) {
+            menu.nsdi2pdbButton(), [&](vornik::selectDirForm* form) {
                 QCOMPARE(form->windowTitle(), u8("ディレクトリ指定"));
                 QCOMPARE(form->sheetFolderBox()->objectName(), u8("数値地図ディレクトリ"));
                 QCOMPARE(form->pdbFolderBox()->objectName(), u8("PDBファイルディレクトリ"));
@@ -294,31 +267,14 @@ class VornikFormsTest : public QObject {
                     QVERIFY2(hasLabel(form, label), label);
                 // Both folders empty: the sheet folder is what the run asks for first.
                 QTest::mouseClick(form->createButton(), Qt::LeftButton);
-                QVERIFY(!prompter_.calls().empty());
-                QCOMPARE(prompter_.calls()[0].text,
-                         std::string("メッシュ番号のディレクトリを指定して下さい！"));
+                QCOMPARE(
+                    prompter_.texts(),
+                    (std::vector<std::string>{"メッシュ番号のディレクトリを指定して下さい！"}));
                 QCOMPARE(prompter_.calls()[0].icon, Icon::Critical);
                 QVERIFY(form->isVisible());
-            });
-        QVERIFY(opened);
-        QCOMPARE(prompter_.calls().size(), std::size_t(1));
-    }
-
-    void pickersCopyTheTypedTextOnDecideOnly() {
-        testsupport::TempDir dir;
-        const QString sheet = QString::fromStdString(dir.file("53394525"));
-        const QString other = QString::fromStdString(dir.file("other"));
-        QDir().mkpath(sheet);
-        QDir().mkpath(other);
-        vornik::startForm menu(services());
-        menu.show();
-        whileModal<vornik::selectDirForm>(
-            [&] { QTest::mouseClick(menu.nsdi2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm* form) {
                 // Chosen in the tree, then typed over: the typed text is what counts.
                 whileModal<vornik::nsdiDialogForm>(
-                    [&] { QTest::mouseClick(form->sheetFolderButton(), Qt::LeftButton); },
-                    [&](vornik::nsdiDialogForm* picker) {
+                    form->sheetFolderButton(), [&](vornik::nsdiDialogForm* picker) {
                         QCOMPARE(picker->windowTitle(), u8("数値地図ファイルのディレクトリを指定"));
                         QCOMPARE(picker->pathBox()->objectName(), u8("ディレクトリパス"));
                         QVERIFY(hasLabel(picker, "ドライブ："));
@@ -334,22 +290,16 @@ class VornikFormsTest : public QObject {
                 QCOMPARE(form->sheetFolderBox()->text(), sheet);
                 // 閉じる leaves the box as it was, whatever the picker showed.
                 whileModal<vornik::nsdiDialogForm>(
-                    [&] { QTest::mouseClick(form->sheetFolderButton(), Qt::LeftButton); },
-                    [&](vornik::nsdiDialogForm* picker) {
+                    form->sheetFolderButton(), [&](vornik::nsdiDialogForm* picker) {
                         // It opens where the box points.
                         QCOMPARE(picker->pathBox()->text(), sheet);
-                        QTreeView* tree = picker->folderTree();
-                        QCOMPARE(picker->folderModel()->filePath(tree->currentIndex()), sheet);
-                        QTRY_VERIFY(tree->viewport()->rect().contains(
-                            tree->visualRect(tree->currentIndex())));
                         picker->pathBox()->setText(other);
                         QTest::mouseClick(picker->closeButton(), Qt::LeftButton);
                     });
                 QCOMPARE(form->sheetFolderBox()->text(), sheet);
                 // The output folder's picker fills the other box.
                 whileModal<vornik::pdbDirForm>(
-                    [&] { QTest::mouseClick(form->pdbFolderButton(), Qt::LeftButton); },
-                    [&](vornik::pdbDirForm* picker) {
+                    form->pdbFolderButton(), [&](vornik::pdbDirForm* picker) {
                         QCOMPARE(picker->windowTitle(),
                                  u8("PDBファイルを作成するディレクトリを指定"));
                         QCOMPARE(picker->pathBox()->objectName(), u8("PDBディレクトリ"));
@@ -359,6 +309,8 @@ class VornikFormsTest : public QObject {
                 QCOMPARE(form->pdbFolderBox()->text(), other);
                 QCOMPARE(form->sheetFolderBox()->text(), sheet);
             });
+        QVERIFY(opened);
+        QCOMPARE(prompter_.calls().size(), std::size_t(1));
     }
 
     void pickerDriveChangeMovesTreeAndPath() {
@@ -402,64 +354,70 @@ class VornikFormsTest : public QObject {
 
     void frameValues() {
         using vornik::parseFrameValue;
-        QCOMPARE(parseFrameValue("0"), std::optional<double>(0));
-        QCOMPARE(parseFrameValue(" 123 "), std::optional<double>(123));
-        QCOMPARE(parseFrameValue(u8("１２３")), std::optional<double>(123));
-        QCOMPARE(parseFrameValue("-32768"), std::optional<double>(-32768));
-        QCOMPARE(parseFrameValue("32767.4"), std::optional<double>(32767.4));
-        QCOMPARE(parseFrameValue("-32768.5"), std::optional<double>(-32768.5));  // to -32768
-        QCOMPARE(parseFrameValue(".5"), std::optional<double>(0.5));
+        const std::pair<QString, double> good[] = {
+            {"0", 0},           {" 123 ", 123},       {u8("１２３"), 123},
+            {"-32768", -32768}, {"32767.4", 32767.4}, {"-32768.5", -32768.5},
+            {".5", 0.5},
+        };
+        for (const auto& [text, value] : good)
+            QCOMPARE(parseFrameValue(text), std::optional<double>(value));
         for (const char* bad :
              {"", "  ", "abc", "12a", "1e3", "32767.5", "32768", "-32769", "+", "0x10", "1,5"})
             QVERIFY2(!parseFrameValue(bad), bad);
-        QCOMPARE(vornik::frameBoxCaption(0), u8("図枠左上の北緯（度）"));
-        QCOMPARE(vornik::frameBoxCaption(5), u8("図枠左上の東経（1/10秒）"));
-        QCOMPARE(vornik::frameBoxCaption(7), u8("図枠右下の北緯（分）"));
     }
 
-    void badFrameBoxIsNamedAndFocusedBeforeAnyRun() {
+    void badFrameBoxIsNamedAndFocusedAndAFailedRunKeepsTheForm() {
         testsupport::TempDir dir;
         vornik::startForm menu(services());
         menu.show();
-        whileModal<vornik::selectDirForm2>(
-            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm2* form) {
-                form->activateWindow();
-                form->dmFileBox()->setText(
-                    QString::fromStdString(KWIB_SOURCE_DIR "/samples/dm/sample.dm"));
-                form->pdbFolderBox()->setText(QString::fromStdString(dir.path()));
-                const struct {
-                    std::size_t box;
-                    const char* text;
-                    const char* expected;
-                } cases[] = {
-                    {4, "abc",
-                     "「図枠左上の東経（分）」(tLonMin) の「abc」は数値ではありません！\n-32768 "
-                     "から "
-                     "32767 までの数値を入力して下さい。"},
-                    {9, "",
-                     "「図枠右下の東経（度）」(bLonDeg) が入力されていません！\n-32768 から 32767 "
-                     "までの数値を入力して下さい。"},
-                    {11, "40000",
-                     "「図枠右下の東経（1/10秒）」(bLonSec) の「40000」は範囲外です！\n-32768 から "
-                     "32767 までの数値を入力して下さい。"},
-                };
-                for (const auto& c : cases) {
-                    prompter_.clear();
-                    QLineEdit* box = form->frameBoxes()->box(c.box);
-                    box->setText(u8(c.text));
-                    form->createButton()->setFocus();
-                    QTest::mouseClick(form->createButton(), Qt::LeftButton);
-                    QCOMPARE(prompter_.calls().size(), std::size_t(1));
-                    QCOMPARE(prompter_.calls()[0].text, std::string(c.expected));
-                    QCOMPARE(prompter_.calls()[0].icon, Icon::Critical);
-                    QTRY_VERIFY(box->hasFocus());
-                    QCOMPARE(box->selectedText(), u8(c.text));
-                    QVERIFY(form->isVisible());
-                    box->setText("0");
-                }
-            });
-        // Nothing was run, so nothing was written.
+        whileModal<vornik::selectDirForm2>(menu.dm2pdbButton(), [&](vornik::selectDirForm2* form) {
+            form->activateWindow();
+            form->dmFileBox()->setText(
+                QString::fromStdString(KWIB_SOURCE_DIR "/samples/dm/sample.dm"));
+            form->pdbFolderBox()->setText(QString::fromStdString(dir.path()));
+            const struct {
+                std::size_t box;
+                const char* text;
+                const char* expected;
+            } cases[] = {
+                {4, "abc",
+                 "「図枠左上の東経（分）」(tLonMin) の「abc」は数値ではありません！\n-32768 "
+                 "から "
+                 "32767 までの数値を入力して下さい。"},
+                {9, "",
+                 "「図枠右下の東経（度）」(bLonDeg) が入力されていません！\n-32768 から 32767 "
+                 "までの数値を入力して下さい。"},
+                {11, "40000",
+                 "「図枠右下の東経（1/10秒）」(bLonSec) の「40000」は範囲外です！\n-32768 から "
+                 "32767 までの数値を入力して下さい。"},
+            };
+            for (const auto& c : cases) {
+                prompter_.clear();
+                QLineEdit* box = form->frameBoxes()->box(c.box);
+                box->setText(u8(c.text));
+                form->createButton()->setFocus();
+                QTest::mouseClick(form->createButton(), Qt::LeftButton);
+                QCOMPARE(prompter_.calls().size(), std::size_t(1));
+                QCOMPARE(prompter_.calls()[0].text, std::string(c.expected));
+                QCOMPARE(prompter_.calls()[0].icon, Icon::Critical);
+                QTRY_VERIFY(box->hasFocus());
+                QCOMPARE(box->selectedText(), u8(c.text));
+                QVERIFY(form->isVisible());
+                box->setText("0");
+            }
+            // A run that fails leaves the form open with its contents.
+            const QString missing = QString::fromStdString(dir.file("missing.dat"));
+            form->dmFileBox()->setText(missing);
+            form->frameBoxes()->box(2)->setText("123");
+            prompter_.clear();
+            QTest::mouseClick(form->createButton(), Qt::LeftButton);
+            QVERIFY(form->isVisible());
+            QVERIFY(!prompter_.calls().empty());
+            QCOMPARE(prompter_.calls().back().icon, Icon::Critical);
+            QCOMPARE(form->dmFileBox()->text(), missing);
+            QCOMPARE(form->frameBoxes()->box(2)->text(), u8("123"));
+        });
+        // Nothing was run to its end, so nothing was written.
         QVERIFY(QDir(QString::fromStdString(dir.path())).isEmpty());
     }
 
@@ -479,13 +437,7 @@ class VornikFormsTest : public QObject {
         QCOMPARE(chooser_->requests().at(0).title, std::string("CSVファイルを選択"));
         QCOMPARE(chooser_->requests().at(0).initialFolder, dir.path());
         const std::string pdb = dir.file("attributes.pdb");
-        const testsupport::Bytes guiPdb = testsupport::readBytes(pdb);
-        const std::string guiCsv2pdb = transcript(prompter_);
-        std::filesystem::remove(pdb);
-        CliRun cli = runCli({"csv2pdb", QString::fromStdString(csv), "--today", kTodayOption});
-        QCOMPARE(cli.exitCode, 0);
-        QCOMPARE(cli.stderrText, guiCsv2pdb);
-        QCOMPARE(testsupport::readBytes(pdb), guiPdb);
+        expectSameAsCli({"csv2pdb", QString::fromStdString(csv), "--today", kTodayOption}, {pdb});
         const testsupport::PalmView view = testsupport::palmRead(pdb);
         QVERIFY2(view.loaded, view.error.c_str());
         QCOMPARE(view.name, std::string("attributes"));
@@ -498,14 +450,10 @@ class VornikFormsTest : public QObject {
         QTest::mouseClick(menu.pdb2csvButton(), Qt::LeftButton);
         QCOMPARE(chooser_->requests().at(1).title, std::string("PDBファイルを選択"));
         QCOMPARE(chooser_->requests().at(2).title, std::string("CSVファイルを選択"));
-        const std::string guiCsv = testsupport::readText(back);
-        const std::string guiPdb2csv = transcript(prompter_);
-        std::filesystem::remove(back);
-        cli = runCli({"pdb2csv", QString::fromStdString(pdb), QString::fromStdString(back)});
-        QCOMPARE(cli.exitCode, 0);
-        QCOMPARE(cli.stderrText, guiPdb2csv);
-        QCOMPARE(testsupport::readText(back), guiCsv);
-        QCOMPARE(QString::fromStdString(guiCsv).count("\r\n"), qsizetype(lines));
+        expectSameAsCli({"pdb2csv", QString::fromStdString(pdb), QString::fromStdString(back)},
+                        {back});
+        QCOMPARE(QString::fromStdString(testsupport::readText(back)).count("\r\n"),
+                 qsizetype(lines));
 
         // A cancelled dialog ends the operation quietly.
         prompter_.clear();
@@ -517,39 +465,26 @@ class VornikFormsTest : public QObject {
     void digitalMapRunMatchesTheCommandLine() {
         testsupport::TempDir dir;
         const std::string sheet = dir.file("53394525");
-        copyTree(KWIB_SOURCE_DIR "/samples/dm2500/53394525", sheet);
+        std::filesystem::copy(KWIB_SOURCE_DIR "/samples/dm2500/53394525", sheet,
+                              std::filesystem::copy_options::recursive);
         const std::string out = dir.file("out");
         std::filesystem::create_directory(out);
-        const QStringList frame = {"35", "40", "0",   "139", "45", "0",
-                                   "35", "39", "300", "139", "46", "450"};
         vornik::startForm menu(services());
         menu.show();
         bool closed = false;
-        whileModal<vornik::selectDirForm>(
-            [&] { QTest::mouseClick(menu.nsdi2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm* form) {
-                form->sheetFolderBox()->setText(QString::fromStdString(sheet));
-                form->pdbFolderBox()->setText(QString::fromStdString(out));
-                for (std::size_t i = 0; i < 12; ++i)
-                    form->frameBoxes()->box(i)->setText(frame[qsizetype(i)]);
-                QTest::mouseClick(form->createButton(), Qt::LeftButton);
-                closed = !form->isVisible();
-            });
+        whileModal<vornik::selectDirForm>(menu.nsdi2pdbButton(), [&](vornik::selectDirForm* form) {
+            form->sheetFolderBox()->setText(QString::fromStdString(sheet));
+            form->pdbFolderBox()->setText(QString::fromStdString(out));
+            fillFrame(form->frameBoxes());
+            QTest::mouseClick(form->createButton(), Qt::LeftButton);
+            closed = !form->isVisible();
+        });
         QVERIFY(closed);
         QVERIFY(prompter_.calls().size() >= 7);
         QVERIFY(prompter_.calls().back().text.find("( 7 / 7 )") != std::string::npos);
-        const char* outputs[] = {"53394525_G.pdb", "53394525_A.pdb", "53394525.csv"};
-        std::map<std::string, testsupport::Bytes> gui;
-        for (const char* name : outputs) {
-            gui[name] = testsupport::readBytes(out + "/" + name);
-            std::filesystem::remove(out + "/" + name);
-        }
-        CliRun cli = runCli({"nsdi2pdb", QString::fromStdString(sheet), QString::fromStdString(out),
-                             "--frame", frame.join(','), "--today", kTodayOption});
-        QCOMPARE(cli.exitCode, 0);
-        QCOMPARE(cli.stderrText, transcript(prompter_));
-        for (const char* name : outputs)
-            QCOMPARE(testsupport::readBytes(out + "/" + name), gui[name]);
+        expectSameAsCli({"nsdi2pdb", QString::fromStdString(sheet), QString::fromStdString(out),
+                         "--frame", kFrame.join(','), "--today", kTodayOption},
+                        {out + "/53394525_G.pdb", out + "/53394525_A.pdb", out + "/53394525.csv"});
         checkDatabases(
             out + "/53394525_G.pdb", out + "/53394525_A.pdb",
             QString::fromStdString(testsupport::readText(out + "/53394525.csv")).count("\r\n"));
@@ -561,62 +496,26 @@ class VornikFormsTest : public QObject {
         std::filesystem::copy_file(KWIB_SOURCE_DIR "/samples/dm/sample.dm", dmFile);
         const std::string out = dir.file("out");
         std::filesystem::create_directory(out);
-        const QStringList frame = {"35", "40", "0",   "139", "45", "0",
-                                   "35", "39", "300", "139", "46", "450"};
         vornik::startForm menu(services(dir.path()));
         menu.show();
         bool closed = false;
-        whileModal<vornik::selectDirForm2>(
-            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm2* form) {
-                chooser_->answerNext(dmFile);
-                QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
-                form->pdbFolderBox()->setText(QString::fromStdString(out));
-                for (std::size_t i = 0; i < 12; ++i)
-                    form->frameBoxes()->box(i)->setText(frame[qsizetype(i)]);
-                QTest::mouseClick(form->createButton(), Qt::LeftButton);
-                closed = !form->isVisible();
-            });
+        whileModal<vornik::selectDirForm2>(menu.dm2pdbButton(), [&](vornik::selectDirForm2* form) {
+            chooser_->answerNext(dmFile);
+            QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);
+            form->pdbFolderBox()->setText(QString::fromStdString(out));
+            fillFrame(form->frameBoxes());
+            QTest::mouseClick(form->createButton(), Qt::LeftButton);
+            closed = !form->isVisible();
+        });
         QVERIFY(closed);
         QCOMPARE(prompter_.texts(),
                  (std::vector<std::string>{"処理を開始します！( 1 / 3 )",
                                            "図形PDBファイル作成処理が終了しました！( 2 / 3 )",
                                            "属性PDBファイル作成処理が完了しました！( 3 / 3 )"}));
-        const char* outputs[] = {"sample_G.pdb", "sample_A.pdb"};
-        std::map<std::string, testsupport::Bytes> gui;
-        for (const char* name : outputs) {
-            gui[name] = testsupport::readBytes(out + "/" + name);
-            std::filesystem::remove(out + "/" + name);
-        }
-        CliRun cli = runCli({"dm2pdb", QString::fromStdString(dmFile), QString::fromStdString(out),
-                             "--frame", frame.join(','), "--today", kTodayOption});
-        QCOMPARE(cli.exitCode, 0);
-        QCOMPARE(cli.stderrText, transcript(prompter_));
-        for (const char* name : outputs)
-            QCOMPARE(testsupport::readBytes(out + "/" + name), gui[name]);
+        expectSameAsCli({"dm2pdb", QString::fromStdString(dmFile), QString::fromStdString(out),
+                         "--frame", kFrame.join(','), "--today", kTodayOption},
+                        {out + "/sample_G.pdb", out + "/sample_A.pdb"});
         checkDatabases(out + "/sample_G.pdb", out + "/sample_A.pdb", -1);
-    }
-
-    void failedRunKeepsTheFormOpenWithItsContents() {
-        testsupport::TempDir dir;
-        vornik::startForm menu(services());
-        menu.show();
-        whileModal<vornik::selectDirForm2>(
-            [&] { QTest::mouseClick(menu.dm2pdbButton(), Qt::LeftButton); },
-            [&](vornik::selectDirForm2* form) {
-                const QString missing = QString::fromStdString(dir.file("missing.dat"));
-                form->dmFileBox()->setText(missing);
-                form->pdbFolderBox()->setText(QString::fromStdString(dir.path()));
-                form->frameBoxes()->box(2)->setText("123");
-                QTest::mouseClick(form->createButton(), Qt::LeftButton);
-                QVERIFY(form->isVisible());
-                QVERIFY(!prompter_.calls().empty());
-                QCOMPARE(prompter_.calls().back().icon, Icon::Critical);
-                QCOMPARE(form->dmFileBox()->text(), missing);
-                QCOMPARE(form->frameBoxes()->box(2)->text(), u8("123"));
-                QTest::mouseClick(form->closeButton(), Qt::LeftButton);
-            });
-        QVERIFY(!testsupport::exists(dir.file("missing_G.pdb")));
     }
 
     void unexpectedFailureEndsTheOperationWithAMessage() {
@@ -641,19 +540,6 @@ class VornikFormsTest : public QObject {
                      QDir::homePath().toStdString());
     }
 
-    void fileDialogFiltersAndNameCase() {
-        platform::FileRequest request;
-        request.filterName = "CSV";
-        request.filterPattern = "*.csv";
-        QCOMPARE(vornik::nameFiltersFor(request),
-                 (QStringList{u8("CSV(*.csv)"), u8("すべてのファイル(*)")}));
-        testsupport::TempDir dir;
-        testsupport::writeBytes(dir.file("LIST.CSV"), {'1'});
-        QCOMPARE(vornik::matchExistingCase(dir.file("list.csv")), dir.file("LIST.CSV"));
-        QCOMPARE(vornik::matchExistingCase(dir.file("new.csv")), dir.file("new.csv"));
-        QCOMPARE(vornik::matchExistingCase(dir.file("LIST.CSV")), dir.file("LIST.CSV"));
-    }
-
     void realFileDialogIsSaveStyleWithFiltersAndDefaultExtension() {
         testsupport::TempDir dir;
         testsupport::writeBytes(dir.file("list.csv"), {'1'});
@@ -676,8 +562,8 @@ class VornikFormsTest : public QObject {
                 QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
                 QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
                 QCOMPARE(dialog->directory().absolutePath(), QString::fromStdString(dir.path()));
-                // A bare name gets the default extension;
-                // the file on disk is "list.csv".
+                // A bare name gets the default extension and the case of the file on
+                // disk ("list.csv").
                 dialog->selectFile("list");
                 static_cast<QDialog*>(dialog)->accept();
             });

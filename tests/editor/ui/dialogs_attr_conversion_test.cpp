@@ -15,8 +15,6 @@ using lorvex::AttributeConversionDialog;
 using platform::Answer;
 using testsupport::Bytes;
 
-constexpr std::size_t kDesignBytes = 41138;
-constexpr std::size_t kAttrBytes = 636;
 const QString kCsvToPdb = QStringLiteral("CSV → PDB");
 const QString kPdbToCsv = QStringLiteral("PDB → CSV");
 const std::string kNotAttribute = "選択されたファイルが属性PDBファイルではありません。";
@@ -63,7 +61,12 @@ class AttributeConversionDialogTest : public ::testing::Test {
         chooser.answerNext(path);
         click(button);
     }
-    std::string lastRequestPattern() const { return chooser.requests().back().filterPattern; }
+    // A CSV → PDB conversion with everything but the database name chosen.
+    void chooseCsvToPdbFiles(const std::string& master) {
+        chooseWith(dialog.inputButton(), dir.file("in.csv"));
+        chooseWith(dialog.outputButton(), dir.file("out.pdb"));
+        chooseWith(dialog.masterButton(), master);
+    }
 
     testsupport::TempDir dir;
     platform::ScriptedPrompter prompter;
@@ -84,33 +87,35 @@ TEST_F(AttributeConversionDialogTest, OpensOnCsvToPdbWithOkAndTheCodeListDisable
 }
 
 TEST_F(AttributeConversionDialogTest, ChoosersUseTheFilterOfEachFileAndDirection) {
-    chooseWith(dialog.inputButton(), std::nullopt);
-    EXPECT_EQ(lastRequestPattern(), "*.csv");
-    EXPECT_FALSE(chooser.requests().back().save);
-    chooseWith(dialog.outputButton(), std::nullopt);
-    EXPECT_EQ(lastRequestPattern(), "*.pdb");
-    EXPECT_TRUE(chooser.requests().back().save);
-    chooseWith(dialog.masterButton(), std::nullopt);
-    EXPECT_EQ(lastRequestPattern(), "*.pdb");
-    EXPECT_FALSE(chooser.requests().back().save);
-
-    pick(dialog.typeBox(), 1);
-    chooseWith(dialog.inputButton(), std::nullopt);
-    EXPECT_EQ(lastRequestPattern(), "*.pdb");
-    EXPECT_EQ(chooser.requests().back().defaultExtension, "pdb");
-    chooseWith(dialog.outputButton(), std::nullopt);
-    EXPECT_EQ(lastRequestPattern(), "*.csv");
-    EXPECT_EQ(chooser.requests().back().defaultExtension, "csv");
-    EXPECT_TRUE(chooser.requests().back().save);
+    const struct {
+        int type;
+        QPushButton* button;
+        const char* pattern;
+        const char* extension;
+        bool save;
+    } cases[] = {
+        {0, dialog.inputButton(), "*.csv", "csv", false},
+        {0, dialog.outputButton(), "*.pdb", "pdb", true},
+        {0, dialog.masterButton(), "*.pdb", "pdb", false},
+        {1, dialog.inputButton(), "*.pdb", "pdb", false},
+        {1, dialog.outputButton(), "*.csv", "csv", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        if (dialog.typeBox()->currentIndex() != c.type)
+            pick(dialog.typeBox(), c.type);
+        chooseWith(c.button, std::nullopt);
+        EXPECT_EQ(chooser.requests().back().filterPattern, c.pattern);
+        EXPECT_EQ(chooser.requests().back().defaultExtension, c.extension);
+        EXPECT_EQ(chooser.requests().back().save, c.save);
+    }
     EXPECT_TRUE(prompter.calls().empty());
 }
 
 TEST_F(AttributeConversionDialogTest, SwitchingTheTypeEmptiesOnlyInputAndOutput) {
     std::string master = dir.file("m.pdb");
     writeMaster(master, {"A", "B"});
-    chooseWith(dialog.inputButton(), dir.file("in.csv"));
-    chooseWith(dialog.outputButton(), dir.file("out.pdb"));
-    chooseWith(dialog.masterButton(), master);
+    chooseCsvToPdbFiles(master);
     retype(dialog.nameEdit(), QStringLiteral("Kaoku"));
     pick(dialog.codeBox(), 1);
     EXPECT_TRUE(dialog.okButton()->isEnabled());
@@ -133,35 +138,49 @@ TEST_F(AttributeConversionDialogTest, SwitchingTheTypeEmptiesOnlyInputAndOutput)
     EXPECT_FALSE(dialog.okButton()->isEnabled());
 }
 
-TEST_F(AttributeConversionDialogTest, MasterOrDefaultAsPdbToCsvInputIsRefused) {
-    pick(dialog.typeBox(), 1);
-    chooseWith(dialog.outputButton(), dir.file("out.csv"));
-    for (const char* name : {"Master", "Default"}) {
-        SCOPED_TRACE(name);
+TEST_F(AttributeConversionDialogTest, DesignDatabasesAreRefusedWhereAnAttributeDatabaseGoes) {
+    for (const char* name : {"Master", "Default"})
+        writeDesignDatabase(dir.file(std::string(name) + ".pdb"), name, {design("A")});
+    const struct {
+        int type;
+        QPushButton* button;
+        QLineEdit* edit;
+        const char* name;
+    } cases[] = {
+        {0, dialog.outputButton(), dialog.outputEdit(), "Master"},
+        {1, dialog.inputButton(), dialog.inputEdit(), "Master"},
+        {1, dialog.inputButton(), dialog.inputEdit(), "Default"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + c.name);
+        if (dialog.typeBox()->currentIndex() != c.type)
+            pick(dialog.typeBox(), c.type);
+        chooseWith(dialog.outputButton(), dir.file("out.csv"));
         prompter.clear();
-        std::string path = dir.file(std::string(name) + ".pdb");
-        writeDesignDatabase(path, name, {design("A")});
-        chooseWith(dialog.inputButton(), path);
+        chooseWith(c.button, dir.file(std::string(c.name) + ".pdb"));
         EXPECT_EQ(prompter.texts(), std::vector<std::string>{kNotAttribute});
-        EXPECT_TRUE(dialog.inputEdit()->text().isEmpty());
+        EXPECT_TRUE(c.edit->text().isEmpty());
         EXPECT_FALSE(dialog.okButton()->isEnabled());
     }
+    // An attribute database is taken as PDB → CSV input (OK at once) and may be replaced
+    // as CSV → PDB output (the command asks first).
     prompter.clear();
     std::string attr = dir.file("attr.pdb");
     writeAttributeDatabase(attr, "Kaoku", design("A"), sampleRecords());
     chooseWith(dialog.inputButton(), attr);
-    EXPECT_TRUE(prompter.calls().empty());
     EXPECT_EQ(dialog.inputEdit()->text().toStdString(), attr);
     EXPECT_TRUE(dialog.okButton()->isEnabled());
+    pick(dialog.typeBox(), 0);
+    chooseWith(dialog.outputButton(), attr);
+    EXPECT_EQ(dialog.outputEdit()->text().toStdString(), attr);
+    EXPECT_TRUE(prompter.calls().empty());
 }
 
-TEST_F(AttributeConversionDialogTest, ADefaultFileAsMasterIsRefusedAndOkStaysDisabled) {
-    chooseWith(dialog.inputButton(), dir.file("in.csv"));
-    chooseWith(dialog.outputButton(), dir.file("out.pdb"));
-    retype(dialog.nameEdit(), QStringLiteral("Kaoku"));
+TEST_F(AttributeConversionDialogTest, ADefaultMissingOrBrokenFileAsMasterIsRefused) {
     std::string master = dir.file("m.pdb");
     writeMaster(master, {"A"});
-    chooseWith(dialog.masterButton(), master);
+    chooseCsvToPdbFiles(master);
+    retype(dialog.nameEdit(), QStringLiteral("Kaoku"));
     ASSERT_TRUE(dialog.okButton()->isEnabled());
 
     std::string def = dir.file("d.pdb");
@@ -180,13 +199,11 @@ TEST_F(AttributeConversionDialogTest, ADefaultFileAsMasterIsRefusedAndOkStaysDis
     EXPECT_TRUE(prompter.calls().empty());
     EXPECT_EQ(dialog.codeBox()->count(), 0);
     EXPECT_FALSE(dialog.okButton()->isEnabled());
-}
 
-TEST_F(AttributeConversionDialogTest, AMissingOrBrokenMasterSaysWhy) {
+    // A missing file is no master; a broken one says why, naming the file.
     chooseWith(dialog.masterButton(), dir.file("none.pdb"));
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{kNotMaster});
     EXPECT_TRUE(dialog.masterEdit()->text().isEmpty());
-
     prompter.clear();
     std::string broken = dir.file("broken.pdb");
     testsupport::writeBytes(broken, Bytes(50, 0x20));
@@ -198,27 +215,10 @@ TEST_F(AttributeConversionDialogTest, AMissingOrBrokenMasterSaysWhy) {
     EXPECT_FALSE(dialog.codeBox()->isEnabled());
 }
 
-TEST_F(AttributeConversionDialogTest, AnExistingMasterAsCsvToPdbOutputIsRefused) {
-    std::string master = dir.file("m.pdb");
-    writeMaster(master, {"A"});
-    chooseWith(dialog.outputButton(), master);
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{kNotAttribute});
-    EXPECT_TRUE(dialog.outputEdit()->text().isEmpty());
-    // An existing attribute database may be replaced (the command asks first).
-    prompter.clear();
-    std::string attr = dir.file("attr.pdb");
-    writeAttributeDatabase(attr, "Kaoku", design("A"), sampleRecords());
-    chooseWith(dialog.outputButton(), attr);
-    EXPECT_TRUE(prompter.calls().empty());
-    EXPECT_EQ(dialog.outputEdit()->text().toStdString(), attr);
-}
-
 TEST_F(AttributeConversionDialogTest, DatabaseNamesOf31BytesPass32AndEditorNamesDoNot) {
     std::string master = dir.file("m.pdb");
     writeMaster(master, {"A"});
-    chooseWith(dialog.inputButton(), dir.file("in.csv"));
-    chooseWith(dialog.outputButton(), dir.file("out.pdb"));
-    chooseWith(dialog.masterButton(), master);
+    chooseCsvToPdbFiles(master);
     EXPECT_FALSE(dialog.okButton()->isEnabled());  // no name yet
 
     // 15 double-byte characters and "x": 31 bytes.
@@ -255,9 +255,7 @@ TEST_F(AttributeConversionDialogTest, DatabaseNamesOf31BytesPass32AndEditorNames
 TEST_F(AttributeConversionDialogTest, OkHandsBackTheChoicesAsShiftJis) {
     std::string master = dir.file("m.pdb");
     writeMaster(master, {"A", "B", "C"});
-    chooseWith(dialog.inputButton(), dir.file("in.csv"));
-    chooseWith(dialog.outputButton(), dir.file("out.pdb"));
-    chooseWith(dialog.masterButton(), master);
+    chooseCsvToPdbFiles(master);
     EXPECT_EQ(dialog.codeBox()->currentIndex(), 0);  // the first code is chosen
     pick(dialog.codeBox(), 2);
     retype(dialog.nameEdit(), QStringLiteral("家屋"));
@@ -291,87 +289,30 @@ class AttributeConversionCommandTest : public ::testing::Test {
     platform::ScriptedFileChooser chooser;
 };
 
-TEST_F(AttributeConversionCommandTest, ExportThenImportGivesTheSameRecords) {
-    editor::DispRec shape = design("K1");
-    std::string attr = dir.file("attr.pdb");
-    writeAttributeDatabase(attr, "Kaoku", shape, sampleRecords());
-    std::string master = dir.file("m.pdb");
-    writeMaster(master, {"X"});
-    {  // the master's second design is the attribute database's
-        pdb::PdbImage image;
-        ASSERT_TRUE(pdb::LoadDatabase(image, master).ok());
-        image.designs.insert(image.designs.begin() + 1, shape);
-        image.listHeader.iRecNum = 2;
-        ASSERT_TRUE(pdb::WriteDatabase(image, master).ok);
-    }
-    editor::DispRec working = state.working;
-
-    std::string csv = dir.file("attr.csv");
-    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
-                  pick(d->typeBox(), 1);
-                  choose(d->inputButton(), attr);
-                  choose(d->outputButton(), csv);
-                  click(d->okButton());
-              }),
-              CommandResult::Done);
-    ASSERT_TRUE(testsupport::exists(csv));
-    EXPECT_EQ(state.image.heldAttrRecs(), 3u);
-
-    std::string back = dir.file("back.pdb");
-    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
-                  choose(d->inputButton(), csv);
-                  choose(d->outputButton(), back);
-                  choose(d->masterButton(), master);
-                  pick(d->codeBox(), 1);
-                  retype(d->nameEdit(), QStringLiteral("家屋2"));
-                  click(d->okButton());
-              }),
-              CommandResult::Done);
-    EXPECT_TRUE(prompter.calls().empty()) << prompter.texts().front();
-    expectPalm(back, {kDesignBytes, kAttrBytes, kAttrBytes, kAttrBytes});
-    EXPECT_EQ(testsupport::palmRead(back).name, sj("家屋2"));
-
-    pdb::PdbImage original, converted;
-    ASSERT_TRUE(pdb::LoadDatabase(original, attr).ok());
-    ASSERT_TRUE(pdb::LoadDatabase(converted, back).ok());
-    ASSERT_EQ(converted.heldAttrRecs(), 3u);
-    for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_TRUE(pdb::sameBytes(converted.attrRecs[i], original.attrRecs[i])) << i;
-    EXPECT_TRUE(converted.designs[0] == shape);
-    EXPECT_TRUE(state.working == working);
-}
-
-TEST_F(AttributeConversionCommandTest, CancelToTheOverwriteQuestionWritesNothing) {
+TEST_F(AttributeConversionCommandTest, CancelInTheDialogOrToTheOverwriteQuestionWritesNothing) {
     std::string attr = dir.file("attr.pdb");
     writeAttributeDatabase(attr, "Kaoku", design("K1"), sampleRecords());
-    std::string csv = dir.file("old.csv");
-    testsupport::writeBytes(csv, Bytes{'o', 'l', 'd', '\r', '\n'});
-    prompter.answerNext(Answer::Cancel);
-    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
-                  pick(d->typeBox(), 1);
-                  choose(d->inputButton(), attr);
-                  choose(d->outputButton(), csv);
-                  click(d->okButton());
-              }),
-              CommandResult::Cancelled);
-    EXPECT_EQ(prompter.texts(),
-              std::vector<std::string>{"出力ファイルが既に存在します。\n上書きしますか？"});
-    EXPECT_EQ(testsupport::readBytes(csv), (Bytes{'o', 'l', 'd', '\r', '\n'}));
-}
-
-TEST_F(AttributeConversionCommandTest, CancelInTheDialogRunsNothing) {
-    std::string attr = dir.file("attr.pdb");
-    writeAttributeDatabase(attr, "Kaoku", design("K1"), sampleRecords());
-    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
-                  pick(d->typeBox(), 1);
-                  choose(d->inputButton(), attr);
-                  choose(d->outputButton(), dir.file("x.csv"));
-                  click(d->cancelButton());
-              }),
-              CommandResult::Cancelled);
+    auto exportTo = [&](const std::string& csv, bool ok) {
+        return run([&](AttributeConversionDialog* d) {
+            pick(d->typeBox(), 1);
+            choose(d->inputButton(), attr);
+            choose(d->outputButton(), csv);
+            click(ok ? d->okButton() : d->cancelButton());
+        });
+    };
+    EXPECT_EQ(exportTo(dir.file("x.csv"), false), CommandResult::Cancelled);
     EXPECT_FALSE(testsupport::exists(dir.file("x.csv")));
     EXPECT_EQ(state.image.listHeader.iRecNum, 0);
     EXPECT_TRUE(prompter.calls().empty());
+
+    std::string csv = dir.file("old.csv");
+    const Bytes old{'o', 'l', 'd', '\r', '\n'};
+    testsupport::writeBytes(csv, old);
+    prompter.answerNext(Answer::Cancel);
+    EXPECT_EQ(exportTo(csv, true), CommandResult::Cancelled);
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{"出力ファイルが既に存在します。\n上書きしますか？"});
+    EXPECT_EQ(testsupport::readBytes(csv), old);
 }
 
 TEST_F(AttributeConversionCommandTest, AMissingInputIsReported) {

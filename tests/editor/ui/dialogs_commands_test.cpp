@@ -37,42 +37,14 @@ class DesignCommandsTest : public ::testing::Test {
 
     lorvex::CommandContext context() { return {state, prompter, chooser, nullptr}; }
 
-    // Answers the next database-file dialog as a user: chooses path, then picks or types the
-    // name and the code, and presses OK.
-    void answerDialog(const std::string& path, const QString& name, const QString& code,
-                      const char* expectedCaption) {
-        whenShown<DatabaseFileDialog>([=, this](DatabaseFileDialog* d) {
-            EXPECT_EQ(d->windowTitle(), QString::fromUtf8(expectedCaption));
-            chooser.answerNext(path);
-            click(d->chooseButton());
-            if (d->nameBox()->currentText() != name)
-                retype(d->nameBox()->lineEdit(), name);
-            if (!code.isEmpty()) {
-                int listed = d->codeBox()->findText(code);
-                if (listed >= 0)
-                    pick(d->codeBox(), listed);
-                else
-                    retype(d->codeBox()->lineEdit(), code);
-            }
-            click(d->okButton());
-        });
-    }
-    void cancelDialog(const std::string& path) {
-        whenShown<DatabaseFileDialog>([=, this](DatabaseFileDialog* d) {
-            chooser.answerNext(path);
-            click(d->chooseButton());
-            click(d->cancelButton());
-        });
-    }
     CommandResult save(const std::string& path, const QString& name, const QString& code = {}) {
-        answerDialog(path, name, code, lorvex::kSaveCaption);
+        answerDesignDialog(chooser, path, name, code, lorvex::kSaveCaption);
         return lorvex::runSaveCommand(context());
     }
     CommandResult remove(const std::string& path, const QString& code) {
-        answerDialog(path, QStringLiteral("Master"), code, lorvex::kDeleteCaption);
+        answerDesignDialog(chooser, path, QStringLiteral("Master"), code, lorvex::kDeleteCaption);
         return lorvex::runDeleteCommand(context());
     }
-    std::vector<std::string> texts() const { return prompter.texts(); }
 
     testsupport::TempDir dir;
     editor::EditorState state;
@@ -92,21 +64,17 @@ TEST_F(DesignCommandsTest, SavingTwiceWritesTheFixedButtonsAt35And288BothTimes) 
         EXPECT_EQ(testsupport::be16(
                       file, at + labelYOffset(editor::slotIndex(ObjectKind::SearchButton, 0, 0))),
                   35);
-        for (int page = 0; page < 8; ++page) {
-            EXPECT_EQ(testsupport::be16(file, at + labelYOffset(editor::slotIndex(
-                                                       ObjectKind::UpdateButton, 0, page))),
-                      288)
-                << "page " << page;
-            EXPECT_EQ(testsupport::be16(file, at + labelYOffset(editor::slotIndex(
-                                                       ObjectKind::CloseButton, 0, page))),
-                      288)
-                << "page " << page;
-        }
+        for (int page = 0; page < 8; ++page)
+            for (ObjectKind kind : {ObjectKind::UpdateButton, ObjectKind::CloseButton})
+                EXPECT_EQ(
+                    testsupport::be16(file, at + labelYOffset(editor::slotIndex(kind, 0, page))),
+                    288)
+                    << "page " << page;
         EXPECT_TRUE(testsupport::exists(dir.file("d.txt")));
         expectPalm(path, {kDesignBytes});
     }
     // The second save asked before overwriting; the working design keeps its own places.
-    EXPECT_EQ(texts(),
+    EXPECT_EQ(prompter.texts(),
               std::vector<std::string>{"指定されたファイルが存在します。\n上書きしますか？"});
     EXPECT_EQ(state.working.slots[editor::slotIndex(ObjectKind::SearchButton, 0, 0)].labelY, 32);
 }
@@ -136,7 +104,7 @@ TEST_F(DesignCommandsTest, DeletingBOfABCLeavesACWithCountTwo) {
     EXPECT_TRUE(std::equal(after.begin() + recordPos(after, 1), after.end(),
                            before.begin() + recordPos(before, 2), before.end()));
     expectPalm(path, {kDesignBytes, kDesignBytes});
-    EXPECT_EQ(texts(),
+    EXPECT_EQ(prompter.texts(),
               std::vector<std::string>{"指定されたレコードを削除します。\nよろしいですか？"});
     EXPECT_TRUE(state.working == working);
 }
@@ -158,38 +126,19 @@ TEST_F(DesignCommandsTest, DeleteRefusesOtherNamesAndMissingFiles) {
     std::string path = dir.file("d.pdb");
     writeDesignDatabase(path, "Default", {design("")});
     Bytes before = testsupport::readBytes(path);
-    answerDialog(path, QStringLiteral("Default"), {}, lorvex::kDeleteCaption);
+    answerDesignDialog(chooser, path, QStringLiteral("Default"), {}, lorvex::kDeleteCaption);
     EXPECT_EQ(lorvex::runDeleteCommand(context()), CommandResult::Failed);
-    EXPECT_EQ(texts(), std::vector<std::string>{"指定されたファイルはマスターPDBではありません。"});
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{"指定されたファイルはマスターPDBではありません。"});
     EXPECT_EQ(testsupport::readBytes(path), before);
 
     prompter.clear();
     std::string missing = dir.file("none.pdb");
-    answerDialog(missing, QStringLiteral("Master"), QStringLiteral("A"), lorvex::kDeleteCaption);
+    answerDesignDialog(chooser, missing, QStringLiteral("Master"), QStringLiteral("A"),
+                       lorvex::kDeleteCaption);
     EXPECT_EQ(lorvex::runDeleteCommand(context()), CommandResult::Failed);
-    EXPECT_EQ(texts(), std::vector<std::string>{"指定されたファイルが存在しません。"});
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"指定されたファイルが存在しません。"});
     EXPECT_FALSE(testsupport::exists(missing));
-}
-
-TEST_F(DesignCommandsTest, ReadingAKnownCodeTakesThatDesign) {
-    std::string path = dir.file("m.pdb");
-    writeMaster(path, {"A", "B"});
-    answerDialog(path, QStringLiteral("Master"), QStringLiteral("B"), lorvex::kReadCaption);
-    EXPECT_TRUE(lorvex::runReadCommand(context()));
-    EXPECT_EQ(editor::fieldText(state.working.code), "B");
-    EXPECT_EQ(editor::fieldText(state.working.titles[0]), "title B");
-}
-
-TEST_F(DesignCommandsTest, ReadingAnUnknownCodeKeepsTheDesignButReportsTheDialogAccepted) {
-    std::string path = dir.file("m.pdb");
-    writeMaster(path, {"A", "B"});
-    editor::setFieldText(state.working.titles[0], "mine");
-    editor::DispRec working = state.working;
-    answerDialog(path, QStringLiteral("Master"), QStringLiteral("Z"), lorvex::kReadCaption);
-    // Accepted: the caller lays out the page again although the design stayed.
-    EXPECT_TRUE(lorvex::runReadCommand(context()));
-    EXPECT_TRUE(state.working == working);
-    EXPECT_TRUE(prompter.calls().empty());
 }
 
 TEST_F(DesignCommandsTest, CancelAnywhereChangesNothingOnDisk) {
@@ -198,12 +147,19 @@ TEST_F(DesignCommandsTest, CancelAnywhereChangesNothingOnDisk) {
     const Bytes before = testsupport::readBytes(path);
     editor::setFieldText(state.working.titles[0], "unsaved");
 
-    cancelDialog(path);
+    auto cancelDialog = [&] {
+        whenShown<DatabaseFileDialog>([&](DatabaseFileDialog* d) {
+            chooser.answerNext(path);
+            click(d->chooseButton());
+            click(d->cancelButton());
+        });
+    };
+    cancelDialog();
     EXPECT_EQ(lorvex::runSaveCommand(context()), CommandResult::Cancelled);
-    cancelDialog(path);
+    cancelDialog();
     EXPECT_EQ(lorvex::runDeleteCommand(context()), CommandResult::Cancelled);
     editor::DispRec edited = state.working;
-    cancelDialog(path);
+    cancelDialog();
     EXPECT_FALSE(lorvex::runReadCommand(context()));
     EXPECT_TRUE(state.working == edited);
     EXPECT_TRUE(prompter.calls().empty());

@@ -12,9 +12,8 @@ namespace {
 using namespace dialogtest;
 using lorvex::DatabaseFileDialog;
 
-const QString kTooLongName =
-    QStringLiteral("データベース名が長すぎます。\n31文字以内にして下さい。");
-const QString kTooLongCode = QStringLiteral("識別コード名が長すぎます。\n31文字以内にして下さい。");
+const std::string kTooLongName = "データベース名が長すぎます。\n31文字以内にして下さい。";
+const std::string kTooLongCode = "識別コード名が長すぎます。\n31文字以内にして下さい。";
 
 class DatabaseFileDialogTest : public ::testing::Test {
   protected:
@@ -25,12 +24,6 @@ class DatabaseFileDialogTest : public ::testing::Test {
         chooser.answerNext(path);
         click(dialog.chooseButton());
     }
-    std::vector<QString> messages() const {
-        std::vector<QString> texts;
-        for (const platform::PromptCall& call : prompter.calls())
-            texts.push_back(QString::fromStdString(call.text));
-        return texts;
-    }
 
     testsupport::TempDir dir;
     platform::ScriptedPrompter prompter;
@@ -38,21 +31,15 @@ class DatabaseFileDialogTest : public ::testing::Test {
     DatabaseFileDialog dialog{QString::fromUtf8(lorvex::kSaveCaption), prompter, chooser};
 };
 
-TEST_F(DatabaseFileDialogTest, OpensWithItsCaptionAndOnlyTheChooserUsable) {
+TEST_F(DatabaseFileDialogTest, OpensWithOnlyTheChooserUsableAndACancelledChoiceKeepsIt) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("画面設計情報レコードへの書込み"));
-    EXPECT_TRUE(dialog.pathEdit()->isReadOnly());
-    EXPECT_TRUE(dialog.pathEdit()->text().isEmpty());
-    EXPECT_TRUE(dialog.chooseButton()->isEnabled());
-    EXPECT_FALSE(dialog.okButton()->isEnabled());
-    EXPECT_FALSE(dialog.nameBox()->isEnabled());
-    EXPECT_FALSE(dialog.codeBox()->isEnabled());
     EXPECT_EQ(dialog.chooseButton()->text(), QStringLiteral("選 択"));
     EXPECT_EQ(dialog.cancelButton()->text(), QStringLiteral("ｷｬﾝｾﾙ"));
     EXPECT_EQ(itemsOf(dialog.nameBox()),
               (std::vector<QString>{QStringLiteral("Default"), QStringLiteral("Master")}));
-}
-
-TEST_F(DatabaseFileDialogTest, ChooserIsASaveStylePdbChooserAndCancelChangesNothing) {
+    EXPECT_TRUE(dialog.pathEdit()->isReadOnly());
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+    // The chooser is a save-style PDB chooser; cancelled, it leaves all as it was.
     chooser.answerNext(std::nullopt);
     click(dialog.chooseButton());
     ASSERT_EQ(chooser.requests().size(), 1u);
@@ -66,7 +53,7 @@ TEST_F(DatabaseFileDialogTest, ChooserIsASaveStylePdbChooserAndCancelChangesNoth
     EXPECT_FALSE(dialog.nameBox()->isEnabled());
 }
 
-TEST_F(DatabaseFileDialogTest, ExistingMasterSelectsMasterAndOffersItsCodesInRecordOrder) {
+TEST_F(DatabaseFileDialogTest, ExistingMasterOffersItsCodesInRecordOrderUnderTheNameRule) {
     std::string path = dir.file("m.pdb");
     writeMaster(path, {"B", sj("住所"), "A"});
     choose(path);
@@ -78,6 +65,21 @@ TEST_F(DatabaseFileDialogTest, ExistingMasterSelectsMasterAndOffersItsCodesInRec
         (std::vector<QString>{QStringLiteral("B"), QStringLiteral("住所"), QStringLiteral("A")}));
     // No code chosen yet: nothing to accept under "Master".
     EXPECT_TRUE(dialog.codeBox()->currentText().isEmpty());
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    pick(dialog.codeBox(), 0);
+    ASSERT_TRUE(dialog.okButton()->isEnabled());
+
+    // "Default" empties and disables the code list; OK as the name is not empty.
+    pick(dialog.nameBox(), 0);
+    EXPECT_EQ(dialog.codeBox()->count(), 0);
+    EXPECT_TRUE(dialog.codeBox()->currentText().isEmpty());
+    EXPECT_FALSE(dialog.codeBox()->isEnabled());
+    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    // Back to "Master": the codes are read again from the file, none chosen.
+    pick(dialog.nameBox(), 1);
+    EXPECT_EQ(
+        itemsOf(dialog.codeBox()),
+        (std::vector<QString>{QStringLiteral("B"), QStringLiteral("住所"), QStringLiteral("A")}));
     EXPECT_FALSE(dialog.okButton()->isEnabled());
 
     pick(dialog.codeBox(), 1);
@@ -102,27 +104,6 @@ TEST_F(DatabaseFileDialogTest, MissingFileSelectsDefaultAndEnablesOkAtOnce) {
     EXPECT_EQ(dialog.target().databaseName, "Default");
     EXPECT_EQ(dialog.target().code, "");
     EXPECT_FALSE(testsupport::exists(path));  // the dialog writes nothing
-}
-
-TEST_F(DatabaseFileDialogTest, PickingNamesAppliesTheNameRule) {
-    std::string path = dir.file("m.pdb");
-    writeMaster(path, {"A", "B"});
-    choose(path);
-    pick(dialog.codeBox(), 0);
-    ASSERT_TRUE(dialog.okButton()->isEnabled());
-
-    // "Default" empties and disables the code list; OK as the name is not empty.
-    pick(dialog.nameBox(), 0);
-    EXPECT_EQ(dialog.codeBox()->count(), 0);
-    EXPECT_TRUE(dialog.codeBox()->currentText().isEmpty());
-    EXPECT_FALSE(dialog.codeBox()->isEnabled());
-    EXPECT_TRUE(dialog.okButton()->isEnabled());
-
-    // Back to "Master": the codes are read again from the file, none chosen.
-    pick(dialog.nameBox(), 1);
-    EXPECT_EQ(itemsOf(dialog.codeBox()),
-              (std::vector<QString>{QStringLiteral("A"), QStringLiteral("B")}));
-    EXPECT_FALSE(dialog.okButton()->isEnabled());
 }
 
 TEST_F(DatabaseFileDialogTest, TypedNameUnder32BytesEnablesOkEvenForMasterWithoutCode) {
@@ -150,7 +131,7 @@ TEST_F(DatabaseFileDialogTest, NamesAndCodesOf32BytesAreRefusedAt31Accepted) {
     EXPECT_TRUE(dialog.okButton()->isEnabled());
     // One byte more, typed as one more key: the message, OK disabled.
     type(name, QStringLiteral("y"));
-    EXPECT_EQ(messages(), std::vector<QString>{kTooLongName});
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{kTooLongName});
     EXPECT_EQ(prompter.calls()[0].buttons, platform::Buttons::Ok);
     EXPECT_TRUE(prompter.calls()[0].title.empty());  // the application's title
     EXPECT_FALSE(dialog.okButton()->isEnabled());
@@ -165,10 +146,15 @@ TEST_F(DatabaseFileDialogTest, NamesAndCodesOf32BytesAreRefusedAt31Accepted) {
     retype(code, QStringLiteral("コード") + QString(25, QLatin1Char('9')));  // 31 bytes
     EXPECT_TRUE(dialog.okButton()->isEnabled());
     type(code, QStringLiteral("9"));
-    EXPECT_EQ(messages(), std::vector<QString>{kTooLongCode});
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{kTooLongCode});
     EXPECT_FALSE(dialog.okButton()->isEnabled());
     // An emptied code leaves nothing to accept.
     retype(code, QString());
+    EXPECT_FALSE(dialog.okButton()->isEnabled());
+    // So does an emptied name.
+    retype(name, QStringLiteral("x"));
+    ASSERT_TRUE(dialog.okButton()->isEnabled());
+    QTest::keyClick(name, Qt::Key_Backspace);
     EXPECT_FALSE(dialog.okButton()->isEnabled());
 }
 
@@ -176,58 +162,37 @@ TEST_F(DatabaseFileDialogTest, CharactersWithoutShiftJisCodeAreRefusedByName) {
     choose(dir.file("a.pdb"));
     retype(dialog.nameBox()->lineEdit(), QStringLiteral("地図€"));
     ASSERT_EQ(prompter.calls().size(), 1u);
-    QString text = messages()[0];
+    QString text = QString::fromStdString(prompter.calls()[0].text);
     EXPECT_TRUE(text.contains(QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ名"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("€"))) << text.toStdString();
     EXPECT_FALSE(dialog.okButton()->isEnabled());
 }
 
-TEST_F(DatabaseFileDialogTest, EmptyTypedNameLeavesOkDisabled) {
-    choose(dir.file("a.pdb"));
-    retype(dialog.nameBox()->lineEdit(), QStringLiteral("x"));
-    ASSERT_TRUE(dialog.okButton()->isEnabled());
-    QTest::keyClick(dialog.nameBox()->lineEdit(), Qt::Key_Backspace);
-    EXPECT_FALSE(dialog.okButton()->isEnabled());
-}
-
-TEST_F(DatabaseFileDialogTest, AttributeDatabaseNameIsAddedInSortedPlaceAndSelected) {
-    std::string path = dir.file("attr.pdb");
-    writeDesignDatabase(path, "Kaoku", {design("K1")});
-    choose(path);
-    EXPECT_EQ(itemsOf(dialog.nameBox()),
-              (std::vector<QString>{QStringLiteral("Default"), QStringLiteral("Kaoku"),
-                                    QStringLiteral("Master")}));
-    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("Kaoku"));
-    EXPECT_FALSE(dialog.codeBox()->isEnabled());
-    EXPECT_TRUE(dialog.okButton()->isEnabled());
-    click(dialog.okButton());
-    EXPECT_EQ(dialog.target().databaseName, "Kaoku");
-}
-
-TEST_F(DatabaseFileDialogTest, ANameThatOnlyResemblesMasterIsShownAsItIs) {
+TEST_F(DatabaseFileDialogTest, AnyOtherNameInTheFileIsSelectedAsItIsWithoutCodes) {
     // The editor takes "Master" byte for byte; "master" and "Mas" name attribute databases.
-    std::string lower = dir.file("lower.pdb");
-    writeDesignDatabase(lower, "master", {design("K1")});
-    choose(lower);
-    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("master"));
-    EXPECT_FALSE(dialog.codeBox()->isEnabled());
-
-    std::string shortName = dir.file("short.pdb");
-    writeDesignDatabase(shortName, "Mas", {design("K1")});
-    choose(shortName);
-    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("Mas"));
-    EXPECT_FALSE(dialog.codeBox()->isEnabled());
-    click(dialog.okButton());
-    EXPECT_EQ(dialog.target().databaseName, "Mas");
-}
-
-TEST_F(DatabaseFileDialogTest, ADefaultDatabaseSelectsDefault) {
-    std::string path = dir.file("d.pdb");
-    writeDesignDatabase(path, "Default", {design("")});
-    choose(path);
-    EXPECT_EQ(dialog.nameBox()->currentText(), QStringLiteral("Default"));
-    EXPECT_EQ(dialog.nameBox()->count(), 2);
-    EXPECT_TRUE(dialog.okButton()->isEnabled());
+    const struct {
+        const char* name;
+        std::vector<QString> items;  // empty: not checked
+    } cases[] = {
+        {"Default", {QStringLiteral("Default"), QStringLiteral("Master")}},
+        {"Kaoku", {QStringLiteral("Default"), QStringLiteral("Kaoku"), QStringLiteral("Master")}},
+        {"master", {}},
+        {"Mas", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialog.show();
+        std::string path = dir.file(std::string(c.name) + ".pdb");
+        writeDesignDatabase(path, c.name, {design("K1")});
+        choose(path);
+        EXPECT_EQ(dialog.nameBox()->currentText(), QString::fromLatin1(c.name));
+        if (!c.items.empty()) {
+            EXPECT_EQ(itemsOf(dialog.nameBox()), c.items);
+        }
+        EXPECT_FALSE(dialog.codeBox()->isEnabled());
+        click(dialog.okButton());
+        EXPECT_EQ(dialog.target().databaseName, c.name);
+    }
 }
 
 TEST_F(DatabaseFileDialogTest, AnUnreadableFileSaysWhyAndCountsAsMissing) {
@@ -243,13 +208,7 @@ TEST_F(DatabaseFileDialogTest, AnUnreadableFileSaysWhyAndCountsAsMissing) {
 }
 
 TEST(LorvexFileDialog, SelectButtonFilterAndDefaultExtension) {
-    platform::FileRequest csv = lorvex::fileRequest(lorvex::FileKind::Csv, false);
-    EXPECT_EQ(csv.filterName, "CSVﾌｧｲﾙ");
-    EXPECT_EQ(csv.filterPattern, "*.csv");
-    EXPECT_EQ(csv.defaultExtension, "csv");
-    EXPECT_FALSE(csv.save);
-
-    lorvex::CLorvexFileDialog open(csv);
+    lorvex::CLorvexFileDialog open(lorvex::fileRequest(lorvex::FileKind::Csv, false));
     EXPECT_EQ(open.labelText(QFileDialog::Accept), QStringLiteral("選 択"));
     EXPECT_EQ(open.acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 
 #include "dialogs_support.h"
 #include "editor/attrconv/attribute_conversion_dialog.h"
-#include "editor/ui/database_file_dialog.h"
 #include "editor/ui/editor_dialog.h"
 #include "platform/scripted_prompter.h"
 
@@ -66,24 +66,6 @@ class Editor {
 
     lorvex::EditorDialog dialog;
 };
-
-// The database-file dialog answered as a user: choose the file, type the name when it is
-// not the one selected, pick or type the code, OK.
-void answerDesignDialog(platform::ScriptedFileChooser& chooser, const std::string& path,
-                        const QString& name, const QString& code) {
-    whenShown<DatabaseFileDialog>([=, &chooser](DatabaseFileDialog* d) {
-        chooser.answerNext(path);
-        click(d->chooseButton());
-        if (d->nameBox()->currentText() != name)
-            retype(d->nameBox()->lineEdit(), name);
-        int listed = d->codeBox()->findText(code);
-        if (listed >= 0)
-            pick(d->codeBox(), listed);
-        else if (!code.isEmpty())
-            retype(d->codeBox()->lineEdit(), code);
-        click(d->okButton());
-    });
-}
 
 TEST(EndToEnd, PlaceSaveReadAndConvertAttributesThroughTheButtons) {
     testsupport::TempDir dir;
@@ -206,14 +188,14 @@ TEST(EndToEnd, PlaceSaveReadAndConvertAttributesThroughTheButtons) {
         chooser.answerNext(master);
         click(d->masterButton());
         EXPECT_EQ(itemsOf(d->codeBox()), std::vector<QString>{QStringLiteral("A")});
-        retype(d->nameEdit(), QStringLiteral("Survey2"));
+        retype(d->nameEdit(), QStringLiteral("家屋2"));
         click(d->okButton());
     });
     const editor::DispRec before = second.dialog.state().working;
     second.press("attrConvertButton");
     ASSERT_TRUE(prompter.calls().empty()) << prompter.texts().front();
     expectPalm(back, {kDesignBytes, kAttrBytes, kAttrBytes, kAttrBytes});
-    EXPECT_EQ(testsupport::palmRead(back).name, "Survey2");
+    EXPECT_EQ(testsupport::palmRead(back).name, sj("家屋2"));
     pdb::PdbImage original, converted;
     ASSERT_TRUE(pdb::LoadDatabase(original, attr).ok());
     ASSERT_TRUE(pdb::LoadDatabase(converted, back).ok());
@@ -225,7 +207,7 @@ TEST(EndToEnd, PlaceSaveReadAndConvertAttributesThroughTheButtons) {
     EXPECT_TRUE(second.dialog.state().working == before);
 }
 
-TEST(EndToEnd, ReadingAnUnknownCodeKeepsTheDesignButLaysThePageOutAgain) {
+TEST(EndToEnd, ReadingAnUnknownCodeKeepsTheDesignButLaysThePageOutAgainAKnownOneTakesIt) {
     testsupport::TempDir dir;
     platform::ScriptedPrompter prompter;
     platform::ScriptedFileChooser chooser;
@@ -240,7 +222,8 @@ TEST(EndToEnd, ReadingAnUnknownCodeKeepsTheDesignButLaysThePageOutAgain) {
     const editor::DispRec before = editor.dialog.state().working;
     ASSERT_FALSE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
 
-    answerDesignDialog(chooser, master, QStringLiteral("Master"), QStringLiteral("Z"));
+    answerDesignDialog(chooser, master, QStringLiteral("Master"), QStringLiteral("Z"),
+                       lorvex::kReadCaption);
     editor.press("readButton");
     EXPECT_TRUE(prompter.calls().empty());
     EXPECT_TRUE(editor.dialog.state().working == before);
@@ -253,6 +236,14 @@ TEST(EndToEnd, ReadingAnUnknownCodeKeepsTheDesignButLaysThePageOutAgain) {
     editor.press("readButton");
     EXPECT_TRUE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
     EXPECT_EQ(editor.child<QLineEdit>("partCount")->text(), QStringLiteral("8"));
+
+    // A known code takes that design.
+    answerDesignDialog(chooser, master, QStringLiteral("Master"), QStringLiteral("B"),
+                       lorvex::kReadCaption);
+    editor.press("readButton");
+    EXPECT_EQ(editor::fieldText(editor.dialog.state().working.code), "B");
+    EXPECT_EQ(editor::fieldText(editor.dialog.state().working.titles[0]), "title B");
+    EXPECT_EQ(editor.dialog.titleField(false)->text(), QStringLiteral("title B"));
 }
 
 }  // namespace

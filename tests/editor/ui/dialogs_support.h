@@ -17,8 +17,10 @@
 
 #include "editor/model/kinds.h"
 #include "editor/model/text_field.h"
+#include "editor/ui/database_file_dialog.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"
+#include "platform/scripted_prompter.h"
 #include "support/test_support.h"
 
 namespace dialogtest {
@@ -94,6 +96,28 @@ inline void retype(QLineEdit* edit, const QString& text) {
     type(edit, text);
 }
 
+// Answers the next database-file dialog as a user: chooses path, types the name when it is
+// not the one selected, picks the code when listed or types it, and presses OK.
+inline void answerDesignDialog(platform::ScriptedFileChooser& chooser, const std::string& path,
+                               const QString& name, const QString& code,
+                               const char* caption = nullptr) {
+    whenShown<lorvex::DatabaseFileDialog>([=, &chooser](lorvex::DatabaseFileDialog* d) {
+        if (caption) {
+            EXPECT_EQ(d->windowTitle(), QString::fromUtf8(caption));
+        }
+        chooser.answerNext(path);
+        click(d->chooseButton());
+        if (d->nameBox()->currentText() != name)
+            retype(d->nameBox()->lineEdit(), name);
+        int listed = code.isEmpty() ? -1 : d->codeBox()->findText(code);
+        if (listed >= 0)
+            pick(d->codeBox(), listed);
+        else if (!code.isEmpty())
+            retype(d->codeBox()->lineEdit(), code);
+        click(d->okButton());
+    });
+}
+
 inline std::vector<QString> itemsOf(const QComboBox* box) {
     std::vector<QString> items;
     for (int i = 0; i < box->count(); ++i) items.push_back(box->itemText(i));
@@ -138,19 +162,16 @@ inline std::uint16_t recordCount(const testsupport::Bytes& file) {
     return testsupport::be16(file, 76);
 }
 
-// The identification code of design record i: the record's first 32 bytes, up to NUL.
-inline std::string codeOfRecord(const testsupport::Bytes& file, std::size_t i) {
-    std::uint32_t at = recordPos(file, i);
-    std::string code;
-    for (std::size_t k = 0; k < 32 && file.at(at + k) != 0; ++k)
-        code.push_back(char(file.at(at + k)));
-    return code;
-}
-
+// The identification codes of the design records: each record's first 32 bytes, up to NUL.
 inline std::vector<std::string> codesOf(const std::string& path) {
     testsupport::Bytes file = testsupport::readBytes(path);
     std::vector<std::string> codes;
-    for (std::size_t i = 0; i < recordCount(file); ++i) codes.push_back(codeOfRecord(file, i));
+    for (std::size_t i = 0; i < recordCount(file); ++i) {
+        std::string code;
+        for (std::uint32_t at = recordPos(file, i); file.at(at) != 0 && code.size() < 32; ++at)
+            code.push_back(char(file.at(at)));
+        codes.push_back(code);
+    }
     return codes;
 }
 
