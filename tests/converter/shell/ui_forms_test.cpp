@@ -422,7 +422,7 @@ class VornikFormsTest : public QObject {
     }
 
     // The four conversions through the menu give the files and messages vornik-cli gives.
-    void csv2pdbAndPdb2csvMatchTheCommandLine() {
+    void fourConversionsMatchTheCommandLine() {
         testsupport::TempDir dir;
         const std::string csv = dir.file("attributes.csv");
         std::filesystem::copy_file(KWIB_SOURCE_DIR "/samples/attributes.csv", csv);
@@ -460,17 +460,15 @@ class VornikFormsTest : public QObject {
         chooser_->answerNext(std::nullopt);
         QTest::mouseClick(menu.csv2pdbButton(), Qt::LeftButton);
         QVERIFY(prompter_.calls().empty());
-    }
 
-    void digitalMapRunMatchesTheCommandLine() {
-        testsupport::TempDir dir;
+        // The Digital Map 2500 form.
         const std::string sheet = dir.file("53394525");
         std::filesystem::copy(KWIB_SOURCE_DIR "/samples/dm2500/53394525", sheet,
                               std::filesystem::copy_options::recursive);
+        const std::string dmFile = dir.file("sample.dm");
+        std::filesystem::copy_file(KWIB_SOURCE_DIR "/samples/dm/sample.dm", dmFile);
         const std::string out = dir.file("out");
         std::filesystem::create_directory(out);
-        vornik::startForm menu(services());
-        menu.show();
         bool closed = false;
         whileModal<vornik::selectDirForm>(menu.nsdi2pdbButton(), [&](vornik::selectDirForm* form) {
             form->sheetFolderBox()->setText(QString::fromStdString(sheet));
@@ -488,17 +486,10 @@ class VornikFormsTest : public QObject {
         checkDatabases(
             out + "/53394525_G.pdb", out + "/53394525_A.pdb",
             QString::fromStdString(testsupport::readText(out + "/53394525.csv")).count("\r\n"));
-    }
 
-    void dmRunMatchesTheCommandLine() {
-        testsupport::TempDir dir;
-        const std::string dmFile = dir.file("sample.dm");
-        std::filesystem::copy_file(KWIB_SOURCE_DIR "/samples/dm/sample.dm", dmFile);
-        const std::string out = dir.file("out");
-        std::filesystem::create_directory(out);
-        vornik::startForm menu(services(dir.path()));
-        menu.show();
-        bool closed = false;
+        // The DM form, its file given through the file dialog.
+        prompter_.clear();
+        closed = false;
         whileModal<vornik::selectDirForm2>(menu.dm2pdbButton(), [&](vornik::selectDirForm2* form) {
             chooser_->answerNext(dmFile);
             QTest::mouseClick(form->dmFileButton(), Qt::LeftButton);

@@ -37,22 +37,6 @@ void writeAttributeDatabase(const std::string& path, const std::string& name,
     ASSERT_TRUE(written.ok) << written.message;
 }
 
-std::vector<pdb::AttrRec> sampleRecords() {
-    std::vector<pdb::AttrRec> records(3);
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        pdb::AttrRec& r = records[i];
-        r.ID = std::int32_t(1001 + i);
-        r.StatusCode = std::int8_t(i);
-        r.X = -12000 + std::int32_t(i);
-        r.Y = 34000;
-        r.Cmb[0] = std::uint8_t(i + 1);
-        r.Int[1] = std::int32_t(-7 * (i + 1));
-        r.Real[0] = 1.25f * float(i);
-        editor::setFieldText(r.Str[0], sj(i == 1 ? "山田 太郎" : "北区"));
-    }
-    return records;
-}
-
 class AttributeConversionDialogTest : public ::testing::Test {
   protected:
     void SetUp() override { dialog.show(); }
@@ -166,7 +150,7 @@ TEST_F(AttributeConversionDialogTest, DesignDatabasesAreRefusedWhereAnAttributeD
     // as CSV → PDB output (the command asks first).
     prompter.clear();
     std::string attr = dir.file("attr.pdb");
-    writeAttributeDatabase(attr, "Kaoku", design("A"), sampleRecords());
+    writeAttributeDatabase(attr, "Kaoku", design("A"), std::vector<pdb::AttrRec>(3));
     chooseWith(dialog.inputButton(), attr);
     EXPECT_EQ(dialog.inputEdit()->text().toStdString(), attr);
     EXPECT_TRUE(dialog.okButton()->isEnabled());
@@ -291,7 +275,7 @@ class AttributeConversionCommandTest : public ::testing::Test {
 
 TEST_F(AttributeConversionCommandTest, CancelInTheDialogOrToTheOverwriteQuestionWritesNothing) {
     std::string attr = dir.file("attr.pdb");
-    writeAttributeDatabase(attr, "Kaoku", design("K1"), sampleRecords());
+    writeAttributeDatabase(attr, "Kaoku", design("K1"), std::vector<pdb::AttrRec>(3));
     auto exportTo = [&](const std::string& csv, bool ok) {
         return run([&](AttributeConversionDialog* d) {
             pick(d->typeBox(), 1);
