@@ -170,6 +170,9 @@ class GraphicRun {
     bool sizeFile(const Input& in, bool polygons, Extent& extent);
     void beginDatabase();
     bool loadArcTable(ArcTable& table);
+    // Opens one input and reads its checked extent header; a message on failure.
+    bool openChecked(const Input& in, const char* badCountText, SheetFile& file,
+                     ExtentHeader& header, Extent& extent);
     bool buildings();
     void writeBuilding(const PolygonRecord& polygon, std::int16_t serial, const Extent& extent);
     bool placeNames();
@@ -196,6 +199,15 @@ class GraphicRun {
 
 Input input(const std::string& path, const char* label) {
     return {path, label};
+}
+
+bool GraphicRun::openChecked(const Input& in, const char* badCountText, SheetFile& file,
+                             ExtentHeader& header, Extent& extent) {
+    if (!file.open(in.path, in.label)) {
+        error(file.error(), kTitle);
+        return false;
+    }
+    return readCheckedHeader(file, header, extent, badCountText, prompter_, kTitle);
 }
 
 bool GraphicRun::run() {
@@ -231,12 +243,8 @@ bool GraphicRun::sizingPass() {
 
 bool GraphicRun::sizeFile(const Input& in, bool polygons, Extent& extent) {
     SheetFile file;
-    if (!file.open(in.path, in.label)) {
-        error(file.error(), kTitle);
-        return false;
-    }
     ExtentHeader header;
-    if (!readCheckedHeader(file, header, extent, kBadCount, prompter_, kTitle))
+    if (!openChecked(in, kBadCount, file, header, extent))
         return false;
     long long left = 0;  // points or references still to come
     long long recordsLeft = header.recordCount - 1;
@@ -300,13 +308,10 @@ void GraphicRun::beginDatabase() {
 
 bool GraphicRun::loadArcTable(ArcTable& table) {
     SheetFile file;
-    if (!file.open(paths_.tatemonoArc, "TATEMONO/tatemono.arc")) {
-        error(file.error(), kTitle);
-        return false;
-    }
     ExtentHeader header;
     Extent extent;
-    if (!readCheckedHeader(file, header, extent, kBadCountStage, prompter_, kTitle))
+    if (!openChecked(input(paths_.tatemonoArc, "TATEMONO/tatemono.arc"), kBadCountStage, file,
+                     header, extent))
         return false;
     const long long capacity = std::max(0LL, header.arcCount);
     long long left = 0;
@@ -354,13 +359,10 @@ bool GraphicRun::buildings() {
         return false;
     showInfo(prompter_, "建物レコード書き込み中です！( 1 / 7 )", "");
     SheetFile file;
-    if (!file.open(paths_.tatemonoPgn, "TATEMONO/tatemono.pgn")) {
-        error(file.error(), kTitle);
-        return false;
-    }
     ExtentHeader header;
     Extent extent;
-    if (!readCheckedHeader(file, header, extent, kBadCountStage, prompter_, kTitle))
+    if (!openChecked(input(paths_.tatemonoPgn, "TATEMONO/tatemono.pgn"), kBadCountStage, file,
+                     header, extent))
         return false;
     long long serial = 0;
     while (file.recordsLeft()) {
@@ -458,13 +460,10 @@ void GraphicRun::finishCutElement(std::size_t at, const BoxOf& box) {
 bool GraphicRun::placeNames() {
     showInfo(prompter_, "地名レコード書き込み中です！( 2 / 7 )", "");
     SheetFile file;
-    if (!file.open(paths_.tyomePgn, "GYOUSEI/tyome.pgn")) {
-        error(file.error(), kTitle);
-        return false;
-    }
     ExtentHeader header;
     Extent extent;
-    if (!readCheckedHeader(file, header, extent, kBadCountStage, prompter_, kTitle))
+    if (!openChecked(input(paths_.tyomePgn, "GYOUSEI/tyome.pgn"), kBadCountStage, file, header,
+                     extent))
         return false;
     while (file.recordsLeft()) {
         PolygonRecord polygon;
@@ -536,13 +535,9 @@ bool GraphicRun::lines(const char* progress, const Input& in, std::uint8_t eleme
                        std::uint8_t style) {
     showInfo(prompter_, progress, "");
     SheetFile file;
-    if (!file.open(in.path, in.label)) {
-        error(file.error(), kTitle);
-        return false;
-    }
     ExtentHeader header;
     Extent extent;
-    if (!readCheckedHeader(file, header, extent, kBadCount, prompter_, kTitle))
+    if (!openChecked(in, kBadCount, file, header, extent))
         return false;
     while (file.recordsLeft()) {
         ArcRecord arc;
