@@ -93,15 +93,21 @@ struct Fixture {
     }
 
     CommandResult toCsv(const std::string& in, const std::string& out) {
-        return run({.type = ConversionType::PdbToCsv, .inputPath = in, .outputPath = out});
+        AttributeConversion r;
+        r.type = ConversionType::PdbToCsv;
+        r.inputPath = in;
+        r.outputPath = out;
+        return run(r);
     }
     AttributeConversion toPdbRequest(const std::string& in, const std::string& out) {
-        return {.type = ConversionType::CsvToPdb,
-                .inputPath = in,
-                .outputPath = out,
-                .masterPath = master,
-                .databaseName = sj("属性テスト"),
-                .codeIndex = 1};
+        AttributeConversion r;
+        r.type = ConversionType::CsvToPdb;
+        r.inputPath = in;
+        r.outputPath = out;
+        r.masterPath = master;
+        r.databaseName = sj("属性テスト");
+        r.codeIndex = 1;
+        return r;
     }
     CommandResult run(const AttributeConversion& r) {
         return editor::AttributeConversionCommand(state, r, prompter);
