@@ -201,16 +201,11 @@ std::string frameWarning(const std::array<double, kFrameValueCount>& typed,
                       tenthsOf(computed[base], computed[base + 1], computed[base + 2]));
         if (!(difference > 10))
             continue;
-        std::size_t box = base + 2;
-        for (std::size_t k = 0; k < 3; ++k) {
-            if (t[k] != computed[base + k]) {
-                box = base + k;
-                break;
-            }
-        }
-        text +=
-            frameBoxLabel(box) + "の値が計算値と " + fixed(difference / 10, 1) + " 秒違います。";
-        text += "\n";
+        // The first box that differs: the seconds when degrees and minutes agree.
+        std::size_t k = 0;
+        while (k < 2 && t[k] == computed[base + k]) ++k;
+        text += frameBoxLabel(base + k) + "の値が計算値と " + fixed(difference / 10, 1) +
+                " 秒違います。\n";
     }
     if (text.empty())
         return text;

@@ -7,7 +7,7 @@
 //
 // Nothing here throws. Failures come back as UTF-8 Japanese messages that name the value
 // concerned. Every PlaneToGeographic owns a PROJ context of its own, so threads that each
-// use their own objects (or the one-call functions, which make one per call) can run at
+// use their own objects (computeFrame and computeSheetFrame make one per call) can run at
 // the same time.
 #include <array>
 #include <cstddef>
@@ -110,9 +110,6 @@ class PlaneToGeographic {
     explicit PlaneToGeographic(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;
 };
-
-// One point, with a PROJ context made for this call.
-Result<GeoPoint> planeToGeographic(int zone, Datum datum, PlanePoint point);
 
 // ---- Frame ----
 

@@ -91,8 +91,7 @@ Result<int> parseZone(std::string_view text) {
     const std::string_view plain = trimBlanks(text);
     int zone = 0;
     auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), zone);
-    if (plain.empty() || ec != std::errc() || end != plain.data() + plain.size() ||
-        !validZone(zone))
+    if (ec != std::errc() || end != plain.data() + plain.size() || !validZone(zone))
         return Result<int>::failure(zoneProblem(text));
     return zone;
 }
@@ -278,13 +277,6 @@ int PlaneToGeographic::planeCode() const {
 
 int PlaneToGeographic::geographicCode() const {
     return state_->geographicCode;
-}
-
-Result<GeoPoint> planeToGeographic(int zone, Datum datum, PlanePoint point) {
-    auto transform = PlaneToGeographic::create(zone, datum);
-    if (!transform)
-        return Result<GeoPoint>::failure(transform.error());
-    return transform->toGeographic(point);
 }
 
 }  // namespace georef
