@@ -90,7 +90,9 @@ std::string testDataDir() {
 }
 
 std::string realDataDir() {
-    std::string dir = KWIB_SOURCE_DIR "/../shared/realdata";
+    // KWIB_REALDATA points elsewhere, for checkouts that have no shared/ beside them.
+    const char* given = std::getenv("KWIB_REALDATA");
+    std::string dir = given ? given : KWIB_SOURCE_DIR "/../shared/realdata";
     return std::filesystem::is_directory(dir) ? dir : std::string();
 }
 

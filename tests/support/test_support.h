@@ -42,7 +42,8 @@ PalmView palmRead(const std::string& path);
 
 // Folder of the test data committed with the tests (tests/data).
 std::string testDataDir();
-// Folder of the shared real-data excerpts, or "" when it is not there.
+// Folder of the shared real-data excerpts (../shared/realdata beside the checkout, or
+// $KWIB_REALDATA), or "" when it is not there.
 std::string realDataDir();
 
 // Big-endian readers for assertions on file bytes.

@@ -1,0 +1,149 @@
+// vornik-cli frame SHEET_DIR|DM_FILE: the frame values computed from a sheet's extent and
+// its coordinate system, without converting. Prints on stdout the twelve values as --frame
+// takes them and the two corners in decimal degrees; the message that shows the computed
+// frame (zone, datum, extent and its unit, size, corners) goes to stderr.
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "cli/cli_common.h"
+#include "converter/digitalmap/sheet_reader.h"
+#include "converter/dm/dm_reader.h"
+#include "converter/georef/georef.h"
+#include "platform/files.h"
+
+namespace {
+
+constexpr const char* kName = "frame";
+
+struct SheetExtent {
+    georef::PlaneExtent extent;
+    georef::ExtentSource source = georef::ExtentSource::DmFile;
+    std::string error;  // when the extent could not be read
+};
+
+// The extent of the first "M " record of a DM file.
+SheetExtent dmExtent(const std::string& path) {
+    SheetExtent out;
+    std::string why;
+    auto mapped = platform::MappedFile::open(path, &why);
+    if (!mapped) {
+        out.error = "DMファイル「" + path + "」が読めません（" + why + "）。";
+        return out;
+    }
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    dm::DmReader reader(
+        std::string_view(reinterpret_cast<const char*>(mapped->data()), mapped->size()), fileName);
+    switch (reader.next()) {
+        case dm::DmEvent::Sheet: {
+            const dm::SheetRecord& s = reader.sheet();
+            out.extent = {s.nmin, s.emin, s.nmax, s.emax};
+            break;
+        }
+        case dm::DmEvent::Failed:
+            out.error = reader.failure();
+            break;
+        default:
+            out.error = fileName + ": 「M 」レコードがありません（DMファイルではありません）。";
+    }
+    return out;
+}
+
+// The header extent of a Digital Map 2500 sheet folder, from the file whose extent the
+// conversion writes into the frame header (the railway file).
+SheetExtent sheetExtent(const std::string& dir) {
+    SheetExtent out;
+    out.source = georef::ExtentSource::DigitalMapSheet;
+    digitalmap::SheetFile file;
+    const std::string path = dir + "/OTHERS/others.arc";
+    if (!platform::fileExists(path)) {
+        out.error = "入力ファイルがありません：OTHERS/others.arc（" + path + "）";
+        return out;
+    }
+    if (!file.open(path, "OTHERS/others.arc")) {
+        out.error = file.error();
+        return out;
+    }
+    digitalmap::ExtentHeader header;
+    switch (file.readHeader(header)) {
+        case digitalmap::ReadStatus::Ok:
+            out.extent = {header.d1, header.d2, header.d3, header.d4};
+            break;
+        case digitalmap::ReadStatus::EndOfFile:
+            out.error = file.label() + "：ヘッダーの途中でファイルが終わっています。";
+            break;
+        case digitalmap::ReadStatus::Bad:
+            out.error = file.error();
+            break;
+    }
+    return out;
+}
+
+std::string degrees(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.7f", v);
+    return buf;
+}
+
+int run(const std::vector<std::string>& argv) {
+    std::string error;
+    auto args = cli::parseArgs(argv, {"--zone", "--datum", "--extent-unit"}, {}, &error);
+    if (!args)
+        return cli::usageError(kName, error);
+    if (args->positional.size() != 1)
+        return cli::usageError(kName, "frame takes one sheet folder or DM file");
+    const std::string& input = args->positional[0];
+    std::error_code ec;
+    const bool isSheet = std::filesystem::is_directory(input, ec);
+    if (!args->has("--datum"))
+        return cli::usageError(kName, "--datum is missing (tokyo, jgd2000 or jgd2011)");
+    const auto nameZone = isSheet ? std::nullopt : georef::zoneFromDmFileName(input);
+    if (!args->has("--zone") && !nameZone)
+        return cli::usageError(kName, "--zone is missing (1 to 19), and the file name \"" +
+                                          std::filesystem::path(input).filename().string() +
+                                          "\" does not start with a zone number 01 to 19");
+
+    platform::ConsolePrompter prompter(std::cerr);
+    auto fail = [&](const std::string& message) {
+        prompter.show(message, "", platform::Icon::Critical, platform::Buttons::Ok);
+        return cli::kExitFailed;
+    };
+    auto zone = args->has("--zone") ? georef::parseZone(*args->value("--zone")) : *nameZone;
+    if (!zone)
+        return fail(zone.error());
+    auto datum = georef::parseDatum(*args->value("--datum"));
+    if (!datum)
+        return fail(datum.error());
+    std::optional<georef::ExtentUnit> unit;
+    if (auto text = args->value("--extent-unit")) {
+        auto parsed = georef::parseExtentUnit(*text);
+        if (!parsed)
+            return fail(parsed.error());
+        unit = *parsed;
+    }
+
+    SheetExtent sheet = isSheet ? sheetExtent(input) : dmExtent(input);
+    if (!sheet.error.empty())
+        return fail(sheet.error);
+    auto computed = georef::computeSheetFrame(sheet.extent, sheet.source, unit, *zone, *datum);
+    if (!computed)
+        return fail(computed.error());
+
+    std::string note;
+    if (!args->has("--zone"))
+        note = "系番号はファイル名から " + std::to_string(*zone) + " としました。\n";
+    prompter.show(note + computed->summary, "", platform::Icon::Information, platform::Buttons::Ok);
+    const georef::Frame& f = computed->frame;
+    std::cout << "frame: " << georef::frameValuesText(f.values) << '\n'
+              << "top-left: " << degrees(f.topLeft.latitude) << ' ' << degrees(f.topLeft.longitude)
+              << '\n'
+              << "bottom-right: " << degrees(f.bottomRight.latitude) << ' '
+              << degrees(f.bottomRight.longitude) << '\n';
+    return cli::kExitOk;
+}
+
+cli::CommandRegistration reg{
+    kName, "frame SHEET_DIR|DM_FILE --zone N --datum tokyo|jgd2000|jgd2011 [--extent-unit m|km]",
+    &run};
+
+}  // namespace
