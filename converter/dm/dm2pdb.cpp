@@ -124,6 +124,10 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
         error(prompter, message);
         return result;
     }
+    if (auto problem = converter::databaseNameProblem(base)) {
+        error(prompter, converter::refusedFileNameMessage(dmPath, *problem));
+        return result;
+    }
 
     prompter.show("処理を開始します！( 1 / 3 )", kDmTitle, platform::Icon::Information,
                   platform::Buttons::Ok);

@@ -466,11 +466,23 @@ TEST(Dm2Pdb, MissingInputsAndFailedWritesLeaveEarlierFilesAlone) {
     badFrame[0] = 70000;
     EXPECT_EQ(dm::dm2pdb(dir.file("absent.dm"), dir.path(), badFrame, kDay, prompter).outcome,
               converter::Outcome::Failed);
+    // A name that gives no single-byte database name, before the run starts.
+    std::string japanese = dir.file("調査.dm");
+    testsupport::writeBytes(japanese, Bytes{'M', ' '});
+    EXPECT_EQ(dm::dm2pdb(japanese, dir.path(), kNoFrame, kDay, prompter).outcome,
+              converter::Outcome::Failed);
     EXPECT_EQ(prompter.texts(),
-              (std::vector<std::string>{"DMファイルを指定して下さい！",
-                                        "PDBファイルのディレクトリを指定して下さい！", kStarted,
-                                        "DMファイル「" + dir.file("absent.dm") + "」がありません。",
-                                        "枠の値 左上緯度（度） が 16 ビットの範囲外です: 70000"}));
+              (std::vector<std::string>{
+                  "DMファイルを指定して下さい！", "PDBファイルのディレクトリを指定して下さい！",
+                  kStarted, "DMファイル「" + dir.file("absent.dm") + "」がありません。",
+                  "枠の値 左上緯度（度） が 16 ビットの範囲外です: 70000",
+                  "「" + japanese +
+                      "」は変換できません。ファイル名から作るデータベース名「調査」に、1 バイトで"
+                      "表せない文字「調」があります。データベース名は半角文字だけで作ります。半角"
+                      "英数字のファイル名（例: data1.dm）に変えてから変換してください。何も作成し"
+                      "ませんでした。"}));
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"調査.dm"});
+    std::filesystem::remove(japanese);
 
     // An earlier graphic database survives a failed write, and no attribute stage follows.
     std::string good =
