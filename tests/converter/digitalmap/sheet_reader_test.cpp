@@ -189,8 +189,8 @@ TEST(AttributeIndex, AFileInAnotherEncodingIsNamedWithItsLine) {
         {"\x8C\x9A\x95\xA8\r\nATR,7,2,01,\x83\x72\xFF\r\n",
          "2 行目：Shift-JIS の文字として読めないバイト（0xFF 0x0D）があります。属性ファイルは "
          "Shift-JIS で保存してください。"},
-        // UTF-16: its zero bytes are control characters.
-        {std::string("s\0\r\0\n\0A\0", 8),
+        // UTF-16 (big-endian, no byte-order mark) of "A": its zero byte is a control character.
+        {std::string("\0A", 2),
          "1 行目：制御文字（0x00）があります。Shift-JIS のテキストのファイルではないようです。"},
     };
     for (const auto& [atr, what] : cases) {
