@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/bench_timing.h"
+#include "bench/dm_generator.h"
 #include "converter/dm/dm2pdb.h"
 #include "platform/files.h"
 #include "platform/prompter.h"
@@ -35,98 +36,15 @@ class SilentPrompter : public platform::Prompter {
     int problems = 0;
 };
 
-// 84-byte record with the texts at their columns, then CR LF.
-class DmWriter {
-  public:
-    void field(int col, std::string_view text) {
-        std::size_t at = static_cast<std::size_t>(col - 1);
-        std::memcpy(line_.data() + at, text.data(), std::min(text.size(), line_.size() - at));
-    }
-    void number(int col, long v, int width) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%*ld", width, v);
-        field(col, buf);
-    }
-    void endLine() {
-        out.append(line_.data(), line_.size());
-        out += "\r\n";
-        line_.fill(' ');
-    }
-    std::string out;
-
-  private:
-    std::array<char, 84> line_ = blankLine();
-    static std::array<char, 84> blankLine() {
-        std::array<char, 84> a;
-        a.fill(' ');
-        return a;
-    }
-};
-
-std::uint32_t g_seed = 12345;
-long rnd(long n) {
-    g_seed = g_seed * 1664525u + 1013904223u;
-    return static_cast<long>((g_seed >> 8) % static_cast<std::uint32_t>(n));
-}
-
-// One "E1"/"E2" element with its two-dimensional coordinate lines (6 points a line).
-void element(DmWriter& w, const char* code, int classCode, const std::vector<long>& pts) {
-    int n = static_cast<int>(pts.size() / 2);
-    int lines = (n + 5) / 6;
-    w.field(1, code);
-    w.number(3, classCode, 4);
-    w.field(21, "2");
-    w.number(28, n, 4);
-    w.number(32, lines, 4);
-    w.endLine();
-    for (int k = 0; k < lines * 6; ++k) {
-        bool used = k < n;
-        w.number(1 + (k % 6) * 14, used ? pts[2 * k] : 0, 7);
-        w.number(8 + (k % 6) * 14, used ? pts[2 * k + 1] : 0, 7);
-        if (k % 6 == 5)
-            w.endLine();
-    }
-}
-
 // A sheet of 2 km × 1.5 km in millimetres: 30000 closed buildings, then roads of 60
 // points until the file reaches the wanted size; every point lies inside the sheet.
 std::string makeDm(std::size_t bytes) {
-    DmWriter w;
-    w.field(1, "M 99ZZ001 BENCH");
-    w.field(66, " 1");
-    w.endLine();
-    w.field(1, "   7500  44000   9000  46000");
-    w.field(45, "  1");
-    w.endLine();
-    const int buildings = 30000;
-    w.field(1, "H 3000");
-    w.number(19, buildings, 5);
-    w.endLine();
-    for (int b = 0; b < buildings; ++b) {
-        long n0 = 1000 + rnd(1480000), e0 = 1000 + rnd(1980000);
-        long dn = 5000 + rnd(10000), de = 5000 + rnd(10000);
-        element(w, "E1", 3001,
-                {n0, e0, n0, e0 + de, n0 + dn / 2, e0 + de, n0 + dn / 2, e0 + de / 2, n0 + dn,
-                 e0 + de / 2, n0 + dn, e0, n0, e0});
-    }
-    while (w.out.size() < bytes) {
-        const int roads = 1000;
-        w.field(1, "H 2100");
-        w.number(19, roads, 5);
-        w.endLine();
-        for (int r = 0; r < roads; ++r) {
-            std::vector<long> pts;
-            long n = rnd(1500000), e = rnd(2000000);
-            for (int k = 0; k < 60; ++k) {
-                n = std::clamp(n + rnd(4001) - 2000, 0L, 1500000L);
-                e = std::clamp(e + rnd(4001) - 2000, 0L, 2000000L);
-                pts.push_back(n);
-                pts.push_back(e);
-            }
-            element(w, "E2", 2101, pts);
-        }
-    }
-    return w.out;
+    benchdm::DmWriter w;
+    benchdm::Random r;
+    benchdm::sheet(w);
+    benchdm::buildings(w, r, 30000);
+    while (w.written() < bytes) benchdm::roads(w, r);
+    return w.text();
 }
 
 }  // namespace

@@ -75,41 +75,31 @@ std::string hexByte(unsigned char b) {
     return buf;
 }
 
-// The first control character of the text (other than tab and line ends): a CSV never holds
-// one, so the file is not a text file.
-std::optional<CsvProblem> firstControlCharacter(std::string_view text) {
+// The first control character of a line (other than tab): a CSV never holds one, so the
+// file is not a text file. A problem with its column, line not yet set.
+std::optional<CsvProblem> firstControlCharacter(std::string_view line) {
     auto isControl = [](unsigned char b) {
-        return static_cast<unsigned>((b < 0x20) & (b != '\t') & (b != '\r') & (b != '\n')) |
-               static_cast<unsigned>(b == 0x7F);
+        return static_cast<unsigned>((b < 0x20) & (b != '\t')) | static_cast<unsigned>(b == 0x7F);
     };
     // Blocks without a hit are passed over with a loop the compiler vectorises.
     constexpr std::size_t kBlock = 64;
     std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = std::min(at + kBlock, text.size());
+    while (at < line.size()) {
+        std::size_t end = std::min(at + kBlock, line.size());
         unsigned hit = 0;
         for (std::size_t i = at; i < end; ++i)
-            hit |= isControl(static_cast<unsigned char>(text[i]));
+            hit |= isControl(static_cast<unsigned char>(line[i]));
         if (hit)
             break;
         at = end;
     }
-    while (at < text.size() && !isControl(static_cast<unsigned char>(text[at]))) ++at;
-    if (at == text.size())
+    while (at < line.size() && !isControl(static_cast<unsigned char>(line[at]))) ++at;
+    if (at == line.size())
         return std::nullopt;
-    // Line and column of the byte found, counted the way the reader counts them.
-    std::size_t line = 1;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < at; ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && text[i + 1] != '\n')) {
-            ++line;
-            lineStart = i + 1;
-        }
-    }
-    std::string_view before = text.substr(lineStart, at - lineStart);
+    std::string_view before = line.substr(0, at);
     int column = 1 + static_cast<int>(std::count(before.begin(), before.end(), ','));
-    return CsvProblem{line, column,
-                      "制御文字（" + hexByte(static_cast<unsigned char>(text[at])) +
+    return CsvProblem{0, column,
+                      "制御文字（" + hexByte(static_cast<unsigned char>(line[at])) +
                           "）があります。テキストのファイルではないようです。"};
 }
 
@@ -362,7 +352,10 @@ std::optional<CsvProblem> splitFields(std::string_view line,
     return std::nullopt;
 }
 
-std::optional<CsvProblem> convertField(const Field& f, int column, FeatureAttrRec& r) {
+// Converts one field into the record; a text cut to its field is added to cuts (line not
+// yet set).
+std::optional<CsvProblem> convertField(const Field& f, int column, FeatureAttrRec& r,
+                                       std::vector<TextCut>& cuts) {
     auto problem = [&](std::string what) { return CsvProblem{0, column, std::move(what)}; };
     Kind kind = kColumns[static_cast<std::size_t>(column - 1)].kind;
     if (kind == Kind::Text) {
@@ -371,11 +364,9 @@ std::optional<CsvProblem> convertField(const Field& f, int column, FeatureAttrRe
         std::span<std::uint8_t> field = textField(r, column);
         std::string_view text = f.value;
         while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-        if (text.size() > field.size() + 1)
-            return problem("文字列が長すぎます（" + std::to_string(text.size()) +
-                           " バイト。この項目は " + std::to_string(field.size()) +
-                           " バイトまでです）。");
-        storeText(field, text);
+        std::size_t kept = storeText(field, text);
+        if (text.size() > field.size())
+            cuts.push_back({0, column, text.size(), kept, field.size()});
         return std::nullopt;
     }
     double v = 0;
@@ -404,41 +395,48 @@ const char* attrCsvColumnName(int column) {
     return kColumns[static_cast<std::size_t>(column - 1)].name;
 }
 
-AttrCsvResult readAttrCsv(std::string_view text) {
-    AttrCsvResult result;
-    if (text.starts_with("\xEF\xBB\xBF")) {
-        result.problem = CsvProblem{1, 0,
-                                    "UTF-8 のファイルのようです（先頭に BOM があります）。"
-                                    "CSV は Shift-JIS で保存してください。"};
-        return result;
+namespace {
+
+CsvProblem sourceProblem(const platform::LineSource& lines) {
+    if (lines.failure() == platform::LineSource::Failure::LineTooLong)
+        return {lines.lineNumber() + 1, 0,
+                "行が長すぎます（" + std::to_string(platform::LineSource::kMaxLine) +
+                    " バイトを超えています）。CSV のファイルではないようです。"};
+    return {lines.lineNumber() + 1, 0, "読み込みに失敗しました（" + lines.error() + "）。"};
+}
+
+// The first line that no CSV holds: a UTF-8 byte-order mark, control characters.
+std::optional<CsvProblem> notTextProblem(platform::LineSource& lines) {
+    std::string_view line;
+    while (lines.next(line)) {
+        if (lines.lineNumber() == 1 && line.starts_with("\xEF\xBB\xBF"))
+            return CsvProblem{1, 0,
+                              "UTF-8 のファイルのようです（先頭に BOM があります）。"
+                              "CSV は Shift-JIS で保存してください。"};
+        if (auto p = firstControlCharacter(line)) {
+            p->line = lines.lineNumber();
+            return p;
+        }
     }
-    if (auto p = firstControlCharacter(text)) {
-        result.problem = std::move(p);
+    if (lines.failed())
+        return sourceProblem(lines);
+    return std::nullopt;
+}
+
+}  // namespace
+
+AttrCsvResult readAttrCsv(platform::LineSource& lines) {
+    AttrCsvResult result;
+    if ((result.problem = notTextProblem(lines)))
+        return result;
+    if (!lines.rewind()) {
+        result.problem = sourceProblem(lines);
         return result;
     }
     std::array<Field, kAttrCsvColumns> fields;
-    std::size_t pos = 0;
-    std::size_t lineNumber = 0;
-    result.records.reserve(std::min<std::size_t>(
-        kMaxFeatureAttrRecs,
-        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1));
-    while (pos < text.size()) {
-        // The line ends at the first CR or LF; CR LF counts as one line end.
-        const char* start = text.data() + pos;
-        std::size_t left = text.size() - pos;
-        const void* lf = std::memchr(start, '\n', left);
-        std::size_t end =
-            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : text.size();
-        if (const void* cr = std::memchr(start, '\r', end - pos))
-            end = static_cast<std::size_t>(static_cast<const char*>(cr) - text.data());
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end;
-        if (end < text.size()) {
-            pos = end + 1;
-            if (text[end] == '\r' && pos < text.size() && text[pos] == '\n')
-                ++pos;
-        }
-        ++lineNumber;
+    std::string_view line;
+    while (lines.next(line)) {
+        const std::size_t lineNumber = lines.lineNumber();
         if (isBlankLine(line))
             continue;
         auto fail = [&](CsvProblem p) {
@@ -453,11 +451,22 @@ AttrCsvResult readAttrCsv(std::string_view text) {
         if (auto p = splitFields(line, fields))
             return fail(*p);
         FeatureAttrRec& rec = result.records.emplace_back();
+        const std::size_t cutsBefore = result.cuts.size();
         for (int column = 1; column <= kAttrCsvColumns; ++column)
-            if (auto p = convertField(fields[static_cast<std::size_t>(column - 1)], column, rec))
+            if (auto p = convertField(fields[static_cast<std::size_t>(column - 1)], column, rec,
+                                      result.cuts))
                 return fail(*p);
+        for (std::size_t i = cutsBefore; i < result.cuts.size(); ++i)
+            result.cuts[i].line = lineNumber;
     }
+    if (lines.failed())
+        result.problem = sourceProblem(lines);
     return result;
+}
+
+AttrCsvResult readAttrCsv(std::string_view text) {
+    platform::LineSource lines(text, platform::LineEnds::AnyEnd);
+    return readAttrCsv(lines);
 }
 
 std::string describeCsvProblem(const std::string& path, const CsvProblem& problem) {
@@ -469,6 +478,16 @@ std::string describeCsvProblem(const std::string& path, const CsvProblem& proble
             text += std::string("（") + name + "）";
     }
     return text + "：" + problem.what;
+}
+
+std::string describeTextCut(const std::string& path, const TextCut& cut) {
+    std::string text = cut.bytes >= cut.fieldSize + 2 ? "エラー：compressDbcs\n" : "";
+    return text +
+           describeCsvProblem(
+               path, {cut.line, cut.column,
+                      "文字列が長すぎます（" + std::to_string(cut.bytes) + " バイト。この項目は " +
+                          std::to_string(cut.fieldSize) + " バイトまでです）。" +
+                          std::to_string(cut.kept) + " バイトに切り詰めて続けます。"});
 }
 
 }  // namespace converter

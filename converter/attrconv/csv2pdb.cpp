@@ -1,8 +1,11 @@
 #include "converter/attrconv/csv2pdb.h"
 
+#include <new>
+
 #include "converter/attrconv/attr_csv.h"
 #include "converter/attrconv/feature_attr_rec.h"
 #include "platform/files.h"
+#include "platform/line_source.h"
 
 namespace converter {
 namespace {
@@ -32,8 +35,10 @@ std::optional<std::string> csv2pdbOutputPath(std::string_view csvPath) {
     return std::string(csvPath.substr(0, dot + 1)) + "pdb";
 }
 
-Outcome csv2pdbFile(const std::string& csvPath, const platform::LocalDate& today,
-                    platform::Prompter& prompter) {
+namespace {
+
+Outcome convertCsv(const std::string& csvPath, const platform::LocalDate& today,
+                   platform::Prompter& prompter) {
     std::optional<std::string> pdbPath = csv2pdbOutputPath(csvPath);
     if (!pdbPath)
         return fail(prompter, "CSV ファイル「" + csvPath +
@@ -43,21 +48,37 @@ Outcome csv2pdbFile(const std::string& csvPath, const platform::LocalDate& today
         return fail(prompter, "CSV ファイル「" + csvPath +
                                   "」はデータベースと同じ名前です。拡張子が pdb "
                                   "以外の CSV ファイルを選んでください。");
+    if (auto problem = databaseNameProblem(baseNameOf(*pdbPath)))
+        return fail(prompter, refusedFileNameMessage(csvPath, *problem));
     inform(prompter, *pdbPath + "を作成します！");
 
     std::string reason;
-    std::optional<platform::Bytes> csv = platform::readWholeFile(csvPath, &reason);
-    if (!csv)
+    auto lines = platform::LineSource::openFile(csvPath, platform::LineEnds::AnyEnd, &reason);
+    if (!lines)
         return fail(prompter, "CSV ファイル「" + csvPath + "」を読めません（" + reason + "）。");
-    std::string_view text(reinterpret_cast<const char*>(csv->data()), csv->size());
-    AttrCsvResult read = readAttrCsv(text);
+    AttrCsvResult read = readAttrCsv(*lines);
     if (read.problem)
         return fail(prompter, describeCsvProblem(csvPath, *read.problem) +
                                   "\nデータベースは作成しませんでした。");
+    for (const TextCut& cut : read.cuts)
+        prompter.show(describeTextCut(csvPath, cut), kTitle, platform::Icon::Warning,
+                      platform::Buttons::Ok);
     if (!writeFeatureAttrDatabase(*pdbPath, read.records, today, prompter, kTitle))
         return Outcome::Failed;
     inform(prompter, "処理が終了しました！");
     return Outcome::Done;
+}
+
+}  // namespace
+
+Outcome csv2pdbFile(const std::string& csvPath, const platform::LocalDate& today,
+                    platform::Prompter& prompter) {
+    try {
+        return convertCsv(csvPath, today, prompter);
+    } catch (const std::bad_alloc&) {
+        return fail(prompter, "メモリが足りないため、CSV ファイル「" + csvPath +
+                                  "」の変換を中止しました。データベースは作成しませんでした。");
+    }
 }
 
 Outcome csv2pdb(platform::FileChooser& chooser, const std::string& programFolder,

@@ -23,7 +23,10 @@ std::optional<std::string> csv2pdbOutputPath(std::string_view csvPath);
 
 // Everything after the file dialog: announces the output file, reads and converts the
 // whole CSV, writes the database atomically and reports the end. A refused CSV or a failed
-// write shows an error that names the file (and the line and field) and writes nothing.
+// write shows an error that names the file (and the line and field) and writes nothing; so
+// does a file name that gives no single-byte database name, before anything is announced.
+// A text too long for its field is cut, reported with its line and column, and the run
+// goes on.
 Outcome csv2pdbFile(const std::string& csvPath, const platform::LocalDate& today,
                     platform::Prompter& prompter);
 

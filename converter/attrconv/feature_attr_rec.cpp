@@ -133,6 +133,32 @@ std::string baseNameOf(std::string_view path) {
     return std::string(name.substr(0, name.find('.')));
 }
 
+std::optional<std::string> databaseNameProblem(std::string_view name) {
+    if (name.empty())
+        return std::string("ファイル名から作るデータベース名が空になります。");
+    for (std::size_t i = 0; i < name.size();) {
+        auto lead = static_cast<unsigned char>(name[i]);
+        std::size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::string_view c = name.substr(i, len);
+        platform::TextConversion sjis = platform::utf8ToCp932(c);
+        if (!sjis.ok || sjis.text.size() != 1)
+            return "ファイル名から作るデータベース名「" + std::string(name) +
+                   "」に、1 バイトで表せない文字「" + std::string(c) +
+                   "」があります。データベース名は半角文字だけで作ります。";
+        i += len;
+    }
+    return std::nullopt;
+}
+
+std::string refusedFileNameMessage(const std::string& path, const std::string& problem) {
+    std::size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::size_t dot = name.find('.');
+    std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+    return "「" + path + "」は変換できません。" + problem + "半角英数字のファイル名（例: data1" +
+           extension + "）に変えてから変換してください。何も作成しませんでした。";
+}
+
 std::array<std::uint8_t, 32> databaseNameField(std::string_view name,
                                                platform::Prompter& prompter) {
     // Cut to 31 characters and pad with blanks; byteConv stores the blanks as 0, and

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -80,6 +81,16 @@ std::uint32_t palmDayStamp(const platform::LocalDate& date);
 // The file name of a path without its folder and from its first "." on:
 // "/data/a.b.pdb" gives "a.b" → "a". A trailing "/" does not count as the last one.
 std::string baseNameOf(std::string_view path);
+
+// Why a database name made from a file name (UTF-8) cannot be stored: it is empty, or it
+// holds a character without a single-byte code (which would leave the name empty or cut,
+// and the database unreadable to pdb2csv). A sentence naming the name, or nothing when the
+// name can be stored.
+std::optional<std::string> databaseNameProblem(std::string_view name);
+
+// The message refusing an input whose name gives such a database name: names the file,
+// says why and suggests a half-width name with the file's extension.
+std::string refusedFileNameMessage(const std::string& path, const std::string& problem);
 
 // The 32-byte database name field for a name (UTF-8): cut to 31 characters, one byte per
 // character through Module1::byteConv, blanks and padding as 0. A character without a

@@ -1,6 +1,11 @@
 #include "converter/attrconv/pdb2csv.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <fstream>
+#include <new>
 
 #include "platform/cp932.h"
 #include "platform/endian.h"
@@ -145,23 +150,81 @@ std::string formatAttrCsv(const std::vector<FeatureAttrRec>& records) {
     return csv;
 }
 
-Outcome pdb2csvFiles(const std::string& pdbPath, const std::string& csvPath,
-                     platform::Prompter& prompter) {
+namespace {
+
+// The first bytes of a file, at most limit of them, and the file's whole size.
+struct FilePrefix {
+    platform::Bytes bytes;
+    std::uint64_t size = 0;
+};
+std::optional<FilePrefix> readPrefix(const std::string& path, std::size_t limit,
+                                     std::string& reason) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size < 0) {
+        reason = std::strerror(errno);
+        return std::nullopt;
+    }
+    FilePrefix p;
+    p.size = static_cast<std::uint64_t>(size);
+    p.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(p.size, limit)));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(p.bytes.data()), static_cast<std::streamsize>(p.bytes.size()));
+    if (!in) {
+        reason = std::strerror(errno);
+        return std::nullopt;
+    }
+    return p;
+}
+
+// Why the file cannot be a Palm database: its header and record list do not fit in it.
+std::optional<std::string> notPalmDatabase(const FilePrefix& file) {
+    if (file.size == 0)
+        return std::string("ファイルが空です");
+    if (file.size < kCountOffset + 2)
+        return "ヘッダーだけで 78 バイト必要ですが、" + std::to_string(file.size) +
+               " バイトしかありません";
+    std::size_t n = platform::getBE16(file.bytes.data() + kCountOffset);
+    if (80 + 8 * n > file.size)
+        return "ヘッダーのレコード数 " + std::to_string(n) + " のレコードリスト（" +
+               std::to_string(80 + 8 * n) + " バイトまで）がファイル（" +
+               std::to_string(file.size) + " バイト）に収まりません";
+    return std::nullopt;
+}
+
+// The stored name for a message: its text up to the first zero byte, as UTF-8.
+std::string shownName(std::span<const std::uint8_t> field) {
+    std::string text = fieldText(field);
+    platform::TextConversion utf8 = platform::cp932ToUtf8(text);
+    return utf8.ok ? utf8.text : "（読めない文字を含む名前）";
+}
+
+Outcome convertDatabase(const std::string& pdbPath, const std::string& csvPath,
+                        platform::Prompter& prompter) {
     if (pdbPath == csvPath)
         return fail(prompter, "CSV ファイルにデータベースファイル「" + pdbPath +
                                   "」と同じファイルは選べません。");
+    // At most what 65535 records of 128 bytes and their list take: the file's size beyond
+    // that does not matter, however large it is.
+    constexpr std::size_t kLargest = 80 + (8 + kFeatureAttrRecSize) * 65535;
     std::string reason;
-    std::optional<platform::Bytes> file = platform::readWholeFile(pdbPath, &reason);
+    std::optional<FilePrefix> file = readPrefix(pdbPath, kLargest, reason);
     if (!file)
         return fail(prompter,
                     "データベースファイル「" + pdbPath + "」を読めません（" + reason + "）。");
-    // The name is checked before anything is written, so a rejected database leaves an
+    // The file is checked before anything is written, so a rejected database leaves an
     // earlier CSV as it was.
-    if (file->size() < kNameSize ||
-        !databaseNameMatches(std::span<const std::uint8_t>(file->data(), kNameSize),
-                             baseNameOf(pdbPath)))
-        return fail(prompter, " データベース名が違っています！");
-    AttrDbRecords db = readFeatureAttrRecords(*file, pdbPath);
+    if (auto why = notPalmDatabase(*file))
+        return fail(prompter, "データベースファイル「" + pdbPath +
+                                  "」は Palm のデータベースではありません（" + *why +
+                                  "）。CSV ファイルは作成しませんでした。");
+    std::span<const std::uint8_t> storedName(file->bytes.data(), kNameSize);
+    if (!databaseNameMatches(storedName, baseNameOf(pdbPath)))
+        return fail(prompter, " データベース名が違っています！\nデータベースファイル「" + pdbPath +
+                                  "」に記録された名前「" + shownName(storedName) +
+                                  "」が、ファイル名から決まる名前「" + baseNameOf(pdbPath) +
+                                  "」で始まっていません。");
+    AttrDbRecords db = readFeatureAttrRecords(file->bytes, pdbPath);
     if (db.problem)
         return fail(prompter, *db.problem + "\nCSV ファイルは作成しませんでした。");
     platform::WriteError error;
@@ -176,6 +239,18 @@ Outcome pdb2csvFiles(const std::string& pdbPath, const std::string& csvPath,
     prompter.show("処理が終了しました！", kTitle, platform::Icon::Information,
                   platform::Buttons::Ok);
     return Outcome::Done;
+}
+
+}  // namespace
+
+Outcome pdb2csvFiles(const std::string& pdbPath, const std::string& csvPath,
+                     platform::Prompter& prompter) {
+    try {
+        return convertDatabase(pdbPath, csvPath, prompter);
+    } catch (const std::bad_alloc&) {
+        return fail(prompter, "メモリが足りないため、データベースファイル「" + pdbPath +
+                                  "」の変換を中止しました。CSV ファイルは作成しませんでした。");
+    }
 }
 
 Outcome pdb2csv(platform::FileChooser& chooser, const std::string& programFolder,

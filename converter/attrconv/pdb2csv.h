@@ -38,10 +38,12 @@ std::string formatAttrCsvLine(const FeatureAttrRec& rec);
 // All lines, each ended by CR LF.
 std::string formatAttrCsv(const std::vector<FeatureAttrRec>& records);
 
-// Everything after the two file dialogs: checks the name, converts every record and
-// writes the CSV atomically, then reports the end. A wrong name shows
-// " データベース名が違っています！"; any other failure shows an error naming the file.
-// Nothing is written unless the conversion succeeds.
+// Everything after the two file dialogs: checks that the file is a Palm database (its
+// header and record list fit in it) and its name, converts every record and writes the CSV
+// atomically, then reports the end. A wrong name shows " データベース名が違っています！"
+// followed by the file and both names; any other failure shows an error naming the file.
+// Nothing is written unless the conversion succeeds. Only the bytes the records can take
+// are read, however large the file.
 Outcome pdb2csvFiles(const std::string& pdbPath, const std::string& csvPath,
                      platform::Prompter& prompter);
 

@@ -1,8 +1,12 @@
 #include "converter/digitalmap/attribute_index.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <optional>
 
 #include "converter/digitalmap/sheet_reader.h"
+#include "platform/cp932.h"
 
 namespace digitalmap {
 
@@ -39,10 +43,112 @@ bool readId(FieldReader& fields, const std::string& label, long long& id, std::s
     return true;
 }
 
+std::string hexBytes(std::string_view bytes) {
+    std::string out;
+    char buf[8];
+    for (unsigned char b : bytes) {
+        std::snprintf(buf, sizeof buf, "%s0x%02X", out.empty() ? "" : " ", b);
+        out += buf;
+    }
+    return out;
+}
+
+// 1-based line of the byte at pos (lines end at LF, CR LF or CR).
+std::size_t lineAt(std::string_view data, std::size_t pos) {
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < pos; ++i)
+        if (data[i] == '\n' || (data[i] == '\r' && (i + 1 >= data.size() || data[i + 1] != '\n')))
+            ++line;
+    return line;
+}
+
+// Length of the UTF-8 sequence of more than one byte at the start of text, or 0.
+std::size_t utf8Sequence(std::string_view text) {
+    auto b = static_cast<unsigned char>(text[0]);
+    std::size_t len = b >= 0xC2 && b <= 0xDF   ? 2
+                      : b >= 0xE0 && b <= 0xEF ? 3
+                      : b >= 0xF0 && b <= 0xF4 ? 4
+                                               : 0;
+    if (len == 0 || len > text.size())
+        return 0;
+    for (std::size_t i = 1; i < len; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            return 0;
+    return len;
+}
+
+// Where the text stops being UTF-8 with at least one character above ASCII: npos when it
+// is such UTF-8 throughout; else the first byte that breaks it (data.size() when the text
+// is plain ASCII). firstWide is the position of the first character above ASCII.
+std::size_t utf8Break(std::string_view data, std::size_t& firstWide) {
+    firstWide = std::string_view::npos;
+    for (std::size_t i = 0; i < data.size();) {
+        if (static_cast<unsigned char>(data[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = utf8Sequence(data.substr(i));
+        if (len == 0)
+            return i;
+        if (firstWide == std::string_view::npos)
+            firstWide = i;
+        i += len;
+    }
+    return firstWide == std::string_view::npos ? data.size() : std::string_view::npos;
+}
+
 }  // namespace
+
+std::optional<std::string> AttributeFileEncodingProblem(std::string_view data,
+                                                        const std::string& label) {
+    auto at = [&](std::size_t pos) {
+        return label + " の " + std::to_string(lineAt(data, pos)) + " 行目：";
+    };
+    const std::string advice = "属性ファイルは Shift-JIS で保存してください。";
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        auto b = static_cast<unsigned char>(data[i]);
+        if ((b < 0x20 && b != '\t' && b != '\r' && b != '\n') || b == 0x7F)
+            return at(i) + "制御文字（" + hexBytes(data.substr(i, 1)) +
+                   "）があります。Shift-JIS のテキストのファイルではないようです。";
+    }
+    // Shift-JIS text is hardly ever valid UTF-8 (its lead bytes 0x81-0x9F cannot start a
+    // UTF-8 character), so a file that is UTF-8 throughout was saved in UTF-8.
+    std::size_t firstWide = 0;
+    if (utf8Break(data, firstWide) == std::string_view::npos) {
+        // The line's text from there, at most 60 bytes, not cut inside a character.
+        std::size_t end = data.find_first_of("\r\n", firstWide);
+        std::string_view rest = data.substr(
+            firstWide, end == std::string_view::npos ? std::string_view::npos : end - firstWide);
+        std::size_t n = std::min<std::size_t>(rest.size(), 60);
+        while (n > 0 && n < rest.size() && (static_cast<unsigned char>(rest[n]) & 0xC0) == 0x80)
+            --n;
+        return at(firstWide) + "UTF-8 で書かれているようです（「" + std::string(rest.substr(0, n)) +
+               "」）。" + advice;
+    }
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        auto b = static_cast<unsigned char>(data[i]);
+        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
+            continue;
+        if (platform::isCp932LeadByte(b) && i + 1 < data.size()) {
+            auto t = static_cast<unsigned char>(data[i + 1]);
+            if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) {
+                ++i;
+                continue;
+            }
+        }
+        return at(i) + "Shift-JIS の文字として読めないバイト（" +
+               hexBytes(data.substr(i, std::min<std::size_t>(2, data.size() - i))) +
+               "）があります。" + advice;
+    }
+    return std::nullopt;
+}
 
 bool LoadTownNames(std::string_view data, const std::string& label, NameIndex& index,
                    std::string& error) {
+    if (auto problem = AttributeFileEncodingProblem(data, label)) {
+        error = *problem;
+        return false;
+    }
     FieldReader fields(data);
     fields.skipLine();
     std::string keyword, text;
@@ -63,6 +169,10 @@ bool LoadTownNames(std::string_view data, const std::string& label, NameIndex& i
 
 bool LoadBuildingNames(std::string_view data, const std::string& label, NameIndex& index,
                        std::string& error) {
+    if (auto problem = AttributeFileEncodingProblem(data, label)) {
+        error = *problem;
+        return false;
+    }
     FieldReader fields(data);
     fields.skipLine();
     std::string keyword, text;
@@ -85,11 +195,17 @@ bool LoadBuildingNames(std::string_view data, const std::string& label, NameInde
             return false;
         }
         std::string name;
+        const std::size_t countLine = fields.line();
+        const std::string count = text;
         long long pairs = pairCount(*q);
         for (long long p = 0; p < pairs; ++p) {
             std::string code;
             if (!fields.next(code) || !fields.next(text)) {
-                error = endedEarly(label, fields.line());
+                // The file ran out while reading the pairs: the count is what is wrong.
+                error = label + " の " + std::to_string(countLine) +
+                        " 行目：属性レコードの値の数「" + count +
+                        "」に対して、ファイルの終わりまでに値が " + std::to_string(p) +
+                        " 組しかありません。";
                 return false;
             }
             if (p == 0)

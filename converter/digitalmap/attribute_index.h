@@ -10,6 +10,7 @@
 //     rounded halves to even): the value of the first pair of the LAST record with the ID
 //     (a scan reads to the end, so a later record wins); empty when that record has no pair.
 // An ID without a record has the empty name.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -34,6 +35,13 @@ bool LoadTownNames(std::string_view data, const std::string& label, NameIndex& i
                    std::string& error);
 bool LoadBuildingNames(std::string_view data, const std::string& label, NameIndex& index,
                        std::string& error);
+
+// Why an attribute file is not Shift-JIS text, naming the file (label) and the line: the
+// first control character, the first line of a file saved in UTF-8, or the first bytes that
+// are no Shift-JIS character. Nothing when it is Shift-JIS text. The loaders above check
+// this first.
+std::optional<std::string> AttributeFileEncodingProblem(std::string_view data,
+                                                        const std::string& label);
 
 // Number of (code, value) pairs that a value count q announces: q ÷ 2 rounded, halves to
 // even (4 → 2, 3 → 2, 1 → 0).

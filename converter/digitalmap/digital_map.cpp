@@ -17,6 +17,7 @@
 #include "converter/shell/module1.h"
 #include "pdbformat/graphic_stream.h"
 #include "platform/files.h"
+#include "platform/line_source.h"
 
 namespace digitalmap {
 
@@ -167,7 +168,7 @@ class GraphicRun {
 
   private:
     bool sizingPass();
-    bool sizeFile(const Input& in, bool polygons, Extent& extent);
+    bool sizeFile(const Input& in, bool polygons, Extent& extent, bool arcTable = false);
     void beginDatabase();
     bool loadArcTable(ArcTable& table);
     // Opens one input and reads its checked extent header; a message on failure.
@@ -234,18 +235,27 @@ bool GraphicRun::run() {
 
 bool GraphicRun::sizingPass() {
     Extent extent;
-    return sizeFile(input(paths_.tatemonoArc, "TATEMONO/tatemono.arc"), false, extent) &&
+    return sizeFile(input(paths_.tatemonoArc, "TATEMONO/tatemono.arc"), false, extent, true) &&
            sizeFile(input(paths_.tyomePgn, "GYOUSEI/tyome.pgn"), true, extent) &&
            sizeFile(input(paths_.gaikuArc, "GAIKU/gaiku.arc"), false, extent) &&
            sizeFile(input(paths_.kasenArc, "KASEN/kasen.arc"), false, extent) &&
            sizeFile(input(paths_.othersArc, "OTHERS/others.arc"), false, frameExtent_);
 }
 
-bool GraphicRun::sizeFile(const Input& in, bool polygons, Extent& extent) {
+bool GraphicRun::sizeFile(const Input& in, bool polygons, Extent& extent, bool arcTable) {
     SheetFile file;
     ExtentHeader header;
     if (!openChecked(in, kBadCount, file, header, extent))
         return false;
+    // The building arcs' header gives the size of the arc table: no more arcs than records.
+    if (arcTable && (header.arcCount < 0 || header.arcCount > header.recordCount - 1)) {
+        error(file.label() + " の " + std::to_string(header.line) +
+                  " 行目：ヘッダーのアーク数（5 番目の項目）" + std::to_string(header.arcCount) +
+                  " が不正です（0 から、レコード数 − 1 の " +
+                  std::to_string(header.recordCount - 1) + " まで）。",
+              kTitle);
+        return false;
+    }
     long long left = 0;  // points or references still to come
     long long recordsLeft = header.recordCount - 1;
     while (file.recordsLeft()) {
@@ -702,6 +712,20 @@ bool CreateFromDigitalMap(const std::string& sheetDir, const std::string& outDir
             return false;
         }
     }
+    // The attribute files are text that goes into the databases: one in another encoding is
+    // refused before anything is written, not found out after the graphic database.
+    for (const Input& in : {Input{paths.tatemonoAtr, "TATEMONO/tatemono.atr"},
+                            Input{paths.tyomeAtr, "GYOUSEI/tyome.atr"}}) {
+        std::string data, error;
+        if (!readInputFile(in.path, in.label, data, error)) {
+            showError(prompter, error, kTitle);
+            return false;
+        }
+        if (auto problem = AttributeFileEncodingProblem(data, in.label)) {
+            showError(prompter, *problem, kTitle);
+            return false;
+        }
+    }
     GraphicRun run(paths, *frameValues, today, prompter);
     if (!run.run())
         return false;
@@ -784,17 +808,18 @@ bool attrPDBcreate(const std::string& csvPath, const std::string& attrDbPath,
                    const platform::LocalDate& today, platform::Prompter& prompter) {
     constexpr const char* title = "attrPDBcreate";
     std::string why;
-    auto bytes = platform::readWholeFile(csvPath, &why);
-    if (!bytes) {
+    auto lines = platform::LineSource::openFile(csvPath, platform::LineEnds::AnyEnd, &why);
+    if (!lines) {
         showError(prompter, csvPath + " を読めません（" + why + "）。", title);
         return false;
     }
-    std::string text(bytes->begin(), bytes->end());
-    converter::AttrCsvResult csv = converter::readAttrCsv(text);
+    converter::AttrCsvResult csv = converter::readAttrCsv(*lines);
     if (csv.problem) {
         showError(prompter, converter::describeCsvProblem(csvPath, *csv.problem), title);
         return false;
     }
+    for (const converter::TextCut& cut : csv.cuts)
+        prompter.show(converter::describeTextCut(csvPath, cut), title, Icon::Warning, Buttons::Ok);
     if (!converter::writeFeatureAttrDatabase(attrDbPath, csv.records, today, prompter, title))
         return false;
     showInfo(prompter, kAttrDone, title);

@@ -1,10 +1,13 @@
 #include "converter/digitalmap/sheet_reader.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <new>
 
 #include "platform/cp932.h"
 #include "platform/files.h"
@@ -124,11 +127,27 @@ bool readInputFile(const std::string& path, const std::string& label, std::strin
         error = "入力ファイルがありません：" + label + "（" + path + "）";
         return false;
     }
-    // Read straight into the string: sheet files run to megabytes.
+    // Read straight into the string: sheet files run to megabytes. One larger than the
+    // machine's memory is refused before any of it is read.
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
     if (size >= 0) {
-        data.resize(static_cast<std::size_t>(size));
+        auto tooLarge = [&] {
+            error = "入力ファイルが大きすぎて読み込めません：" + label + "（" +
+                    std::to_string(size) + " バイト）";
+            return false;
+        };
+        long pages = ::sysconf(_SC_PHYS_PAGES);
+        long pageSize = ::sysconf(_SC_PAGE_SIZE);
+        if (pages > 0 && pageSize > 0 &&
+            static_cast<unsigned long long>(size) >
+                static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(pageSize))
+            return tooLarge();
+        try {
+            data.resize(static_cast<std::size_t>(size));
+        } catch (const std::bad_alloc&) {
+            return tooLarge();
+        }
         in.seekg(0);
         in.read(data.data(), size);
     }
@@ -211,6 +230,22 @@ ReadStatus SheetFile::readHeader(ExtentHeader& header) {
     return ReadStatus::Ok;
 }
 
+ReadStatus SheetFile::countField(long long& count, const char* name) {
+    KWIB_READ(integerField(count, name));
+    // What follows a record by its count are records too, so a count larger than the
+    // records the header leaves cannot be right; nor can a negative one.
+    long long left = limit_ - read_;
+    if (count < 0 || count > left) {
+        error_ = label_ + " の " + std::to_string(fields_.line()) + " 行目：" + name + " " +
+                 std::to_string(count) +
+                 (count < 0 ? " が負です。"
+                            : " が、ヘッダーのレコード数から残るレコード数 " +
+                                  std::to_string(left) + " を超えています。");
+        return ReadStatus::Bad;
+    }
+    return ReadStatus::Ok;
+}
+
 ReadStatus SheetFile::readArc(ArcRecord& arc) {
     startRecord();
     std::string keyword;
@@ -218,7 +253,7 @@ ReadStatus SheetFile::readArc(ArcRecord& arc) {
     arc.line = fields_.line();
     KWIB_READ(integerField(arc.code, "アークレコードの種別コード"));
     KWIB_READ(integerField(arc.id, "アークレコードのアーク ID"));
-    KWIB_READ(integerField(arc.pointCount, "アークレコードの点数"));
+    KWIB_READ(countField(arc.pointCount, "アークレコードの点数"));
     return ReadStatus::Ok;
 }
 
@@ -235,7 +270,7 @@ ReadStatus SheetFile::readPolygon(PolygonRecord& polygon) {
     KWIB_READ(field(keyword));
     polygon.line = fields_.line();
     KWIB_READ(integerField(polygon.id, "ポリゴンレコードのポリゴン ID"));
-    KWIB_READ(integerField(polygon.arcRefs, "ポリゴンレコードのアーク参照数"));
+    KWIB_READ(countField(polygon.arcRefs, "ポリゴンレコードのアーク参照数"));
     KWIB_READ(realField(polygon.north, "ポリゴンレコードの代表点の北座標"));
     KWIB_READ(realField(polygon.east, "ポリゴンレコードの代表点の東座標"));
     return ReadStatus::Ok;

@@ -103,6 +103,9 @@ class SheetFile {
   private:
     ReadStatus field(std::string& text);
     ReadStatus integerField(long long& value, const char* name);
+    // The count of the records that follow this one (points, arc references): Bad when it
+    // is negative or more than the records the header leaves.
+    ReadStatus countField(long long& count, const char* name);
     ReadStatus realField(double& value, const char* name);
     ReadStatus startRecord();
 
@@ -122,7 +125,8 @@ std::optional<double> parseReal(std::string_view text);
 std::string notANumberMessage(const std::string& label, std::size_t line, const char* field,
                               std::string_view text, bool wantInteger);
 
-// Reads a whole input file; false with a message naming the file when it cannot be read.
+// Reads a whole input file; false with a message naming the file when it cannot be read
+// or is larger than memory.
 bool readInputFile(const std::string& path, const std::string& label, std::string& data,
                    std::string& error);
 

@@ -1,5 +1,7 @@
 #include "converter/dm/dm2pdb.h"
 
+#include <new>
+
 #include "converter/attrconv/feature_attr_rec.h"
 #include "converter/dm/dm_attributes.h"
 #include "converter/dm/dm_passes.h"
@@ -14,6 +16,11 @@ namespace {
 class StreamSink : public GraphicSink {
   public:
     explicit StreamSink(pdb::GraphicDatabase& db) : db_(db) {}
+
+    // The stream outgrows the largest database: the pass stops rather than read on.
+    bool full() const override {
+        return db_.stream().size() > pdb::kMaxGraphicRecords * pdb::kGraphicRecordSize;
+    }
 
     void frameHeader(const FrameHeader& h) override {
         db_.AppendElement({pdb::kKindFrame, 1, pdb::kFrameBodyLength, 0, 0});
@@ -63,10 +70,18 @@ bool buildGraphicImage(std::string_view dmBytes, const std::string& fileName,
                        const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
                        std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,
                        std::string& message) {
+    platform::LineSource lines(dmBytes);
+    return buildGraphicImage(lines, fileName, frame, nameField, dayStamp, prompter, out, message);
+}
+
+bool buildGraphicImage(platform::LineSource& dmLines, const std::string& fileName,
+                       const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
+                       std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,
+                       std::string& message) {
     pdb::GraphicDatabase db;
     db.BeginGraphicDatabase("", nameField, dayStamp, 0);
     StreamSink sink(db);
-    out.pass = runGraphicPass(dmBytes, fileName, frame, sink, prompter);
+    out.pass = runGraphicPass(dmLines, fileName, frame, sink, prompter);
     if (!out.pass.ok) {
         message = out.pass.message;
         return false;
@@ -83,9 +98,11 @@ bool buildGraphicImage(std::string_view dmBytes, const std::string& fileName,
     return true;
 }
 
-Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
-                    const std::array<double, 12>& frame, const platform::LocalDate& today,
-                    platform::Prompter& prompter) {
+namespace {
+
+Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
+                     const std::array<double, 12>& frame, const platform::LocalDate& today,
+                     platform::Prompter& prompter) {
     Dm2PdbResult result;
     if (dmPath.empty()) {
         prompter.show("DMファイルを指定して下さい！", "", platform::Icon::Critical,
@@ -107,26 +124,39 @@ Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
         error(prompter, message);
         return result;
     }
+    if (auto problem = converter::databaseNameProblem(base)) {
+        error(prompter, converter::refusedFileNameMessage(dmPath, *problem));
+        return result;
+    }
 
     prompter.show("処理を開始します！( 1 / 3 )", kDmTitle, platform::Icon::Information,
                   platform::Buttons::Ok);
-    std::string bytes;
-    if (!readDmFile(dmPath, bytes, message)) {
+    std::optional<platform::LineSource> lines = openDmFile(dmPath, message);
+    if (!lines) {
         error(prompter, message);
         return result;
     }
-    Estimate estimate = estimateStream(bytes, fileName);
+    Estimate estimate = estimateStream(*lines, fileName);
     if (!estimate.ok) {
         error(prompter, estimate.message);
         return result;
     }
     result.estimatedRecords = pdb::GraphicRecordCount(estimate.bytes);
 
+    if (!lines->rewind()) {
+        error(prompter, lineSourceFailure(*lines, fileName));
+        return result;
+    }
     GraphicImage image;
-    if (!buildGraphicImage(bytes, fileName, frameValues,
+    if (!buildGraphicImage(*lines, fileName, frameValues,
                            converter::databaseNameField(base + "_G", prompter),
-                           converter::palmDayStamp(today), prompter, image, message) ||
-        !writeGraphicFile(graphicPath, image, message)) {
+                           converter::palmDayStamp(today), prompter, image, message)) {
+        error(prompter, message);
+        return result;
+    }
+    if (!image.pass.stoppedAtSheet.empty())
+        error(prompter, image.pass.stoppedAtSheet);
+    if (!writeGraphicFile(graphicPath, image, message)) {
         error(prompter, message);
         return result;
     }
@@ -135,9 +165,28 @@ Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
     prompter.show("図形PDBファイル作成処理が終了しました！( 2 / 3 )", kDmTitle,
                   platform::Icon::Information, platform::Buttons::Ok);
 
-    result.outcome = attrDMPDBcreateFromBytes(folder, attrName, image.pass.areaCount, bytes,
+    if (!lines->rewind()) {
+        error(prompter, lineSourceFailure(*lines, fileName));
+        return result;
+    }
+    result.outcome = attrDMPDBcreateFromLines(folder, attrName, image.pass.areaCount, *lines,
                                               fileName, today, prompter);
     return result;
+}
+
+}  // namespace
+
+Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
+                    const std::array<double, 12>& frame, const platform::LocalDate& today,
+                    platform::Prompter& prompter) {
+    try {
+        return convert(dmPath, folder, frame, today, prompter);
+    } catch (const std::bad_alloc&) {
+        error(prompter, "メモリが足りないため、DMファイル「" + dmPath +
+                            "」の変換を中止しました。まだ書き込んでいないデータベースは作成して"
+                            "いません。");
+        return {};
+    }
 }
 
 }  // namespace dm

@@ -9,6 +9,12 @@
 // A broken DM file or a failed write shows an error naming the file (and the line and
 // columns) and leaves no half-written database: the graphic database is only written once
 // the whole file has been read, and an earlier file of the same name survives a failure.
+// A file that is not a DM file (no "M " record) is refused before anything is written. A
+// wrong unit code in a later "M " record ends the conversion at that record with its
+// message: both databases hold what came before it.
+//
+// The DM file is read three times, line by line (the estimate, the graphic pass and the
+// attribute pass), never held whole: the memory taken does not grow with the file.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -40,6 +46,12 @@ struct GraphicImage {
 };
 // False with a message when the DM file breaks the format or the stream does not fit in
 // 32767 records; overflows and degenerate elements are reported through the prompter.
+// A wrong unit code after an earlier sheet ends the image there (out.pass.stoppedAtSheet).
+// Reads dmLines from its current line on.
+bool buildGraphicImage(platform::LineSource& dmLines, const std::string& fileName,
+                       const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
+                       std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,
+                       std::string& message);
 bool buildGraphicImage(std::string_view dmBytes, const std::string& fileName,
                        const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
                        std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,

@@ -1,9 +1,5 @@
 #include "converter/dm/dm_attributes.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-
 #include "platform/cp932.h"
 #include "platform/files.h"
 
@@ -20,23 +16,16 @@ std::string fileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool readDmFile(const std::string& path, std::string& bytes, std::string& message) {
+std::optional<platform::LineSource> openDmFile(const std::string& path, std::string& message) {
     if (!platform::fileExists(path)) {
         message = "DMファイル「" + path + "」がありません。";
-        return false;
+        return std::nullopt;
     }
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (size >= 0) {
-        bytes.resize(static_cast<std::size_t>(size));
-        in.seekg(0);
-        in.read(bytes.data(), size);
-    }
-    if (!in || size < 0) {
-        message = "DMファイル「" + path + "」が読めません（" + std::strerror(errno) + "）。";
-        return false;
-    }
-    return true;
+    std::string reason;
+    auto lines = platform::LineSource::openFile(path, platform::LineEnds::Lf, &reason);
+    if (!lines)
+        message = "DMファイル「" + path + "」が読めません（" + reason + "）。";
+    return lines;
 }
 
 converter::FeatureAttrRec areaRecord(const AreaBox& area) {
@@ -54,13 +43,13 @@ converter::FeatureAttrRec areaRecord(const AreaBox& area) {
     return r;
 }
 
-converter::Outcome attrDMPDBcreateFromBytes(const std::string& folder, const std::string& attrName,
-                                            int areaCount, std::string_view dmBytes,
+converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std::string& attrName,
+                                            int areaCount, platform::LineSource& dmLines,
                                             const std::string& fileName,
                                             const platform::LocalDate& today,
                                             platform::Prompter& prompter) {
     std::vector<AreaBox> areas;
-    PassResult pass = runAttributePass(dmBytes, fileName, areaCount, areas);
+    PassResult pass = runAttributePass(dmLines, fileName, areaCount, areas);
     if (!pass.ok) {
         prompter.show(pass.message, kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
         return converter::Outcome::Failed;
@@ -79,13 +68,13 @@ converter::Outcome attrDMPDBcreateFromBytes(const std::string& folder, const std
 converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string& attrName,
                                    int areaCount, const std::string& dmPath,
                                    const platform::LocalDate& today, platform::Prompter& prompter) {
-    std::string bytes;
     std::string message;
-    if (!readDmFile(dmPath, bytes, message)) {
+    std::optional<platform::LineSource> lines = openDmFile(dmPath, message);
+    if (!lines) {
         prompter.show(message, kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
         return converter::Outcome::Failed;
     }
-    return attrDMPDBcreateFromBytes(folder, attrName, areaCount, bytes, fileNameOf(dmPath), today,
+    return attrDMPDBcreateFromLines(folder, attrName, areaCount, *lines, fileNameOf(dmPath), today,
                                     prompter);
 }
 

@@ -3,6 +3,7 @@
 // writes a converter attribute database with one FeatureAttrRec per area of the graphic
 // database, in the same order, with the area's serial number and box and the text
 // "自動算出代表点". Messages carry the title "attrDMPDBcreate".
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "converter/attrconv/csv2pdb.h"
 #include "converter/attrconv/feature_attr_rec.h"
 #include "converter/dm/dm_passes.h"
+#include "platform/line_source.h"
 #include "platform/local_date.h"
 #include "platform/prompter.h"
 
@@ -28,9 +30,10 @@ converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string&
                                    int areaCount, const std::string& dmPath,
                                    const platform::LocalDate& today, platform::Prompter& prompter);
 
-// The same for DM bytes already read; fileName names the DM file in messages.
-converter::Outcome attrDMPDBcreateFromBytes(const std::string& folder, const std::string& attrName,
-                                            int areaCount, std::string_view dmBytes,
+// The same for a DM file already open, read from its current line; fileName names it in
+// messages.
+converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std::string& attrName,
+                                            int areaCount, platform::LineSource& dmLines,
                                             const std::string& fileName,
                                             const platform::LocalDate& today,
                                             platform::Prompter& prompter);
@@ -41,7 +44,8 @@ std::string joinPath(const std::string& folder, const std::string& name);
 // The file name of a path without its folder, for messages.
 std::string fileNameOf(const std::string& path);
 
-// Reads a whole DM file; false with a message naming it when it cannot be read.
-bool readDmFile(const std::string& path, std::string& bytes, std::string& message);
+// Opens a DM file for reading line by line; nothing, with a message naming it, when it
+// cannot be read.
+std::optional<platform::LineSource> openDmFile(const std::string& path, std::string& message);
 
 }  // namespace dm

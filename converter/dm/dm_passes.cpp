@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "pdbformat/graphic_stream.h"
+
 namespace dm {
 namespace {
 
@@ -95,14 +97,25 @@ bool isClosedArea(const LineElementRecord& e) {
 PassResult runGraphicPass(std::string_view data, const std::string& fileName,
                           const FrameValues& frame, GraphicSink& sink,
                           platform::Prompter& prompter) {
+    platform::LineSource lines(data);
+    return runGraphicPass(lines, fileName, frame, sink, prompter);
+}
+
+PassResult runGraphicPass(platform::LineSource& lines, const std::string& fileName,
+                          const FrameValues& frame, GraphicSink& sink,
+                          platform::Prompter& prompter) {
     PassResult result;
-    DmReader reader(data, fileName);
+    DmReader reader(lines, fileName);
     PlacedElement placed;
     for (;;) {
         DmEvent ev = reader.next();
         if (ev == DmEvent::End)
             return result;
         if (ev == DmEvent::Failed) {
+            if (reader.failedAtUnitCode() && reader.haveSheet()) {
+                result.stoppedAtSheet = reader.failure();
+                return result;
+            }
             result.ok = false;
             result.message = reader.failure();
             return result;
@@ -146,14 +159,27 @@ PassResult runGraphicPass(std::string_view data, const std::string& fileName,
         g.height = placed.box.height();
         g.points = &placed.points;
         sink.element(g);
+        if (sink.full()) {
+            result.ok = false;
+            result.message = where(fileName, e.line) + ": 図形データが大きすぎます（" +
+                             std::to_string(pdb::kMaxGraphicRecords) +
+                             " レコード（1 レコード 1024 バイト）に収まりません）。";
+            return result;
+        }
     }
 }
 
 PassResult runAttributePass(std::string_view data, const std::string& fileName, int expectedAreas,
                             std::vector<AreaBox>& areas) {
+    platform::LineSource lines(data);
+    return runAttributePass(lines, fileName, expectedAreas, areas);
+}
+
+PassResult runAttributePass(platform::LineSource& lines, const std::string& fileName,
+                            int expectedAreas, std::vector<AreaBox>& areas) {
     PassResult result;
     areas.clear();
-    DmReader reader(data, fileName);
+    DmReader reader(lines, fileName);
     // Only building outlines of more than two points can be areas; the points of other
     // elements are not needed here.
     reader.onlyElementsWhere(
@@ -167,6 +193,10 @@ PassResult runAttributePass(std::string_view data, const std::string& fileName, 
     };
     for (;;) {
         DmEvent ev = reader.next();
+        if (ev == DmEvent::Failed && reader.failedAtUnitCode() && reader.haveSheet()) {
+            result.stoppedAtSheet = reader.failure();
+            break;
+        }
         if (ev == DmEvent::Failed) {
             result.ok = false;
             result.message = reader.failure();

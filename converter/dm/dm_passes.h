@@ -74,18 +74,28 @@ class GraphicSink {
     virtual ~GraphicSink() = default;
     virtual void frameHeader(const FrameHeader& header) = 0;
     virtual void element(const GraphicElement& element) = 0;
+    // True once the database cannot take more (the pass then stops with a message).
+    virtual bool full() const { return false; }
 };
 
 struct PassResult {
     bool ok = true;
     std::string message;  // why not, when !ok (UTF-8)
     int areaCount = 0;
+    // Set when the pass ended at an "M " record with a wrong unit code after an earlier,
+    // sound sheet: what came before stands, and this is the message to show.
+    std::string stoppedAtSheet;
 };
 
 // The graphic pass: one frame header per "M " record, one line or area element per "E1"
 // and "E2" record of a group. Overflows and degenerate elements are reported through the
 // prompter (critical and warning boxes with the application's title) and the pass goes on;
-// a broken file ends it with !ok.
+// a broken file, or a stream the sink cannot take, ends it with !ok. A wrong unit code in
+// an "M " record ends it too: with !ok at the first sheet record, with stoppedAtSheet after
+// an earlier one. Reads the source from its current line to its end.
+PassResult runGraphicPass(platform::LineSource& lines, const std::string& fileName,
+                          const FrameValues& frame, GraphicSink& sink,
+                          platform::Prompter& prompter);
 PassResult runGraphicPass(std::string_view data, const std::string& fileName,
                           const FrameValues& frame, GraphicSink& sink,
                           platform::Prompter& prompter);
@@ -96,8 +106,11 @@ struct AreaBox {
     std::int16_t left = 0, top = 0, width = 0, height = 0;
 };
 
-// The attribute pass: the boxes of the areas in file order. The file must hold exactly
+// The attribute pass: the boxes of the areas in file order, up to the end of the file or
+// to the "M " record where the graphic pass stopped. The file must hold exactly
 // expectedAreas areas (the count of the graphic pass); otherwise !ok with a message.
+PassResult runAttributePass(platform::LineSource& lines, const std::string& fileName,
+                            int expectedAreas, std::vector<AreaBox>& areas);
 PassResult runAttributePass(std::string_view data, const std::string& fileName, int expectedAreas,
                             std::vector<AreaBox>& areas);
 

@@ -15,7 +15,9 @@ namespace {
 // Thrown inside the reader only; DmReader::next turns it into a Failed event.
 class ReadFailure : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit ReadFailure(const std::string& what, bool unitCode = false)
+        : std::runtime_error(what), atUnitCode(unitCode) {}
+    bool atUnitCode;
 };
 
 // A fixed-column field: columns first to last (1-based, inclusive) and its name.
@@ -79,20 +81,6 @@ std::string codeOf(const DmLine& line) {
 }
 
 }  // namespace
-
-bool LineCursor::next(DmLine& line) {
-    if (pos_ >= data_.size())
-        return false;
-    std::size_t end = data_.find('\n', pos_);
-    std::size_t stop = end == std::string_view::npos ? data_.size() : end;
-    std::string_view text = data_.substr(pos_, stop - pos_);
-    if (!text.empty() && text.back() == '\r')
-        text.remove_suffix(1);
-    pos_ = end == std::string_view::npos ? data_.size() : end + 1;
-    line.number = ++number_;
-    line.text = text;
-    return true;
-}
 
 bool parseDecimal(std::string_view t, double& value) {
     std::size_t i = 0;
@@ -214,28 +202,69 @@ class Fields {
 
 }  // namespace
 
-Estimate estimateStream(std::string_view data, const std::string& fileName) {
+std::string lineSourceFailure(const platform::LineSource& lines, const std::string& fileName) {
+    if (lines.failure() == platform::LineSource::Failure::LineTooLong)
+        return fileName + " " + std::to_string(lines.lineNumber() + 1) + "行目が長すぎます（" +
+               std::to_string(platform::LineSource::kMaxLine) +
+               " バイトを超えています）。DMファイルではないようです。";
+    return "DMファイル「" + fileName + "」を" + std::to_string(lines.lineNumber() + 1) +
+           "行目で読めなくなりました（" + lines.error() + "）。";
+}
+
+Estimate estimateStream(platform::LineSource& lines, const std::string& fileName) {
     Estimate est;
     Fields fields(fileName);
-    LineCursor cursor(data);
     DmLine line;
+    bool sheet = false;
     try {
-        while (cursor.next(line)) {
-            if (line.text.size() >= 2 && line.text[0] == 'E' &&
-                (line.text[1] == '1' || line.text[1] == '2')) {
+        while (lines.next(line.text)) {
+            line.number = lines.lineNumber();
+            if (line.text.size() < 2)
+                continue;
+            if (line.text[0] == 'E' && (line.text[1] == '1' || line.text[1] == '2')) {
                 long n = fields.integer(line, kPointCount, 0, 9999);
                 est.bytes += 16 + 4 * static_cast<std::uint64_t>(n + (n & 1));
+            } else if (line.text[0] == 'M' && line.text[1] == ' ') {
+                sheet = true;
             }
         }
     } catch (const ReadFailure& f) {
         est.ok = false;
         est.message = f.what();
+        return est;
+    }
+    if (lines.failed()) {
+        est.ok = false;
+        est.message = lineSourceFailure(lines, fileName);
+    } else if (!sheet) {
+        est.ok = false;
+        est.message = "「" + fileName + "」はDMファイルではありません（「M 」レコードがありません" +
+                      (lines.lineNumber() == 0 ? "。ファイルが空です" : "") +
+                      "）。何も作成しませんでした。";
     }
     return est;
 }
 
+Estimate estimateStream(std::string_view data, const std::string& fileName) {
+    platform::LineSource lines(data);
+    return estimateStream(lines, fileName);
+}
+
+DmReader::DmReader(platform::LineSource& lines, std::string fileName)
+    : lines_(lines), fileName_(std::move(fileName)) {}
+
 DmReader::DmReader(std::string_view data, std::string fileName)
-    : cursor_(data), fileName_(std::move(fileName)) {}
+    : ownLines_(std::in_place, data), lines_(*ownLines_), fileName_(std::move(fileName)) {}
+
+bool DmReader::nextLine(DmLine& line) {
+    if (lines_.next(line.text)) {
+        line.number = lines_.lineNumber();
+        return true;
+    }
+    if (lines_.failed())
+        throw ReadFailure(lineSourceFailure(lines_, fileName_));
+    return false;
+}
 
 DmEvent DmReader::next() {
     if (failed_)
@@ -244,6 +273,7 @@ DmEvent DmReader::next() {
         return step();
     } catch (const ReadFailure& f) {
         failed_ = true;
+        failedAtUnit_ = f.atUnitCode;
         failure_ = f.what();
         return DmEvent::Failed;
     }
@@ -257,7 +287,7 @@ DmEvent DmReader::step() {
             continue;
         }
         DmLine line;
-        if (!cursor_.next(line))
+        if (!nextLine(line))
             return DmEvent::End;
         std::string_view code = line.text.substr(0, 2);
         if (code == "M ") {
@@ -271,12 +301,15 @@ DmEvent DmReader::step() {
 }
 
 DmLine DmReader::nextLineOrFail(const DmLine& owner, const char* what, long have, long want) {
+    // The owner's bytes lie in the source's buffer, which the next read may reuse.
+    const char code[2] = {owner.text.size() > 0 ? owner.text[0] : ' ',
+                          owner.text.size() > 1 ? owner.text[1] : ' '};
     DmLine line;
-    if (!cursor_.next(line))
-        throw ReadFailure(fileName_ + ": " + std::to_string(cursor_.lastLineNumber()) +
+    if (!nextLine(line))
+        throw ReadFailure(fileName_ + ": " + std::to_string(lines_.lineNumber()) +
                           "行目でファイルが終わっています。" + std::to_string(owner.number) +
-                          "行目の「" + codeOf(owner) + "」レコードの" + what + " " +
-                          std::to_string(want) + " 行のうち " + std::to_string(have) +
+                          "行目の「" + shown(std::string_view(code, 2)) + "」レコードの" + what +
+                          " " + std::to_string(want) + " 行のうち " + std::to_string(have) +
                           " 行しかありません");
     return line;
 }
@@ -285,7 +318,7 @@ void DmReader::readSheet(const DmLine& first) {
     Fields fields(fileName_);
     fields.number(first, kSheetCheck);
     DmLine second;
-    if (!cursor_.next(second))
+    if (!nextLine(second))
         throw ReadFailure(fileName_ + ": " + std::to_string(first.number) +
                           "行目の「M 」レコードの2行目がありません（ファイルの終わり）");
     SheetRecord s;
@@ -302,7 +335,8 @@ void DmReader::readSheet(const DmLine& first) {
         f = unitFactor(static_cast<int>(unit));
     if (!f)
         throw ReadFailure("座標値の単位の値が間違っています！\n" + fields.where(second, kUnitCode) +
-                          ": 「" + shown(unitText) + "」（1, 10, 999 のどれか）");
+                              ": 「" + shown(unitText) + "」（1, 10, 999 のどれか）",
+                          true);
     s.unitCode = static_cast<int>(unit);
     if (!(s.emax > s.emin) || !(s.nmax > s.nmin))
         throw ReadFailure(fields.where(second.number) + ": 図郭の範囲が不正です（最小北座標 " +
@@ -328,8 +362,8 @@ bool DmReader::readGroupElement() {
     Fields fields(fileName_);
     DmLine record;
     long index = groupSize_ - groupLeft_ + 1;
-    if (!cursor_.next(record))
-        throw ReadFailure(fileName_ + ": " + std::to_string(cursor_.lastLineNumber()) +
+    if (!nextLine(record))
+        throw ReadFailure(fileName_ + ": " + std::to_string(lines_.lineNumber()) +
                           "行目でファイルが終わっています。" + std::to_string(groupLine_) +
                           "行目の「H 」レコードの要素 " + std::to_string(groupSize_) +
                           " 個のうち " + std::to_string(index - 1) + " 個しかありません");

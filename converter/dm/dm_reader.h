@@ -8,13 +8,18 @@
 //
 // Every problem stops the reading with a message (UTF-8, Japanese) that names the file,
 // the line and, where there is one, the columns and the field.
+//
+// The file is read line by line from a platform::LineSource (LF line ends, a CR before
+// them dropped), so each pass over it takes the same memory whatever the file's size.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "converter/dm/dm_transform.h"
+#include "platform/line_source.h"
 
 namespace dm {
 
@@ -24,33 +29,23 @@ struct DmLine {
     std::string_view text;
 };
 
-// Splits the file's bytes into lines at LF (a CR before it is dropped). A last line
-// without a line end is a line; nothing after the last line end is not.
-class LineCursor {
-  public:
-    explicit LineCursor(std::string_view data) : data_(data) {}
-    bool next(DmLine& line);
-    // Number of the last line handed out (0 before the first).
-    std::size_t lastLineNumber() const { return number_; }
-
-  private:
-    std::string_view data_;
-    std::size_t pos_ = 0;
-    std::size_t number_ = 0;
-};
-
 // Reads a decimal number: optional sign, digits, optional decimal point and digits.
 // Blanks are not allowed here (callers trim them); neither are exponents, "inf" or "nan".
 bool parseDecimal(std::string_view text, double& value);
 
 // The stream estimate of the graphic database: 16 + 4 × (n rounded up to even) for every
-// line of the file that starts "E1" or "E2", n being its columns 28–31.
+// line of the file that starts "E1" or "E2", n being its columns 28–31. The same pass finds
+// out whether the file is a DM file at all: one without an "M " record is not.
 struct Estimate {
     bool ok = true;
     std::string message;  // why not, when !ok
     std::uint64_t bytes = 0;
 };
+Estimate estimateStream(platform::LineSource& lines, const std::string& fileName);
 Estimate estimateStream(std::string_view data, const std::string& fileName);
+
+// The message for a source that stopped early (a read error or an overlong line).
+std::string lineSourceFailure(const platform::LineSource& lines, const std::string& fileName);
 
 // An "M " record: the sheet values of its second line and what they give.
 struct SheetRecord {
@@ -89,12 +84,19 @@ enum class DmEvent { Sheet, LineElement, End, Failed };
 
 class DmReader {
   public:
-    // fileName names the file in messages.
+    // Reads lines from the source's current line on; fileName names the file in messages.
+    DmReader(platform::LineSource& lines, std::string fileName);
+    // Reads the bytes of a whole file.
     DmReader(std::string_view data, std::string fileName);
+    DmReader(const DmReader&) = delete;
+    DmReader& operator=(const DmReader&) = delete;
 
     // Reads on to the next sheet record or line element. End at the end of the file;
     // Failed when the file breaks the format (see failure()). Never throws.
     DmEvent next();
+    // The failure was a wrong unit code in an "M " record: what comes before that record
+    // is sound, and a run that has converted an earlier sheet keeps it.
+    bool failedAtUnitCode() const { return failedAtUnit_; }
 
     // The most recent "M " record; valid once one has been read.
     const SheetRecord& sheet() const { return sheet_; }
@@ -116,15 +118,18 @@ class DmReader {
     bool readGroupElement();                     // true when it produced a line element
     bool readLineElement(const DmLine& record);  // false when the element is passed over
     void skipLines(const DmLine& record, long count, const char* what);
+    bool nextLine(DmLine& line);
     DmLine nextLineOrFail(const DmLine& owner, const char* what, long have, long want);
 
-    LineCursor cursor_;
+    std::optional<platform::LineSource> ownLines_;  // for a reader of bytes
+    platform::LineSource& lines_;
     std::string fileName_;
     SheetRecord sheet_;
     bool haveSheet_ = false;
     LineElementRecord element_;
     std::string failure_;
     bool failed_ = false;
+    bool failedAtUnit_ = false;
     bool (*wanted_)(const LineElementRecord&) = nullptr;
     // The group being read: elements left and where its "H " record stands.
     long groupLeft_ = 0;

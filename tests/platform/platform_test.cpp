@@ -9,6 +9,7 @@
 #include "platform/cp932.h"
 #include "platform/file_chooser.h"
 #include "platform/files.h"
+#include "platform/line_source.h"
 #include "platform/local_date.h"
 #include "platform/scripted_prompter.h"
 #include "support/test_support.h"
@@ -164,6 +165,90 @@ TEST(Files, ReadWholeFileAndExistence) {
     EXPECT_EQ(platform::readWholeFile(dir.file("a")), (platform::Bytes{1, 2, 3}));
     std::string reason;
     EXPECT_FALSE(platform::readWholeFile(dir.file("missing"), &reason));
+    EXPECT_FALSE(reason.empty());
+}
+
+// Lines split by hand, one byte at a time, as each convention defines them.
+std::vector<std::string> splitLines(const std::string& text, platform::LineEnds ends) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        bool anyEnd = ends == platform::LineEnds::AnyEnd;
+        if (c == '\n' || (anyEnd && c == '\r')) {
+            if (!anyEnd && !line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (anyEnd && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) {
+        if (ends == platform::LineEnds::Lf && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> readLines(platform::LineSource& source) {
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (source.next(line)) {
+        lines.emplace_back(line);
+        EXPECT_EQ(source.lineNumber(), lines.size());
+    }
+    EXPECT_FALSE(source.failed()) << source.error();
+    return lines;
+}
+
+TEST(LineSources, AFileGivesTheLinesOfItsBytesWhateverItsSize) {
+    // Three buffers' worth of lines of every length up to 5000 bytes, the line ends taking
+    // turns; a CR LF straddles the end of the first read, and the file ends with a CR.
+    std::string text;
+    const char* const lineEnds[] = {"\r\n", "\n", "\r", "\r\r\n"};
+    for (std::size_t k = 0; text.size() < 3 * platform::LineSource::kMaxLine; ++k) {
+        text += std::string(k * 37 % 5000, static_cast<char>('a' + k % 26));
+        if (k % 7 == 3)
+            text += "\rmid";
+        text += lineEnds[k % 4];
+    }
+    text.insert(platform::LineSource::kMaxLine + 1, "\r\n");  // CR last of the first read
+    text += "last line\r";
+    TempDir dir;
+    testsupport::writeBytes(dir.file("t.txt"), Bytes(text.begin(), text.end()));
+    for (auto ends : {platform::LineEnds::Lf, platform::LineEnds::AnyEnd}) {
+        std::vector<std::string> want = splitLines(text, ends);
+        platform::LineSource memory(text, ends);
+        EXPECT_EQ(readLines(memory), want);
+        auto file = platform::LineSource::openFile(dir.file("t.txt"), ends);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(readLines(*file), want);
+        ASSERT_TRUE(file->rewind());  // a second pass reads the same lines
+        EXPECT_EQ(readLines(*file), want);
+    }
+}
+
+TEST(LineSources, ALineLongerThanTheBufferStopsTheReading) {
+    TempDir dir;
+    std::string longest(platform::LineSource::kMaxLine, 'x');
+    std::string text = "first\n" + longest + "\n" + longest + "y\nnever\n";
+    testsupport::writeBytes(dir.file("t.txt"), Bytes(text.begin(), text.end()));
+    auto file = platform::LineSource::openFile(dir.file("t.txt"), platform::LineEnds::Lf);
+    ASSERT_TRUE(file);
+    std::string_view line;
+    ASSERT_TRUE(file->next(line));
+    ASSERT_TRUE(file->next(line));
+    EXPECT_EQ(line.size(), longest.size());
+    EXPECT_FALSE(file->next(line));
+    EXPECT_EQ(file->failure(), platform::LineSource::Failure::LineTooLong);
+    EXPECT_EQ(file->lineNumber(), 2u);  // the overlong line is the third
+    std::string reason;
+    EXPECT_FALSE(
+        platform::LineSource::openFile(dir.file("missing"), platform::LineEnds::Lf, &reason));
     EXPECT_FALSE(reason.empty());
 }
 

@@ -103,13 +103,67 @@ TEST(Csv2pdbRun, DatabaseNamesFromTheFileName) {
     p.clear();
     EXPECT_EQ(converter::pdb2csvFiles(dir.file("my data.pdb"), dir.file("my.csv"), p),
               Outcome::Failed);
-    EXPECT_EQ(p.texts(), std::vector<std::string>{" データベース名が違っています！"});
+    EXPECT_EQ(p.texts().at(0).rfind(" データベース名が違っています！\n", 0), 0u);
+}
 
-    // A double-byte name: the byteConv report, the name keeps what came before.
-    p.clear();
-    EXPECT_EQ(at(convert(dir, "ab建物", line("1"), 1, p), 0, 3), (Bytes{'a', 'b', 0}));
-    ASSERT_EQ(p.calls().size(), 3u);
-    EXPECT_EQ(p.calls()[1].text, "エラー：byteConv");
+TEST(Csv2pdbRefused, AFileNameThatGivesNoSingleByteDatabaseName) {
+    // The name would be stored empty or cut, and pdb2csv would refuse the database after
+    // "処理が終了しました！": refused before anything is announced or written.
+    const std::pair<const char*, const char*> cases[] = {
+        {"調査データ", "1 バイトで表せない文字「調」があります"},
+        {"ab建物", "1 バイトで表せない文字「建」があります"},
+        {"", "ファイル名から作るデータベース名が空になります"},
+    };
+    for (const auto& [name, why] : cases) {
+        testsupport::TempDir dir;
+        const std::string csv = dir.file(std::string(name) + ".csv");
+        const std::string pdb = dir.file(std::string(name) + ".pdb");
+        writeText(csv, line("1"));
+        testsupport::writeBytes(pdb, Bytes{'e', 'a', 'r', 'l', 'y'});
+        platform::ScriptedPrompter p;
+        EXPECT_EQ(converter::csv2pdbFile(csv, kApril1st2001, p), Outcome::Failed) << name;
+        ASSERT_EQ(p.calls().size(), 1u) << name;
+        EXPECT_EQ(p.calls()[0].icon, platform::Icon::Critical);
+        const std::string& text = p.calls()[0].text;
+        EXPECT_EQ(text.rfind("「" + csv + "」は変換できません。", 0), 0u) << text;
+        EXPECT_NE(text.find(why), std::string::npos) << text;
+        EXPECT_NE(text.find("半角英数字のファイル名（例: data1.csv）"), std::string::npos) << text;
+        EXPECT_EQ(testsupport::readText(pdb), "early") << name;
+    }
+}
+
+TEST(Csv2pdbRun, TextsTooLongAreCutOnACharacterAndReportedAndTheRunGoesOn) {
+    testsupport::TempDir dir;
+    platform::ScriptedPrompter p;
+    const std::string a = "\x82\xA0";  // あ
+    // Text1 33 bytes (one too many); Text2 19 bytes and あ, cut before it; Text3 45 bytes.
+    std::string csv = "1,0,0,0,0,0,0,0,0,0," + std::string(33, 'a') + ",,0,0,0,0,0,0,0,0,0,\r\n" +
+                      "2,0,0,0,0,0,0,0,0,0,," + std::string(19, 'b') + a + ",0,0,0,0,0,0,0,0,0," +
+                      std::string(45, 'c') + "\r\n";
+    Bytes b = convert(dir, "cut", csv, 2, p);
+    const std::string path = dir.file("cut.csv");
+    EXPECT_EQ(
+        p.texts(),
+        (std::vector<std::string>{
+            dir.file("cut.pdb") + "を作成します！",
+            path + " の 1 行目、11 列目（Text1）：文字列が長すぎます（33 バイト。この項目は 32 "
+                   "バイトまでです）。32 バイトに切り詰めて続けます。",
+            path + " の 2 行目、12 列目（Text2）：文字列が長すぎます（21 バイト。この項目は 20 "
+                   "バイトまでです）。19 バイトに切り詰めて続けます。",
+            "エラー：compressDbcs\n" + path +
+                " の 2 行目、22 列目（Text3）：文字列が長すぎます（45 バイト。この項目は 40 "
+                "バイトまでです）。40 バイトに切り詰めて続けます。",
+            "処理が終了しました！"}));
+    for (std::size_t i = 1; i <= 3; ++i) {
+        EXPECT_EQ(p.calls()[i].icon, platform::Icon::Warning);
+        EXPECT_EQ(p.calls()[i].title, "csv2pdb");
+    }
+    // Records at 96 and 224: Text1 at 24, Text2 at 56, Text3 at 88.
+    EXPECT_EQ(at(b, 96 + 24, 32), Bytes(32, 'a'));
+    Bytes text2(19, 'b');
+    text2.push_back(0);
+    EXPECT_EQ(at(b, 224 + 56, 20), text2);
+    EXPECT_EQ(at(b, 224 + 88, 40), Bytes(40, 'c'));
 }
 
 TEST(Csv2pdbRefused, MessageNamesLineAndFieldAndTheEarlierFileStays) {

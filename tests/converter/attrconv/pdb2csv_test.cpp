@@ -127,16 +127,36 @@ void expectRefused(const Bytes& file, const std::string& what, const char* pdb =
 
 TEST(Pdb2csvRefused, WrongNameDamagedOrUnreadable) {
     Bytes one = database("t", {Bytes(128, 0)});
-    expectRefused(one, " データベース名が違っています！", "tt.pdb");
+    // A real name mismatch keeps its message, with the file and both names.
+    expectRefused(one, " データベース名が違っています！\nデータベースファイル「", "tt.pdb");
+    expectRefused(one, "tt.pdb」に記録された名前「t」が、ファイル名から決まる名前「tt」で",
+                  "tt.pdb");
     Bytes two = database("t", {Bytes(128, 1), Bytes(128, 2)});
     two.pop_back();  // 80 + 8 × 2 + 128 × 2 = 352 bytes needed
     expectRefused(two,
                   "t.pdb」のレコード 2（全 2 件）が途中で切れています（ファイルは 351 "
                   "バイトで、352 バイト必要です）");
+    // Files that are no Palm database, before their name is looked at.
     Bytes header = one;
     header.resize(60);
-    expectRefused(header, "短すぎます（60 バイト");
-    expectRefused(Bytes{'t'}, "データベース名が違っています");
+    const std::string notPalm = "t.pdb」は Palm のデータベースではありません（";
+    expectRefused(header,
+                  notPalm + "ヘッダーだけで 78 バイト必要ですが、60 バイトしかありません）");
+    expectRefused(Bytes{'t'}, notPalm);
+    Bytes text(200, 'a');  // iRecNum 0x6161: its record list would end at 199512
+    text[0] = 't';
+    text[1] = 0;
+    expectRefused(text, notPalm + "ヘッダーのレコード数 24929 のレコードリスト");
+    testsupport::TempDir empty;
+    testsupport::writeBytes(empty.file("t.pdb"), {});
+    platform::ScriptedPrompter quiet;
+    EXPECT_EQ(converter::pdb2csvFiles(empty.file("t.pdb"), empty.file("t.csv"), quiet),
+              Outcome::Failed);
+    EXPECT_EQ(quiet.texts(),
+              std::vector<std::string>{"データベースファイル「" + empty.file("t.pdb") +
+                                       "」は Palm のデータベースではありません（ファ"
+                                       "イルが空です）。CSV ファイルは作成しませんで"
+                                       "した。"});
     expectRefused({}, "t.pdb」を読めません");
     expectRefused(one, "同じファイルは選べません", "t.pdb", "t.pdb");
     // The CSV cannot be put in place: a folder of that name is there.

@@ -235,6 +235,20 @@ TEST(SheetCases, BrokenInputStopsBeforeAnythingIsWritten) {
         {"nsdi_zero_extent",
          {"[error] nsdi2pdb: KASEN/kasen.arc の 1 行目：図郭の範囲が不正です（最小北 0、最小東 "
           "0、最大北 0、最大東 2）。最大値は最小値より大きくなければなりません。"}},
+        // A count that cannot be right is refused at the line that holds it.
+        {"nsdi_negative_count",
+         {"[error] nsdi2pdb: GAIKU/gaiku.arc の 2 行目：アークレコードの点数 -5 が負です。"}},
+        {"nsdi_absurd_count",
+         {normalMessages()[0],
+          "[error] nsdi2pdb: TATEMONO/tatemono.pgn の 2 行目：ポリゴンレコードのアーク参照数 "
+          "999999999 が、ヘッダーのレコード数から残るレコード数 2 を超えています。"}},
+        {"nsdi_bad_arc_count",
+         {"[error] nsdi2pdb: TATEMONO/tatemono.arc の 1 行目：ヘッダーのアーク数（5 番目の項目）-5 "
+          "が不正です（0 から、レコード数 − 1 の 9 まで）。"}},
+        // An attribute file saved in another encoding, named with its line.
+        {"nsdi_utf8_attributes",
+         {"[error] nsdi2pdb: TATEMONO/tatemono.atr の 1 行目：UTF-8 で書かれているようです（「建物"
+          "属性,ID,値の数,コードと値」）。属性ファイルは Shift-JIS で保存してください。"}},
     };
     for (auto [name, messages] : cases) {
         SCOPED_TRACE(name);

@@ -166,6 +166,10 @@ TEST(AttributeIndex, MalformedRecordsAreNamed) {
     std::string error;
     EXPECT_FALSE(
         digitalmap::LoadBuildingNames("skip\r\nA,1,4,c1,one\r\n", "T/t.atr", index, error));
+    EXPECT_EQ(error,
+              "T/t.atr の 2 行目：属性レコードの値の数「4」に対して、ファイルの終わりまでに"
+              "値が 1 組しかありません。");
+    EXPECT_FALSE(digitalmap::LoadBuildingNames("skip\r\nA,1\r\n", "T/t.atr", index, error));
     EXPECT_EQ(error, "T/t.atr の 2 行目：レコードの途中でファイルが終わっています。");
     EXPECT_FALSE(digitalmap::LoadBuildingNames("skip\r\nA,one,2,c,v\r\n", "T/t.atr", index, error));
     EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
@@ -173,6 +177,30 @@ TEST(AttributeIndex, MalformedRecordsAreNamed) {
     EXPECT_FALSE(digitalmap::LoadBuildingNames("skip\r\nA,1,-2\r\n", "T/t.atr", index, error));
     EXPECT_EQ(error, "T/t.atr の 2 行目：属性レコードの値の数「-2」が負です。");
     EXPECT_FALSE(digitalmap::LoadTownNames("skip\r\nA,1,x,y\r\n", "G/t.atr", index, error));
+}
+
+TEST(AttributeIndex, AFileInAnotherEncodingIsNamedWithItsLine) {
+    const std::pair<std::string, std::string> cases[] = {
+        // UTF-8 throughout: the first line with a character above ASCII.
+        {"skip\r\nATR,7,2,01,\xE3\x83\x93\xE3\x83\xAB\r\n",
+         "2 行目：UTF-8 で書かれているようです（「ビル」）。属性ファイルは Shift-JIS で保存して"
+         "ください。"},
+        // Shift-JIS with a byte that no Shift-JIS character has.
+        {"\x8C\x9A\x95\xA8\r\nATR,7,2,01,\x83\x72\xFF\r\n",
+         "2 行目：Shift-JIS の文字として読めないバイト（0xFF 0x0D）があります。属性ファイルは "
+         "Shift-JIS で保存してください。"},
+        // UTF-16 (big-endian, no byte-order mark) of "A": its zero byte is a control character.
+        {std::string("\0A", 2),
+         "1 行目：制御文字（0x00）があります。Shift-JIS のテキストのファイルではないようです。"},
+    };
+    for (const auto& [atr, what] : cases) {
+        digitalmap::NameIndex index;
+        std::string error;
+        EXPECT_FALSE(digitalmap::LoadBuildingNames(atr, "T/t.atr", index, error));
+        EXPECT_EQ(error, "T/t.atr の " + what);
+        EXPECT_FALSE(digitalmap::LoadTownNames(atr, "G/t.atr", index, error));
+        EXPECT_EQ(error, "G/t.atr の " + what);
+    }
 }
 
 }  // namespace

@@ -102,6 +102,29 @@ pdb::Box boxOf(const converter::FeatureAttrRec& r) {
     return {r.TopLeftX, r.TopLeftY, r.ExtentX, r.ExtentY};
 }
 
+// Bytes of a fixed pseudo-random sequence with no "M " at the start of any line.
+std::string randomBytes(std::size_t n) {
+    std::string out;
+    std::uint32_t seed = 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        out += static_cast<char>(seed >> 24);
+        if (out.size() >= 3 && out.compare(out.size() - 3, 3, "\nM ") == 0)
+            out.back() = '!';
+    }
+    return out;
+}
+
+// ASCII text as UTF-16 (little-endian, with its byte-order mark).
+std::string utf16(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
 Bytes slice(const Bytes& b, std::size_t at, std::size_t n) {
     return Bytes(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at + n));
 }
@@ -371,17 +394,64 @@ TEST(Dm2Pdb, BrokenInputGivesItsMessageAndWritesNothing) {
          file({sheet(0, 0, 1, 1, 1), {group(2)}, lineElement("E2", 2101, {{1, 1}, {2, 2}})}),
          "t.dm: 5行目でファイルが終わっています。3行目の「H 」レコードの要素 2 個のうち 1 "
          "個しかありません"},
+        // Files that are not DM files at all: no "M " record.
+        {"empty file", "",
+         "「t.dm」はDMファイルではありません（「M 」レコードがありません。"
+         "ファイルが空です）。何も作成しませんでした。"},
+        {"random bytes", randomBytes(20000),
+         "「t.dm」はDMファイルではありません（「M "
+         "」レコードがありません）。何も作成しませんでした。"},
+        {"UTF-16 text of a DM file", utf16(file({sheet(0, 0, 1, 1, 1), {group(0)}})),
+         "「t.dm」はDMファイルではありません（「M "
+         "」レコードがありません）。何も作成しませんでした。"},
+        {"no line end in the first megabyte", std::string(1 << 20, 'M'),
+         "t.dm 1行目が長すぎます（1048575 バイトを超えています）。DMファイルではないようです。"},
     };
+    const Bytes earlier{'o', 'l', 'd'};
     for (const Case& c : cases) {
         testsupport::TempDir dir;
+        testsupport::writeBytes(dir.file("t_G.pdb"), earlier);
+        testsupport::writeBytes(dir.file("t_A.pdb"), earlier);
         Conversion run = convert(dir, c.data);
         EXPECT_EQ(run.result.outcome, converter::Outcome::Failed) << c.what;
         ASSERT_EQ(run.calls.size(), 2u) << c.what;
         EXPECT_EQ(run.calls[0].text, kStarted);
         EXPECT_EQ(run.calls[1].text, c.message) << c.what;
         EXPECT_EQ(run.calls[1].icon, platform::Icon::Critical);
-        EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"t.dm"}) << c.what;
+        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"t.dm", "t_A.pdb", "t_G.pdb"}))
+            << c.what;
+        EXPECT_EQ(testsupport::readBytes(run.graphicPath), earlier) << c.what;
+        EXPECT_EQ(testsupport::readBytes(run.attrPath), earlier) << c.what;
     }
+}
+
+TEST(Dm2Pdb, AWrongUnitCodeInALaterSheetKeepsWhatCameBeforeIt) {
+    testsupport::TempDir dir;
+    std::vector<Pt> square{{0.25, 0.25}, {0.25, 0.75}, {0.75, 0.75}, {0.75, 0.25}, {0.25, 0.25}};
+    // Lines 1-2 sheet, 3 group, 4-5 the area, 6-7 a road; lines 8-9 the second sheet.
+    Conversion run = convert(dir, file({sheet(0, 0, 1, 1, 999),
+                                        {group(2)},
+                                        lineElement("E1", 3001, square),
+                                        lineElement("E2", 2101, {{0.5, 0.5}, {0.5, 0.75}}),
+                                        sheet(0, 0, 2, 2, 7),
+                                        {group(1)},
+                                        lineElement("E1", 3001, square)}));
+    EXPECT_EQ(run.result.outcome, converter::Outcome::Done);
+    EXPECT_EQ(textsOf(run), (std::vector<std::string>{
+                                kStarted,
+                                "座標値の単位の値が間違っています！\nt.dm 9行目 45-47桁（座標値の"
+                                "単位）: 「  7」（1, 10, 999 のどれか）",
+                                kGraphicDone, kAttrDone}));
+    EXPECT_EQ(run.calls[1].icon, platform::Icon::Critical);
+    EXPECT_EQ(run.result.areaCount, 1);
+    pdb::GraphicFile g = walk(run.graphicPath);
+    ASSERT_EQ(g.elements.size(), 3u);  // the frame header, the area and the road
+    EXPECT_EQ(g.elements[1].header, (pdb::ElementHeader{6, 30, 7, 32, 1}));
+    EXPECT_EQ(g.elements[2].header.kind, 4);
+    std::vector<converter::FeatureAttrRec> recs = attrRecords(run.attrPath);
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(boxOf(recs[0]), (pdb::Box{-16000, -16000, 32000, 32000}));
+    expectBothLoad(run, "t", {48 + 40 + 24}, 1);
 }
 
 TEST(Dm2Pdb, MissingInputsAndFailedWritesLeaveEarlierFilesAlone) {
@@ -396,11 +466,23 @@ TEST(Dm2Pdb, MissingInputsAndFailedWritesLeaveEarlierFilesAlone) {
     badFrame[0] = 70000;
     EXPECT_EQ(dm::dm2pdb(dir.file("absent.dm"), dir.path(), badFrame, kDay, prompter).outcome,
               converter::Outcome::Failed);
+    // A name that gives no single-byte database name, before the run starts.
+    std::string japanese = dir.file("調査.dm");
+    testsupport::writeBytes(japanese, Bytes{'M', ' '});
+    EXPECT_EQ(dm::dm2pdb(japanese, dir.path(), kNoFrame, kDay, prompter).outcome,
+              converter::Outcome::Failed);
     EXPECT_EQ(prompter.texts(),
-              (std::vector<std::string>{"DMファイルを指定して下さい！",
-                                        "PDBファイルのディレクトリを指定して下さい！", kStarted,
-                                        "DMファイル「" + dir.file("absent.dm") + "」がありません。",
-                                        "枠の値 左上緯度（度） が 16 ビットの範囲外です: 70000"}));
+              (std::vector<std::string>{
+                  "DMファイルを指定して下さい！", "PDBファイルのディレクトリを指定して下さい！",
+                  kStarted, "DMファイル「" + dir.file("absent.dm") + "」がありません。",
+                  "枠の値 左上緯度（度） が 16 ビットの範囲外です: 70000",
+                  "「" + japanese +
+                      "」は変換できません。ファイル名から作るデータベース名「調査」に、1 バイトで"
+                      "表せない文字「調」があります。データベース名は半角文字だけで作ります。半角"
+                      "英数字のファイル名（例: data1.dm）に変えてから変換してください。何も作成し"
+                      "ませんでした。"}));
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"調査.dm"});
+    std::filesystem::remove(japanese);
 
     // An earlier graphic database survives a failed write, and no attribute stage follows.
     std::string good =

@@ -70,19 +70,6 @@ TEST(DmNumbers, DecimalFieldsAcceptPlainNumbersOnly) {
         EXPECT_FALSE(dm::parseDecimal(bad, v)) << bad;
 }
 
-TEST(DmLines, SplitsAtLineEndsAndCountsFromOne) {
-    dm::LineCursor c("ab\r\ncd\n\nlast");
-    dm::DmLine l;
-    std::vector<std::pair<std::size_t, std::string>> got;
-    while (c.next(l)) got.emplace_back(l.number, std::string(l.text));
-    std::vector<std::pair<std::size_t, std::string>> want{
-        {1, "ab"}, {2, "cd"}, {3, ""}, {4, "last"}};
-    EXPECT_EQ(got, want);
-    dm::LineCursor end("x\n");
-    ASSERT_TRUE(end.next(l));
-    EXPECT_FALSE(end.next(l));  // nothing after the last line end
-}
-
 TEST(DmEstimate, CountsEveryE1AndE2LineWithEvenPointCounts) {
     // 5 and 8 points: (16 + 4 × 6) + (16 + 4 × 8) = 40 + 48 = 88.
     std::string data = file({sheet(0, 0, 1, 1, 999),

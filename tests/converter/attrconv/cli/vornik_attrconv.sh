@@ -28,11 +28,10 @@ run csv2pdb missing.csv
 printf '1,%s\r\n' "$zeros" > noext
 run csv2pdb noext
 
-# A file name that cannot be a database name: the helper's report, then the run goes on
-# and ends with exit status 1.
+# A file name that cannot be a database name is refused before anything is written.
 printf '1,%s\r\n' "$zeros" > 'ab建物.csv'
 run csv2pdb 'ab建物.csv' --today 2001-04-01
-od -A d -t x1 -N 4 'ab建物.pdb'
+ls 'ab建物.pdb' 2>/dev/null || echo "no ab建物.pdb"
 
 # pdb2csv refuses a database whose stored name is not its file name; the CSV stays.
 cp list.pdb other.pdb

@@ -22,12 +22,18 @@ iconv -f CP932 -t UTF-8 out/sample_A.csv | tr -d '\r'
 
 # Broken files: the message names the file, line and columns; no database is written.
 for case in dm_wrong_unit dm_short_line dm_not_number dm_no_second_m dm_count_past_end \
-            dm_group_before_m; do
+            dm_group_before_m dm_utf16; do
   cp "$TESTDATA/$case/input.dm" "$case.dm"
   mkdir "$case"
   run dm2pdb "$case.dm" "$case"
   echo "files written: $(ls "$case" | wc -l)"
 done
+# A file far larger than memory (sparse, all zero bytes) is refused at once.
+truncate -s 64G huge.dm
+mkdir huge
+run dm2pdb huge.dm huge
+echo "files written: $(ls huge | wc -l)"
+rm huge.dm
 
 # A point outside the sheet: reported, the element keeps its other points, the run ends.
 cp "$TESTDATA/dm_overflow/input.dm" overflow.dm
