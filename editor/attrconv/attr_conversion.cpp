@@ -9,8 +9,6 @@
 namespace editor {
 namespace {
 
-constexpr std::size_t kNameFieldBytes = 32;
-
 void refuse(platform::Prompter& prompter, const std::string& text) {
     prompter.show(text, "", platform::Icon::Warning, platform::Buttons::Ok);
 }
@@ -69,7 +67,7 @@ bool checkDatabaseName(const std::string& name, platform::Prompter& prompter) {
         return false;
     }
     if (name.size() >= kNameFieldBytes) {
-        refuse(prompter, "データベース名が長すぎます。\n31文字以内にして下さい。");
+        refuse(prompter, kNameTooLongMessage);
         return false;
     }
     if (pdb::kindOfName(name) != pdb::DatabaseKind::Attribute) {
@@ -128,6 +126,10 @@ CommandResult importFromCsv(EditorState& state, const AttributeConversion& reque
                             platform::Prompter& prompter) {
     if (!checkDatabaseName(request.databaseName, prompter))
         return CommandResult::Failed;
+    if (request.code && request.code->size() >= kNameFieldBytes) {
+        refuse(prompter, kCodeTooLongMessage);
+        return CommandResult::Failed;
+    }
     pdb::PdbImage converted;
     std::optional<std::size_t> design = loadMaster(converted, request, prompter);
     if (!design)
