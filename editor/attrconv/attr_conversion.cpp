@@ -109,13 +109,18 @@ std::optional<std::size_t> loadMaster(pdb::PdbImage& master, const AttributeConv
 }
 
 // An existing output that is a master or default database is never replaced by an
-// attribute database.
+// attribute database, nor is one that cannot be read as a database: it may hold designs
+// its header does not count.
 bool outputMayBeReplaced(const std::string& outputPath, platform::Prompter& prompter) {
     if (!platform::fileExists(outputPath))
         return true;
     pdb::PdbImage existing;
-    if (pdb::LoadDatabase(existing, outputPath).status == pdb::LoadStatus::Loaded &&
-        existing.kind() != pdb::DatabaseKind::Attribute) {
+    pdb::LoadResult loaded = pdb::LoadDatabase(existing, outputPath);
+    if (!loaded.ok()) {
+        refuse(prompter, loaded.message);
+        return false;
+    }
+    if (existing.kind() != pdb::DatabaseKind::Attribute) {
         refuse(prompter, std::string(kNotAttributeDatabase) + "\n" + outputPath);
         return false;
     }
