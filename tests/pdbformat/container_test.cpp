@@ -94,6 +94,14 @@ TEST(ContainerLayout, FreshDefaultDatabaseAndEmptyDatabase) {
     pdb::PdbImage empty = makeImage("Master", 0, 0);
     ASSERT_TRUE(pdb::WriteDatabase(empty, dir.file("e.pdb")).ok);
     EXPECT_EQ(testsupport::readBytes(dir.file("e.pdb")).size(), 80u);
+    // An empty attribute database reads back holding no record of either kind.
+    pdb::PdbImage emptyAttr = makeImage("survey", 0, 0);
+    emptyAttr.listHeader.iRecNum = 0;
+    ASSERT_TRUE(pdb::WriteDatabase(emptyAttr, dir.file("a.pdb")).ok);
+    pdb::PdbImage loaded = makeImage("Master", 1, 1);
+    ASSERT_EQ(pdb::LoadDatabase(loaded, dir.file("a.pdb")).status, pdb::LoadStatus::Loaded);
+    EXPECT_EQ(loaded.heldDesigns(), 0u);
+    EXPECT_EQ(loaded.heldAttrRecs(), 0u);
 }
 
 TEST(ContainerLayout, KindsAreToldApartByTheExactName) {
