@@ -32,7 +32,7 @@ const char* tooLongMessage(const DesignTarget& target);
 // Every command below first refuses a target whose name or code does not fit, with that
 // message and nothing read or written.
 
-// "読 込": SelectDesign. The caller then lays out the current page and refreshes.
+// "読 込": SelectDesign. EditingModel::read runs it and then lays the current page out.
 CommandResult ReadCommand(EditorState& state, const DesignTarget& target,
                           platform::Prompter& prompter);
 
