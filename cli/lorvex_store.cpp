@@ -4,6 +4,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/lorvex_support.h"
+#include "editor/model/editing_model.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/files.h"
 
@@ -28,8 +29,10 @@ int run(const std::vector<std::string>& argv) {
         return cli::usageError("store", "--from-name and --from-code go with --from");
 
     platform::ConsolePrompter prompter(std::cerr, args->has("--yes"));
+    // The editor as it opens: the fresh working design laid out on page 0.
     editor::EditorState state;
-    editor::ResetEditor(state);
+    editor::EditingModel model(state, prompter);
+    model.start();
 
     if (auto from = args->value("--from")) {
         if (!platform::fileExists(*from)) {
@@ -57,7 +60,7 @@ int run(const std::vector<std::string>& argv) {
         if (!code)
             return cli::kExitFailed;
         source.code = *code;
-        if (editor::ReadCommand(state, source, prompter) != editor::CommandResult::Done)
+        if (model.read(source) != editor::CommandResult::Done)
             return cli::kExitFailed;
     }
 

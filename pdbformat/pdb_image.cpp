@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <optional>
 
 #include "editor/model/kinds.h"
 
@@ -66,32 +68,49 @@ std::uint32_t recordOffset(DatabaseKind kind, std::size_t n, std::size_t i) {
     return std::uint32_t(base + kDispRecSize + kAttrRecSize * (i - 1));
 }
 
-LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::size_t size,
-                             const std::string& path) {
+namespace {
+
+// Checks the header against the file and decodes it into loaded; a message when refused.
+std::optional<std::string> decodeDatabase(PdbImage& loaded, const std::uint8_t* data,
+                                          std::size_t size, const std::string& path) {
     if (size < kRecListOffset) {
-        return {LoadStatus::Refused, quoted(path) + "はPDBファイルではありません（" +
-                                         std::to_string(size) +
-                                         " バイト。ヘッダーには 78 バイト必要です）。"};
+        return quoted(path) + "はPDBファイルではありません（" + std::to_string(size) +
+               " バイト。ヘッダーには 78 バイト必要です）。";
     }
-    PdbImage loaded;
     SwapHeader(data, loaded.header);
     SwapListHeader(data + kHeaderSize, loaded.listHeader);
     const std::size_t n = loaded.listHeader.iRecNum;
     const DatabaseKind kind = loaded.kind();
-    const std::size_t designCount = designRecordCount(kind, n);
-    const std::size_t attrCount = attrRecordCount(kind, n);
-    const std::size_t need =
-        recordsOffset(n) + kDispRecSize * designCount + kAttrRecSize * attrCount;
-    if (size < need) {
-        return {LoadStatus::Refused, quoted(path) + "は途中で切れています（レコード数 " +
-                                         std::to_string(n) + " には " + std::to_string(need) +
-                                         " バイト必要ですが、" + std::to_string(size) +
-                                         " バイトしかありません）。"};
+    // Records lie back to back after the gap, so the record count fixes the file's
+    // length and every record's offset. A file of another length, or whose list puts a
+    // record elsewhere, holds records the count does not describe (or lacks some): a
+    // store would drop or invent them. A "Default" file saved from a master holds all
+    // its designs, though only the first is read.
+    const std::size_t expected = recordOffset(kind, n, n);
+    if (size < expected) {
+        return quoted(path) + "は途中で切れています（レコード数 " + std::to_string(n) + " には " +
+               std::to_string(expected) + " バイト必要ですが、" + std::to_string(size) +
+               " バイトしかありません）。";
+    }
+    if (size > expected) {
+        return quoted(path) + "はヘッダーのレコード数と長さが合いません（レコード数 " +
+               std::to_string(n) + " なら " + std::to_string(expected) + " バイトのはずですが、" +
+               std::to_string(size) + " バイトあります）。";
     }
     loaded.recList.resize(n);
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < n; ++i) {
         SwapRecList(data + kRecListOffset + kRecListSize * i, loaded.recList[i]);
+        const std::uint32_t at = recordOffset(kind, n, i);
+        if (loaded.recList[i].iRecPos != at) {
+            return quoted(path) + "のレコードリストが合いません（レコード " + std::to_string(i) +
+                   " の位置が " + std::to_string(loaded.recList[i].iRecPos) +
+                   " ですが、レコード数 " + std::to_string(n) + " なら " + std::to_string(at) +
+                   " のはずです）。";
+        }
+    }
 
+    const std::size_t designCount = designRecordCount(kind, n);
+    const std::size_t attrCount = attrRecordCount(kind, n);
     const std::uint8_t* p = data + recordsOffset(n);
     // Each design is decoded right after it is made, while it is still in the cache.
     loaded.designs.clear();
@@ -99,11 +118,10 @@ LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::siz
     for (std::size_t i = 0; i < designCount; ++i, p += kDispRecSize) {
         editor::SwapDispRec(p, loaded.designs.emplace_back());
         if (auto over = editor::countOverCapacity(loaded.designs[i].counts)) {
-            return {LoadStatus::Refused,
-                    quoted(path) + "のレコード " + std::to_string(i) + " の" +
-                        editor::countFieldName(*over) + " が " +
-                        std::to_string(loaded.designs[i].counts[*over]) + " で、上限 " +
-                        std::to_string(editor::kCapacities[*over]) + " を超えています。"};
+            return quoted(path) + "のレコード " + std::to_string(i) + " の" +
+                   editor::countFieldName(*over) + " が " +
+                   std::to_string(loaded.designs[i].counts[*over]) + " で、上限 " +
+                   std::to_string(editor::kCapacities[*over]) + " を超えています。";
         }
     }
     loaded.designs.emplace_back();  // the spare
@@ -113,8 +131,25 @@ LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::siz
 
     loaded.fromFile = true;
     loaded.recordsNotLoaded = kind == DatabaseKind::Default && n > 1 ? n - 1 : 0;
-    image = std::move(loaded);
-    return {LoadStatus::Loaded, {}};
+    return std::nullopt;
+}
+
+}  // namespace
+
+LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::size_t size,
+                             const std::string& path) {
+    // A master of many designs takes as much memory as its file: running out is a
+    // refusal like any other, never an abort.
+    try {
+        PdbImage loaded;
+        if (std::optional<std::string> refusal = decodeDatabase(loaded, data, size, path))
+            return {LoadStatus::Refused, std::move(*refusal)};
+        image = std::move(loaded);
+        return {LoadStatus::Loaded, {}};
+    } catch (const std::bad_alloc&) {
+        return {LoadStatus::Refused, quoted(path) + "を読み込むためのメモリが足りません（" +
+                                         std::to_string(size) + " バイト）。"};
+    }
 }
 
 LoadResult LoadDatabase(PdbImage& image, const std::string& path) {

@@ -51,9 +51,10 @@ struct LoadResult {
 };
 
 // Reads the file into the image. A file that does not exist gives a new image.
-// A file that exists but cannot be read, is shorter than its header and records need,
-// or holds a design whose counts exceed the capacities is refused: the image is then
-// left as it was and the message says why.
+// A file that exists but cannot be read, whose length or record list disagrees with
+// the record count its header gives (records back to back after the gap), that holds a
+// design whose counts exceed the capacities, or that needs more memory than there is, is
+// refused: the image is then left as it was and the message names the file and says why.
 LoadResult LoadDatabase(PdbImage& image, const std::string& path);
 // The same for bytes already in memory; path only names the file in messages.
 LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::size_t size,

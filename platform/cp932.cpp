@@ -60,7 +60,39 @@ TextConversion convert(std::string_view in, const char* from, const char* to, bo
     return result;
 }
 
+// Runs the text through iconv into a small scratch buffer and returns where it stopped.
+std::optional<std::size_t> firstInvalid(std::string_view text, const char* from) {
+    iconv_t cd = iconv_open("UTF-8", from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return 0;
+    // iconv takes a non-const input pointer but only reads through it.
+    char* inPtr = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char scratch[4096];
+    std::optional<std::size_t> bad;
+    while (inLeft > 0) {
+        char* outPtr = scratch;
+        std::size_t outLeft = sizeof scratch;
+        if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1))
+            break;
+        if (errno != E2BIG) {  // EILSEQ, or EINVAL for a character cut off by the end
+            bad = static_cast<std::size_t>(inPtr - text.data());
+            break;
+        }
+    }
+    iconv_close(cd);
+    return bad;
+}
+
 }  // namespace
+
+std::optional<std::size_t> firstInvalidCp932(std::string_view sjis) {
+    return firstInvalid(sjis, "CP932");
+}
+
+std::optional<std::size_t> firstInvalidUtf8(std::string_view utf8) {
+    return firstInvalid(utf8, "UTF-8");
+}
 
 TextConversion utf8ToCp932(std::string_view utf8) {
     return convert(utf8, "UTF-8", "CP932", true);

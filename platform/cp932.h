@@ -1,6 +1,7 @@
 #pragma once
 // Conversion between UTF-8 (the text of the user interface and the console)
 // and code page 932 (the Shift-JIS bytes stored in every file).
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,13 @@ TextConversion cp932ToUtf8(std::string_view sjis);
 // Convenience forms for text known to be valid: unconvertible input yields the converted prefix.
 std::string toCp932(std::string_view utf8);
 std::string toUtf8(std::string_view sjis);
+
+// Offset of the first byte where the text stops being valid CP932 (a sequence iconv
+// cannot convert, or a character cut off by the end), or nothing when all of it is
+// valid. Reads the text once without keeping a converted copy, so it suits large files.
+std::optional<std::size_t> firstInvalidCp932(std::string_view sjis);
+// The same for UTF-8.
+std::optional<std::size_t> firstInvalidUtf8(std::string_view utf8);
 
 // True when byte b starts a double-byte CP932 character.
 inline bool isCp932LeadByte(unsigned char b) {

@@ -9,8 +9,6 @@
 namespace editor {
 namespace {
 
-constexpr std::size_t kNameFieldBytes = 32;
-
 void refuse(platform::Prompter& prompter, const std::string& text) {
     prompter.show(text, "", platform::Icon::Warning, platform::Buttons::Ok);
 }
@@ -69,7 +67,7 @@ bool checkDatabaseName(const std::string& name, platform::Prompter& prompter) {
         return false;
     }
     if (name.size() >= kNameFieldBytes) {
-        refuse(prompter, "データベース名が長すぎます。\n31文字以内にして下さい。");
+        refuse(prompter, kNameTooLongMessage);
         return false;
     }
     if (pdb::kindOfName(name) != pdb::DatabaseKind::Attribute) {
@@ -111,13 +109,18 @@ std::optional<std::size_t> loadMaster(pdb::PdbImage& master, const AttributeConv
 }
 
 // An existing output that is a master or default database is never replaced by an
-// attribute database.
+// attribute database, nor is one that cannot be read as a database: it may hold designs
+// its header does not count.
 bool outputMayBeReplaced(const std::string& outputPath, platform::Prompter& prompter) {
     if (!platform::fileExists(outputPath))
         return true;
     pdb::PdbImage existing;
-    if (pdb::LoadDatabase(existing, outputPath).status == pdb::LoadStatus::Loaded &&
-        existing.kind() != pdb::DatabaseKind::Attribute) {
+    pdb::LoadResult loaded = pdb::LoadDatabase(existing, outputPath);
+    if (!loaded.ok()) {
+        refuse(prompter, loaded.message);
+        return false;
+    }
+    if (existing.kind() != pdb::DatabaseKind::Attribute) {
         refuse(prompter, std::string(kNotAttributeDatabase) + "\n" + outputPath);
         return false;
     }
@@ -128,6 +131,10 @@ CommandResult importFromCsv(EditorState& state, const AttributeConversion& reque
                             platform::Prompter& prompter) {
     if (!checkDatabaseName(request.databaseName, prompter))
         return CommandResult::Failed;
+    if (request.code && request.code->size() >= kNameFieldBytes) {
+        refuse(prompter, kCodeTooLongMessage);
+        return CommandResult::Failed;
+    }
     pdb::PdbImage converted;
     std::optional<std::size_t> design = loadMaster(converted, request, prompter);
     if (!design)

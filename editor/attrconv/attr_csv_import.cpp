@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
+#include <optional>
 #include <type_traits>
 
 #include "editor/attrconv/attr_csv_export.h"
@@ -31,22 +34,6 @@ bool isBlankText(std::string_view s) {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-// Structural check of code page 932: single bytes 00-7F and A1-DF, or a lead byte
-// 81-9F / E0-FC followed by a trail byte 40-7E / 80-FC.
-bool isShiftJisText(std::string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        auto b = static_cast<unsigned char>(s[i]);
-        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
-            continue;
-        if (!platform::isCp932LeadByte(b) || i + 1 >= s.size())
-            return false;
-        auto t = static_cast<unsigned char>(s[++i]);
-        if (t < 0x40 || t == 0x7F || t > 0xFC)
-            return false;
-    }
-    return true;
 }
 
 struct ParsedInt {
@@ -181,6 +168,69 @@ ParsedReal parseReal(std::string_view s) {
     return r;
 }
 
+// Name of cell i (0-based) as row 1 names it.
+std::string columnName(const CsvShape& shape, std::size_t i) {
+    static const char* const kFixed[kFixedCells] = {
+        "項目名称(ID)", "StatusCode", "SymbolCode", "UserData", "TopLeftX",
+        "TopLeftY",     "ExtentX",    "ExtentY",    "X",        "Y"};
+    if (i < kFixedCells)
+        return kFixed[i];
+    std::size_t k = i - kFixedCells;
+    const std::pair<const char*, std::size_t> groups[] = {
+        {"Cmb", shape.cmb}, {"Int", shape.ints}, {"Real", shape.reals}, {"Str", shape.strColumns}};
+    for (const auto& [name, count] : groups) {
+        if (k < count)
+            return std::string(name) + "[" + std::to_string(k + 1) + "]";
+        k -= count;
+    }
+    return "（余分な列）";
+}
+
+std::string hexBytes(std::string_view bytes) {
+    std::string text;
+    for (unsigned char b : bytes) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "%s0x%02X", text.empty() ? "" : " ", b);
+        text += buf;
+    }
+    return text;
+}
+
+// "「path」の N 行目、M 列目（name）：" for the byte at offset at of the CSV.
+std::string placeOf(std::string_view csv, std::size_t at, const CsvShape& shape,
+                    const std::string& path) {
+    std::string_view before = csv.substr(0, at);
+    const std::size_t lineStart =
+        before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
+    const auto line = 1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+    const auto column = static_cast<std::size_t>(
+        std::count(before.begin() + std::ptrdiff_t(lineStart), before.end(), ','));
+    return quoted(path) + "の " + std::to_string(line) + " 行目、" + std::to_string(column + 1) +
+           " 列目（" + columnName(shape, column) + "）：";
+}
+
+// Text the CSV was not saved as Shift-JIS in: a UTF-8 byte-order mark; text that is all
+// UTF-8 with characters beyond ASCII (short UTF-8 texts can pass for code page 932
+// too, whole files practically never); bytes that are no code page 932 text at all.
+std::optional<std::string> encodingProblem(std::string_view csv, const CsvShape& shape,
+                                           const std::string& path) {
+    constexpr const char* kSaveAsShiftJis = "CSV は Shift-JIS で保存して下さい。";
+    if (csv.starts_with("\xEF\xBB\xBF"))
+        return quoted(path) + "の 1 行目：UTF-8 のファイルのようです（先頭に BOM があります）。" +
+               kSaveAsShiftJis;
+    auto nonAscii = std::find_if(csv.begin(), csv.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (nonAscii != csv.end() && !platform::firstInvalidUtf8(csv)) {
+        const auto at = static_cast<std::size_t>(nonAscii - csv.begin());
+        return placeOf(csv, at, shape, path) + "UTF-8 の文字があります。" + kSaveAsShiftJis;
+    }
+    if (std::optional<std::size_t> at = platform::firstInvalidCp932(csv)) {
+        return placeOf(csv, *at, shape, path) + "Shift-JIS の文字として読めないバイト（" +
+               hexBytes(csv.substr(*at, 2)) + "）があります。" + kSaveAsShiftJis;
+    }
+    return std::nullopt;
+}
+
 // Fills one record from one line of the CSV.
 class RowFiller {
   public:
@@ -259,8 +309,6 @@ class RowFiller {
         setFieldText(field, cell_.text);
         if (cell_.fullLength > pdb::kStrValueSize - 1)
             note(ImportProblem::Kind::TextTooLong, {});
-        if (!isShiftJisText(cell_.text))
-            note(ImportProblem::Kind::NotShiftJis, {});
     }
 
     // Cells past the last expected one are not read into the record; they are worth a
@@ -279,32 +327,13 @@ class RowFiller {
         ++result_.problemCount;
         if (result_.problems.size() >= kMaxListedProblems)
             return;
-        ImportProblem p{kind, line_, column_, fieldName(column_ - 1), {}, std::move(stored)};
+        ImportProblem p{
+            kind, line_, column_, columnName(shape_, column_ - 1), {}, std::move(stored)};
         const std::size_t shown = platform::cp932PrefixLength(cell_.text, kShownCellBytes);
         p.cell = std::string(cell_.text.substr(0, shown));
         if (shown < cell_.fullLength)
             p.cell += "...";
         result_.problems.push_back(std::move(p));
-    }
-
-    // Name of cell i (0-based) as row 1 names it.
-    std::string fieldName(std::size_t i) const {
-        static const char* const kFixed[kFixedCells] = {
-            "項目名称(ID)", "StatusCode", "SymbolCode", "UserData", "TopLeftX",
-            "TopLeftY",     "ExtentX",    "ExtentY",    "X",        "Y"};
-        if (i < kFixedCells)
-            return kFixed[i];
-        std::size_t k = i - kFixedCells;
-        const std::pair<const char*, std::size_t> groups[] = {{"Cmb", shape_.cmb},
-                                                              {"Int", shape_.ints},
-                                                              {"Real", shape_.reals},
-                                                              {"Str", shape_.strColumns}};
-        for (const auto& [name, count] : groups) {
-            if (k < count)
-                return std::string(name) + "[" + std::to_string(k + 1) + "]";
-            k -= count;
-        }
-        return "（余分な列）";
     }
 
     CsvCellReader& reader_;
@@ -330,8 +359,6 @@ std::string problemText(const ImportProblem& p) {
             return cell + "は範囲外です。" + p.stored + " を格納します。";
         case ImportProblem::Kind::ExtraCells:
             return "列が多すぎます。この列からあとは読み飛ばします。";
-        case ImportProblem::Kind::NotShiftJis:
-            return "Shift-JISの文字として読めないバイトを含みます。そのまま格納します。";
     }
     return {};
 }
@@ -366,6 +393,8 @@ CsvCellReader::Cell CsvCellReader::ReadCell(char delimiter) {
 }
 
 void CsvCellReader::skipLine() {
+    if (atEnd())
+        return;
     const void* lf = std::memchr(csv_.data() + pos_, '\n', csv_.size() - pos_);
     if (!lf) {
         pos_ = csv_.size();
@@ -375,15 +404,18 @@ void CsvCellReader::skipLine() {
     ++line_;
 }
 
-ImportResult ImportAttributesCsvText(pdb::PdbImage& image, std::string_view csv,
-                                     const std::string& path) {
+namespace {
+
+ImportResult importText(pdb::PdbImage& image, std::string_view csv, const std::string& path) {
     ImportResult result;
     auto refuse = [&](std::string message) {
         result.ok = false;
         result.message = std::move(message);
         return result;
     };
-    if (const void* nul = std::memchr(csv.data(), '\0', csv.size())) {
+    // An empty file may come without any bytes to point at.
+    const void* nul = csv.empty() ? nullptr : std::memchr(csv.data(), '\0', csv.size());
+    if (nul) {
         auto at = static_cast<std::size_t>(static_cast<const char*>(nul) - csv.data());
         std::size_t line =
             1 + static_cast<std::size_t>(std::count(csv.begin(), csv.begin() + at, '\n'));
@@ -411,6 +443,8 @@ ImportResult ImportAttributesCsvText(pdb::PdbImage& image, std::string_view csv,
     }
 
     const CsvShape shape = csvShapeOf(image.designs.front());
+    if (std::optional<std::string> problem = encodingProblem(csv, shape, path))
+        return refuse(std::move(*problem));
     decltype(image.attrRecs) records(rows + 1);  // zero-filled, with the spare
     RowFiller filler(reader, shape, result);
     for (std::size_t i = 0; i < rows; ++i) filler.fill(records[i]);
@@ -421,16 +455,33 @@ ImportResult ImportAttributesCsvText(pdb::PdbImage& image, std::string_view csv,
     return result;
 }
 
+}  // namespace
+
+ImportResult ImportAttributesCsvText(pdb::PdbImage& image, std::string_view csv,
+                                     const std::string& path) {
+    try {
+        return importText(image, csv, path);
+    } catch (const std::bad_alloc&) {
+        ImportResult result;
+        result.ok = false;
+        result.message = quoted(path) + "を読み込むためのメモリが足りません（" +
+                         std::to_string(csv.size()) + " バイト）。";
+        return result;
+    }
+}
+
 ImportResult ImportAttributesCsv(pdb::PdbImage& image, const std::string& path) {
+    // Mapped rather than read: the file is walked a few times front to back, and a large
+    // one need not fit in memory beside the records made from it.
     std::string reason;
-    auto bytes = platform::readWholeFile(path, &reason);
-    if (!bytes) {
+    std::optional<platform::MappedFile> file = platform::MappedFile::open(path, &reason);
+    if (!file) {
         ImportResult result;
         result.ok = false;
         result.message = quoted(path) + "を読み込めません（" + reason + "）。";
         return result;
     }
-    std::string_view csv(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    std::string_view csv(reinterpret_cast<const char*>(file->data()), file->size());
     return ImportAttributesCsvText(image, csv, path);
 }
 

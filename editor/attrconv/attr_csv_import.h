@@ -55,7 +55,6 @@ struct ImportProblem {
         NotANumber,   // a number cell with other text; its leading number (or 0) is stored
         OutOfRange,   // a number beyond its field; the low bits are stored
         ExtraCells,   // non-empty cells after the last expected one, skipped
-        NotShiftJis,  // a Str cell that is not valid Shift-JIS text, stored as it stands
     };
     Kind kind;
     std::size_t line = 0;    // 1-based line of the file
@@ -76,8 +75,10 @@ constexpr std::size_t kMaxListedProblems = 20;
 
 // Replaces the image's attribute records and record count (m rows → iRecNum m + 1) from
 // the CSV text. Refuses, leaving the image as it was, text holding a NUL byte, text that
-// ends before its four header rows, and more rows than iRecNum can count. Every new
-// record starts zero-filled; a short row leaves the rest of its record zero.
+// ends before its four header rows, more rows than iRecNum can count, text that is not
+// Shift-JIS (UTF-8, or bytes that are no code page 932 text; the message names line and
+// column), and a file too large for memory. Every new record starts zero-filled; a short
+// row leaves the rest of its record zero.
 // path only names the file in messages.
 ImportResult ImportAttributesCsvText(pdb::PdbImage& image, std::string_view csv,
                                      const std::string& path);

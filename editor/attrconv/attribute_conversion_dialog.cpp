@@ -20,7 +20,6 @@ namespace {
 constexpr const char* kNotAttributeDatabase = "選択されたファイルが属性PDBファイルではありません。";
 constexpr const char* kNotMasterDatabase =
     "選択されたファイルがマスターPDBファイルではありません。";
-constexpr const char* kNameTooLong = "データベース名が長すぎます。\n31文字以内にして下さい。";
 
 bool isEditorDatabaseName(const std::string& sjis) {
     return pdb::kindOfName(sjis) != pdb::DatabaseKind::Attribute;
@@ -208,7 +207,7 @@ void AttributeConversionDialog::onNameChanged(const QString& text) {
                     .arg(QString::fromStdString(sjis.badCharacter))
                     .toStdString());
     } else if (sjis.text.size() >= kNameFieldBytes) {
-        message(kNameTooLong);
+        message(editor::kNameTooLongMessage);
     } else if (isEditorDatabaseName(sjis.text)) {
         // The new database holds attribute records; under either of these names they
         // would be read as designs.

@@ -16,10 +16,27 @@ bool confirm(platform::Prompter& prompter, const char* question) {
         prompter.show(question, "", platform::Icon::Question, platform::Buttons::OkCancel));
 }
 
+bool refusedAsTooLong(const DesignTarget& target, platform::Prompter& prompter) {
+    const char* refusal = tooLongMessage(target);
+    if (refusal)
+        message(prompter, refusal);
+    return refusal != nullptr;
+}
+
 }  // namespace
+
+const char* tooLongMessage(const DesignTarget& target) {
+    if (target.databaseName.size() >= kNameFieldBytes)
+        return kNameTooLongMessage;
+    if (target.code.size() >= kNameFieldBytes)
+        return kCodeTooLongMessage;
+    return nullptr;
+}
 
 CommandResult ReadCommand(EditorState& state, const DesignTarget& target,
                           platform::Prompter& prompter) {
+    if (refusedAsTooLong(target, prompter))
+        return CommandResult::Failed;
     bool ok = SelectDesign(state.image, state.working, target.path, target.databaseName,
                            target.code, prompter);
     return ok ? CommandResult::Done : CommandResult::Failed;
@@ -27,6 +44,8 @@ CommandResult ReadCommand(EditorState& state, const DesignTarget& target,
 
 CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
                           platform::Prompter& prompter) {
+    if (refusedAsTooLong(target, prompter))
+        return CommandResult::Failed;
     if (platform::fileExists(target.path) &&
         !confirm(prompter, "指定されたファイルが存在します。\n上書きしますか？"))
         return CommandResult::Cancelled;
@@ -46,6 +65,8 @@ CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
 
 CommandResult DeleteCommand(EditorState& state, const DesignTarget& target,
                             platform::Prompter& prompter) {
+    if (refusedAsTooLong(target, prompter))
+        return CommandResult::Failed;
     if (target.databaseName != "Master") {
         message(prompter, "指定されたファイルはマスターPDBではありません。");
         return CommandResult::Failed;

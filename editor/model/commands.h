@@ -2,6 +2,7 @@
 // The editor's read, save and delete commands, from the moment the database-file dialog
 // has returned its path, database name and identification code. The Qt dialog and the
 // command-line tool both call these.
+#include <cstddef>
 #include <string>
 
 #include "editor/model/editor_state.h"
@@ -18,7 +19,20 @@ struct DesignTarget {
 
 enum class CommandResult { Done, Cancelled, Failed };
 
-// "読 込": SelectDesign. The caller then lays out the current page and refreshes.
+// A database name or identification code fills a 32-byte field with its terminator:
+// 32 bytes or more of Shift-JIS are refused, with the database-file dialog's messages,
+// rather than cut (two codes sharing their first 31 bytes would overwrite each other).
+constexpr std::size_t kNameFieldBytes = 32;
+constexpr const char* kNameTooLongMessage =
+    "データベース名が長すぎます。\n31文字以内にして下さい。";
+constexpr const char* kCodeTooLongMessage = "識別コード名が長すぎます。\n31文字以内にして下さい。";
+// The message refusing the target's database name or code, or null when both fit.
+const char* tooLongMessage(const DesignTarget& target);
+
+// Every command below first refuses a target whose name or code does not fit, with that
+// message and nothing read or written.
+
+// "読 込": SelectDesign. EditingModel::read runs it and then lays the current page out.
 CommandResult ReadCommand(EditorState& state, const DesignTarget& target,
                           platform::Prompter& prompter);
 

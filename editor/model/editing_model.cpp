@@ -320,6 +320,12 @@ void EditingModel::relayoutPage() {
     }
 }
 
+CommandResult EditingModel::read(const DesignTarget& target) {
+    CommandResult result = ReadCommand(state_, target, prompter_);
+    relayoutPage();
+    return result;
+}
+
 PreviewItem EditingModel::previewItem(ObjectKind kind, int number, int page) const {
     const ObjectSlot& slot = locate(kind, number, page);
     PreviewItem item;

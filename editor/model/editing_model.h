@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/model/commands.h"
 #include "editor/model/editor_state.h"
 #include "editor/model/kinds.h"
 #include "platform/prompter.h"
@@ -142,6 +143,11 @@ class EditingModel {
     void setShown(bool checked);
     // RelayoutPage: fixed objects reset on the current page, part count and limits.
     void relayoutPage();
+    // "読 込" once the database-file dialog has returned: ReadCommand, then RelayoutPage
+    // of the current page whether or not a design was found, so the fixed objects are
+    // back at their places and the page limits hold. The window and lorvex-cli both
+    // read through here, so the same read gives the same design to save.
+    CommandResult read(const DesignTarget& target);
     int partCount(int page) const { return partCounts_.at(std::size_t(page)); }
 
     // --- preview ---

@@ -15,8 +15,6 @@
 namespace lorvex {
 namespace {
 
-constexpr const char* kNameTooLong = "データベース名が長すぎます。\n31文字以内にして下さい。";
-constexpr const char* kCodeTooLong = "識別コード名が長すぎます。\n31文字以内にして下さい。";
 const QString kMaster = QStringLiteral("Master");
 
 // Raw Shift-JIS bytes of a list item, kept beside its shown text.
@@ -204,7 +202,8 @@ std::optional<std::string> DatabaseFileDialog::checkedText(const QString& text,
 }
 
 void DatabaseFileDialog::onNameTyped(const QString& text) {
-    std::optional<std::string> name = checkedText(text, kNameTooLong, QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ名"));
+    std::optional<std::string> name =
+        checkedText(text, editor::kNameTooLongMessage, QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ名"));
     if (!name) {
         ok_->setEnabled(false);
         return;
@@ -220,7 +219,8 @@ void DatabaseFileDialog::onCodeChosen(int index) {
 }
 
 void DatabaseFileDialog::onCodeTyped(const QString& text) {
-    std::optional<std::string> code = checkedText(text, kCodeTooLong, QStringLiteral("識別コード"));
+    std::optional<std::string> code =
+        checkedText(text, editor::kCodeTooLongMessage, QStringLiteral("識別コード"));
     ok_->setEnabled(code && !code->empty());
 }
 

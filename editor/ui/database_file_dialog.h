@@ -21,8 +21,7 @@ inline constexpr const char* kSaveCaption = "画面設計情報レコードへ�
 inline constexpr const char* kReadCaption = "画面設計情報レコードの読込";
 inline constexpr const char* kDeleteCaption = "画面設計情報レコードの削除";
 
-// Names and codes are stored in 32-byte fields that keep their terminator.
-inline constexpr std::size_t kNameFieldBytes = 32;
+using editor::kNameFieldBytes;
 
 class DatabaseFileDialog : public QDialog {
     Q_OBJECT

@@ -13,14 +13,6 @@ std::optional<editor::DesignTarget> askDesignTarget(const char* caption,
     return dialog.target();
 }
 
-bool runReadCommand(const CommandContext& context) {
-    std::optional<editor::DesignTarget> target = askDesignTarget(kReadCaption, context);
-    if (!target)
-        return false;
-    editor::ReadCommand(context.state, *target, context.prompter);
-    return true;
-}
-
 editor::CommandResult runSaveCommand(const CommandContext& context) {
     std::optional<editor::DesignTarget> target = askDesignTarget(kSaveCaption, context);
     if (!target)

@@ -21,12 +21,9 @@ struct CommandContext {
 };
 
 // Runs DatabaseFileDialog modally with the caption; nothing when it was cancelled.
+// "読 込" reads through the editing model with what it returns (EditingModel::read).
 std::optional<editor::DesignTarget> askDesignTarget(const char* caption,
                                                     const CommandContext& context);
-
-// "読 込". Returns whether the dialog was accepted: the caller then lays out the current
-// page and refreshes the current object, whether or not a design was found.
-bool runReadCommand(const CommandContext& context);
 
 // "保 存": overwrite question, store, check report.
 editor::CommandResult runSaveCommand(const CommandContext& context);

@@ -1,5 +1,7 @@
 #include "editor/ui/editor_app.h"
 
+#include <QLibraryInfo>
+
 #include "editor/ui/editor_dialog.h"
 #include "editor/ui/editor_icon.h"
 
@@ -11,6 +13,11 @@ EditorApp::EditorApp(int& argc, char** argv) : app_(argc, argv) {
     QApplication::setDesktopFileName(QStringLiteral("lorvex"));
     QApplication::setWindowIcon(editorIcon());
     installEditorFonts();
+    // The editor speaks Japanese whatever the desktop's language: the file dialogs and
+    // the standard buttons too, where Qt's Japanese texts are installed.
+    if (qtTexts_.load(QStringLiteral("qtbase_ja"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts_);
 }
 
 int EditorApp::run() {

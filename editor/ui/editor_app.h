@@ -2,6 +2,7 @@
 // EditorApp: the Lorvex program. Runs EditorDialog modally for the whole run and ends
 // when it ends.
 #include <QApplication>
+#include <QTranslator>
 
 namespace lorvex {
 
@@ -13,6 +14,7 @@ class EditorApp {
 
   private:
     QApplication app_;
+    QTranslator qtTexts_;
 };
 
 }  // namespace lorvex

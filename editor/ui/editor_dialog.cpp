@@ -405,6 +405,10 @@ void EditorDialog::buildPreviewControls() {
 
 void EditorDialog::designReplaced() {
     model_->relayoutPage();
+    showWorkingDesign();
+}
+
+void EditorDialog::showWorkingDesign() {
     syncSelectors();
     relayoutPreview();
     refreshCurrentObject();

@@ -86,6 +86,8 @@ class EditorDialog : public QDialog {
     void applyFieldsNow();
     editor::FieldValues collectFields() const;
     void syncSelectors();
+    // Selectors, preview and fields shown again for the working design as it stands.
+    void showWorkingDesign();
     void refreshCurrentObject();
     void relayoutPreview();
     void layoutItem(const editor::PreviewItem& item, bool visible);

@@ -1,6 +1,7 @@
 // The editor dialog's command buttons: read, save and delete through the database-file
 // dialog, and the attribute conversion through its own dialog.
 #include "editor/attrconv/attribute_conversion_dialog.h"
+#include "editor/ui/database_file_dialog.h"
 #include "editor/ui/design_commands.h"
 #include "editor/ui/editor_dialog.h"
 #include "editor/ui/lorvex_file_dialog.h"
@@ -16,10 +17,13 @@ platform::FileChooser& EditorDialog::fileChooser() {
 }
 
 void EditorDialog::onReadClicked() {
-    // Laid out again also when no design carries the code: the page's part count is
-    // recomputed from the design as it now stands.
-    if (runReadCommand({state_, *prompter_, fileChooser(), this}))
-        designReplaced();
+    std::optional<editor::DesignTarget> target =
+        askDesignTarget(kReadCaption, {state_, *prompter_, fileChooser(), this});
+    if (!target)
+        return;
+    // The model lays the page out again also when no design carries the code.
+    model_->read(*target);
+    showWorkingDesign();
 }
 
 void EditorDialog::onSaveClicked() {

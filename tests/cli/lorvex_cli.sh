@@ -16,6 +16,23 @@ run remove m.pdb A
 run remove m.pdb A --yes
 run remove d.pdb A --yes
 run list m.pdb
+# The fresh design is stored with the fixed objects on page 0 (the report shows 0, not -1).
+iconv -f CP932 -t UTF-8 m.txt | grep -m1 'ID番号(ページ番号)'
+# Names and codes count Shift-JIS bytes: 31 fit; 32 are refused as the database-file dialog
+# refuses them, and nothing is written (two codes sharing their first 31 bytes used to
+# overwrite each other).
+a15=$(printf 'あ%.0s' {1..15})
+run store --to m.pdb --name Master --code "${a15}x" --yes
+run store --to m.pdb --name Master --code "${a15}xA" --yes
+run store --to m.pdb --name "${a15}xA" --yes
+run store --from m.pdb --from-code "${a15}xA" --to x.pdb --name Default
+run store --from m.pdb --from-name "${a15}xA" --to x.pdb --name Default
+run remove m.pdb "${a15}xA" --yes
+printf 'h\nh\nh\nh\n' > in.csv
+run import-attrs in.csv m.pdb "${a15}xA" survey x.pdb
+run import-attrs in.csv m.pdb B "${a15}xA" x.pdb
+run list m.pdb
+test -e x.pdb || echo "x.pdb: not written"
 run list nowhere.pdb
 run store --to m.pdb
 echo "\$ lorvex-cli frobnicate"

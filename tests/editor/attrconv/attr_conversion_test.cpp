@@ -246,7 +246,9 @@ TEST(AttributeConversion, BadCsvInputIsRefusedAndTheEarlierOutputSurvives) {
     };
     const std::string in = f.dir.file("bad.csv");
     const Case cases[] = {
+        {"empty", "", "「" + in + "」は見出しの4行の途中で終わっています（0 行"},
         {"three rows", "a\r\nb\r\nc\r\n", "「" + in + "」は見出しの4行の途中で終わっています"},
+        {"UTF-8", "項目名称(ID)\nh\nh\nh\n南区\n", "「" + in + "」の 1 行目、1 列目"},
         {"garbage", garbage, "「" + in + "」はテキストファイルではありません"},
         {"too many rows", tooMany, "「" + in + "」のデータ行が多すぎます（65535 行）"},
     };

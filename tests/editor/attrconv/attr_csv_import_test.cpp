@@ -16,6 +16,7 @@ using editor::ImportProblem;
 namespace {
 
 const std::string kHeader = "h1\r\nh2\r\nh3\r\nh4,\r\n";
+const std::string kSaveAsShiftJis = "CSV は Shift-JIS で保存して下さい。";
 
 struct Imported {
     pdb::PdbImage image;
@@ -249,24 +250,6 @@ TEST(ImportAttributesCsv, LongTextsAreCutToFitTheirField) {
                                                 ImportProblem::Kind::OutOfRange}));
 }
 
-TEST(ImportAttributesCsv, TextThatIsNotShiftJisIsReported) {
-    // "あいう" saved as UTF-8 ends in a lone lead byte 86; 81 20 is a lead byte without
-    // its trail byte. Both are stored as far as they fit.
-    Imported in =
-        importText(kHeader +
-                       "1,0,0,0,0,0,0,0,0,0,0,0,0,\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86,a\x81\x20"
-                       "b\r\n",
-                   smallDesign());
-    ASSERT_TRUE(in.result.ok);
-    EXPECT_EQ(editor::fieldText(in.image.attrRecs[0].Str[1]),
-              "a\x81\x20"
-              "b");
-    ASSERT_EQ(in.result.problemCount, 2u);
-    EXPECT_EQ(in.result.problems[0].kind, ImportProblem::Kind::NotShiftJis);
-    EXPECT_EQ(in.result.problems[0].column, 14u);
-    EXPECT_EQ(in.result.problems[1].column, 15u);
-}
-
 TEST(ImportAttributesCsv, ProblemListIsCappedButCounted) {
     std::string csv = kHeader;
     for (int i = 0; i < 30; ++i) csv += "x\r\n";
@@ -295,6 +278,23 @@ TEST(ImportAttributesCsv, RefusedOrUnreadableFilesLeaveTheImageAsItWas) {
          "「in.csv」は見出しの4行の途中で終わっています（3 行しかありません）。"},
         {kHeader + "1,2\r\n3,\0,4\r\n"s,
          "「in.csv」はテキストファイルではありません（6 行目にNUL文字があります）。"},
+        // Text not saved as Shift-JIS, wherever it is: "あいう" in UTF-8 (a file that is
+        // all UTF-8), a lead byte without its trail byte, a byte no code page 932 text
+        // holds in a header row, a UTF-8 byte-order mark.
+        {kHeader + "1,0,0,0,0,0,0,0,0,0,0,0,0,\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86,a\r\n",
+         "「in.csv」の 5 行目、14 列目（Str[1]）：UTF-8 の文字があります。" + kSaveAsShiftJis},
+        {kHeader + "1,0,0,0,0,0,0,0,0,0,0,0,0,\x93\x8C,a\x81\x20"
+                   "b\r\n",
+         "「in.csv」の 5 行目、15 列目（Str[2]）：Shift-JIS の文字として読めないバイト（0x81 "
+         "0x20）があります。" +
+             kSaveAsShiftJis},
+        {"h1\r\nh2,\x80\r\nh3\r\nh4\r\n1\r\n",
+         "「in.csv」の 2 行目、2 列目（StatusCode）：Shift-JIS の文字として読めないバイト（0x80 "
+         "0x0D）があります。" +
+             kSaveAsShiftJis},
+        {"\xEF\xBB\xBF" + kHeader + "1\r\n",
+         "「in.csv」の 1 行目：UTF-8 のファイルのようです（先頭に BOM があります）。" +
+             kSaveAsShiftJis},
     };
     for (const Case& c : cases) {
         pdb::PdbImage image = attributeImage(smallDesign(), {kept});

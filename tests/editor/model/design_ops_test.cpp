@@ -300,13 +300,14 @@ TEST_F(Designs, ADefaultFileHoldingSeveralRecordsIsNotCutDown) {
 TEST_F(Designs, BrokenFilesAreRefusedAndKeptByteForByte) {
     std::string m = dir.file("m.pdb");
     save(m, "Master", "A");
+    // A header counting none of the designs that follow: storing would drop them.
     Bytes b = testsupport::readBytes(m);
-    b.resize(b.size() - 10);
+    b[77] = 0;
     testsupport::writeBytes(m, b);
     prompter.clear();
     EXPECT_EQ(save(m, "Master", "B"), CommandResult::Failed);
     EXPECT_EQ(testsupport::readBytes(m), b);
-    EXPECT_NE(prompter.calls().back().text.find("途中で切れています"), std::string::npos);
+    EXPECT_NE(prompter.calls().back().text.find("レコード数と長さが合いません"), std::string::npos);
 
     Bytes tiny(20, 0x41);
     testsupport::writeBytes(m, tiny);

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 
 #include "editor/model/text_field.h"
 #include "platform/cp932.h"
 #include "platform/scripted_prompter.h"
+#include "support/test_support.h"
 
 namespace editor {
 namespace {
@@ -377,6 +379,78 @@ TEST_F(EditingModelTest, PageOverWeightFromAFileLosesOnlyAnObjectOnThatPage) {
     EXPECT_EQ(current().pageNumber, kNotPlaced);
     EXPECT_EQ(model.partCount(1), 111);
     EXPECT_EQ(state.working.slots[2].pageNumber, 1);
+}
+
+// A read followed by a save, as the window's buttons and lorvex-cli store both run it
+// through the model: page 0 is laid out again after the read, so the stored design
+// has the ID field, search button and page 0's update and close buttons on page 0 at
+// their places (the buttons at their stored heights), and page 0's limits hold.
+TEST_F(EditingModelTest, AReadLaysPageZeroOutAgainForTheSave) {
+    struct Case {
+        const char* name;
+        std::function<void(DispRec&)> source;  // none: the fresh editor saves
+        bool overFull;
+    };
+    const Case cases[] = {
+        {"fresh editor", nullptr, false},
+        {"fixed objects moved off their places",
+         [](DispRec& d) {
+             d.slots[0].labelX = 50;
+             d.slots[0].pageNumber = kNotPlaced;
+             d.slots[1].pageNumber = 3;
+             d.slots[1].labelY = 200;
+             d.slots[216].labelX = 20;
+             d.slots[224].pageNumber = kNotPlaced;
+         },
+         false},
+        // Sixteen selection lists on page 0, the current object (Cmb[1]) among them.
+        {"page 0 over-full",
+         [](DispRec& d) {
+             for (std::size_t s = 2; s < 18; ++s) d.slots[s].pageNumber = 0;
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        testsupport::TempDir dir;
+        model.start();
+        prompter.clear();
+        if (c.source) {
+            pdb::PdbImage source;
+            pdb::MakeNewImage(source);
+            pdb::setDatabaseName(source.header, "Master");
+            source.designs[0] = freshWorkingDesign();
+            setFieldText(source.designs[0].code, "S");
+            c.source(source.designs[0]);
+            ASSERT_TRUE(pdb::WriteDatabase(source, dir.file("src.pdb")).ok);
+            EXPECT_EQ(model.read({dir.file("src.pdb"), "Master", "S"}), CommandResult::Done)
+                << c.name;
+        }
+        ASSERT_EQ(SaveCommand(state, {dir.file("m.pdb"), "Master", "A"}, prompter),
+                  CommandResult::Done)
+            << c.name;
+
+        // The page numbers of the four fixed objects in the file (slot s of record 0 at
+        // 80 + 8 + 306 + 176 s).
+        const testsupport::Bytes b = testsupport::readBytes(dir.file("m.pdb"));
+        for (std::size_t at : {394u, 570u, 38410u, 39818u})
+            EXPECT_EQ(b.at(at), 0) << c.name << ", byte " << at;
+        pdb::PdbImage saved;
+        ASSERT_TRUE(pdb::LoadDatabase(saved, dir.file("m.pdb")).ok());
+        const DispRec& d = saved.designs[0];
+        const std::pair<std::size_t, std::array<int, 2>> places[] = {
+            {0, {10, 35}}, {1, {170, 35}}, {216, {155, 288}}, {224, {235, 288}}};
+        for (const auto& [slot, place] : places)
+            EXPECT_EQ((std::array<int, 2>{d.slots[slot].labelX, d.slots[slot].labelY}), place)
+                << c.name << " slot " << slot;
+        // Over-full: the message, and the current object taken off the page.
+        EXPECT_EQ(prompter.texts(), c.overFull ? std::vector<std::string>{kTooManyPartsMessage}
+                                               : std::vector<std::string>{})
+            << c.name;
+        if (c.overFull) {
+            EXPECT_EQ(d.slots[2].pageNumber, kNotPlaced);
+            EXPECT_EQ(d.slots[3].pageNumber, 0);
+        }
+    }
 }
 
 TEST_F(EditingModelTest, NudgeStopsAtTheScreenEdges) {

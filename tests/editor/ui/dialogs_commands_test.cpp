@@ -160,7 +160,7 @@ TEST_F(DesignCommandsTest, CancelAnywhereChangesNothingOnDisk) {
     EXPECT_EQ(lorvex::runDeleteCommand(context()), CommandResult::Cancelled);
     editor::DispRec edited = state.working;
     cancelDialog();
-    EXPECT_FALSE(lorvex::runReadCommand(context()));
+    EXPECT_FALSE(lorvex::askDesignTarget(lorvex::kReadCaption, context()));
     EXPECT_TRUE(state.working == edited);
     EXPECT_TRUE(prompter.calls().empty());
 

@@ -5,10 +5,12 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QProcess>
 
 #include "dialogs_support.h"
 #include "editor/attrconv/attribute_conversion_dialog.h"
 #include "editor/ui/editor_dialog.h"
+#include "platform/console_prompter.h"
 #include "platform/scripted_prompter.h"
 
 namespace {
@@ -244,6 +246,73 @@ TEST(EndToEnd, ReadingAnUnknownCodeKeepsTheDesignButLaysThePageOutAgainAKnownOne
     EXPECT_EQ(editor::fieldText(editor.dialog.state().working.code), "B");
     EXPECT_EQ(editor::fieldText(editor.dialog.state().working.titles[0]), "title B");
     EXPECT_EQ(editor.dialog.titleField(false)->text(), QStringLiteral("title B"));
+}
+
+// The same read-then-save through the window's buttons and through lorvex-cli store
+// writes the same database and report, byte for byte, after the same messages: from
+// the fresh editor, and after reading designs whose fixed objects were moved away or
+// whose page 0 is over-full.
+TEST(EndToEnd, TheWindowAndLorvexCliStoreTheSameFiles) {
+    struct Case {
+        const char* name;
+        std::function<void(editor::DispRec&)> source;  // none: the fresh editor saves
+    };
+    const Case cases[] = {
+        {"fresh editor", nullptr},
+        {"fixed objects moved",
+         [](editor::DispRec& d) {
+             d.slots[0].labelX = 50;
+             d.slots[1].pageNumber = 3;
+             d.slots[216].labelY = 100;
+         }},
+        {"page 0 over-full",
+         [](editor::DispRec& d) {
+             for (std::size_t s = 2; s < 18; ++s) d.slots[s].pageNumber = 0;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TempDir dir;
+        platform::ScriptedPrompter prompter;
+        platform::ScriptedFileChooser chooser;
+        const std::string source = dir.file("source.pdb");
+        QStringList arguments{QStringLiteral("store")};
+        if (c.source) {
+            editor::DispRec d = design("S");
+            c.source(d);
+            writeDesignDatabase(source, "Master", {d});
+            arguments << QStringLiteral("--from") << QString::fromStdString(source)
+                      << QStringLiteral("--from-code") << QStringLiteral("S");
+        }
+        {
+            Editor window(prompter, chooser);
+            if (c.source) {
+                answerDesignDialog(chooser, source, QStringLiteral("Master"), QStringLiteral("S"),
+                                   lorvex::kReadCaption);
+                window.press("readButton");
+            }
+            answerDesignDialog(chooser, dir.file("gui.pdb"), QStringLiteral("Master"),
+                               QStringLiteral("A"));
+            window.press("saveButton");
+        }
+        std::string messages;
+        for (const auto& call : prompter.calls())
+            messages +=
+                std::string("[") + platform::iconName(call.icon) + "] : " + call.text + "\n";
+
+        QProcess cli;
+        cli.start(QStringLiteral(LORVEX_CLI_PATH),
+                  arguments << QStringLiteral("--to") << QString::fromStdString(dir.file("cli.pdb"))
+                            << QStringLiteral("--name") << QStringLiteral("Master")
+                            << QStringLiteral("--code") << QStringLiteral("A"));
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        EXPECT_EQ(cli.exitCode(), 0);
+        EXPECT_EQ(cli.readAllStandardError().toStdString(), messages);
+        EXPECT_EQ(testsupport::readBytes(dir.file("cli.pdb")),
+                  testsupport::readBytes(dir.file("gui.pdb")));
+        EXPECT_EQ(testsupport::readBytes(dir.file("cli.txt")),
+                  testsupport::readBytes(dir.file("gui.txt")));
+    }
 }
 
 }  // namespace
