@@ -38,9 +38,11 @@ void error(platform::Prompter& prompter, const std::string& text) {
     prompter.show(text, kDmTitle, platform::Icon::Critical, platform::Buttons::Ok);
 }
 
-bool writeGraphicFile(const std::string& path, const GraphicImage& image, std::string& message) {
+// Puts the graphic database into the run's outputs.
+bool stageGraphicFile(platform::OutputSet& outputs, const std::string& path,
+                      const GraphicImage& image, std::string& message) {
     platform::WriteError err;
-    if (platform::writeFileAtomically(path, image.file, &err))
+    if (outputs.add(path, image.file, &err))
         return true;
     message = "図形PDBファイル「" + path + "」" +
               (err.stage == platform::WriteError::Stage::Create ? "を作成できません（"
@@ -122,11 +124,13 @@ Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
     }
     result.estimatedRecords = pdb::GraphicRecordCount(estimate.bytes);
 
+    // Both databases are put in place together once the attribute stage has its own.
+    platform::OutputSet outputs;
     GraphicImage image;
     if (!buildGraphicImage(bytes, fileName, frameValues,
                            converter::databaseNameField(base + "_G", prompter),
                            converter::palmDayStamp(today), prompter, image, message) ||
-        !writeGraphicFile(graphicPath, image, message)) {
+        !stageGraphicFile(outputs, graphicPath, image, message)) {
         error(prompter, message);
         return result;
     }
@@ -136,7 +140,7 @@ Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
                   platform::Icon::Information, platform::Buttons::Ok);
 
     result.outcome = attrDMPDBcreateFromBytes(folder, attrName, image.pass.areaCount, bytes,
-                                              fileName, today, prompter);
+                                              fileName, today, prompter, outputs);
     return result;
 }
 

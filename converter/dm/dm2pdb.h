@@ -7,8 +7,9 @@
 //   "図形PDBファイル作成処理が終了しました！( 2 / 3 )"    (title "dm2pdb")
 //   "属性PDBファイル作成処理が完了しました！( 3 / 3 )"    (title "attrDMPDBcreate")
 // A broken DM file or a failed write shows an error naming the file (and the line and
-// columns) and leaves no half-written database: the graphic database is only written once
-// the whole file has been read, and an earlier file of the same name survives a failure.
+// columns) and leaves no half-written database. The two databases are put in place
+// together once both are complete, so earlier files of those names survive any failure
+// as a pair.
 #include <array>
 #include <cstdint>
 #include <string>

@@ -10,6 +10,7 @@
 #include "converter/attrconv/csv2pdb.h"
 #include "converter/attrconv/feature_attr_rec.h"
 #include "converter/dm/dm_passes.h"
+#include "platform/files.h"
 #include "platform/local_date.h"
 #include "platform/prompter.h"
 
@@ -28,12 +29,15 @@ converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string&
                                    int areaCount, const std::string& dmPath,
                                    const platform::LocalDate& today, platform::Prompter& prompter);
 
-// The same for DM bytes already read; fileName names the DM file in messages.
+// The same for DM bytes already read; fileName names the DM file in messages. The
+// database joins the run's other outputs, and the whole set is put in place before the
+// closing message; when anything fails, none of them is.
 converter::Outcome attrDMPDBcreateFromBytes(const std::string& folder, const std::string& attrName,
                                             int areaCount, std::string_view dmBytes,
                                             const std::string& fileName,
                                             const platform::LocalDate& today,
-                                            platform::Prompter& prompter);
+                                            platform::Prompter& prompter,
+                                            platform::OutputSet& outputs);
 
 // folder + "/" + name, without doubling a "/" that ends the folder.
 std::string joinPath(const std::string& folder, const std::string& name);
