@@ -27,7 +27,7 @@ int run(const std::vector<std::string>& argv) {
     if (!args->has("--from") && (args->has("--from-name") || args->has("--from-code")))
         return cli::usageError("store", "--from-name and --from-code go with --from");
 
-    platform::ConsolePrompter prompter(std::cerr, args->has("--yes"));
+    platform::ConsolePrompter& prompter = cli::consolePrompter(args->has("--yes"));
     editor::EditorState state;
     editor::ResetEditor(state);
 

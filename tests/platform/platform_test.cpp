@@ -73,13 +73,19 @@ TEST(Prompters, ConsoleFormatsBoxesAndAnswersQuestionsOnlyWhenToldTo) {
               platform::Answer::Cancel);
     EXPECT_EQ(out.str(), "[info] csv2pdb: done\n[error] : bad\n[question] : sure?\n");
     EXPECT_TRUE(refuse.refusedQuestion());
-    EXPECT_TRUE(refuse.sawError());
+    EXPECT_TRUE(refuse.shownErrorOrWarning());
 
+    // Questions and information are no error or warning; a warning is.
     std::ostringstream out2;
     platform::ConsolePrompter yes(out2, true);
     EXPECT_EQ(yes.show("quit?", "t", platform::Icon::Question, platform::Buttons::YesNo),
               platform::Answer::Yes);
+    yes.show("overwrite?", "", platform::Icon::Warning, platform::Buttons::OkCancel);
+    yes.show("done", "", platform::Icon::Information, platform::Buttons::Ok);
     EXPECT_FALSE(yes.refusedQuestion());
+    EXPECT_FALSE(yes.shownErrorOrWarning());
+    yes.show("cut", "", platform::Icon::Warning, platform::Buttons::Ok);
+    EXPECT_TRUE(yes.shownErrorOrWarning());
 }
 
 TEST(Prompters, ScriptedRecordsCallsAndAnswersFromItsQueue) {

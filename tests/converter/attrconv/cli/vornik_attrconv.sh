@@ -29,7 +29,7 @@ printf '1,%s\r\n' "$zeros" > noext
 run csv2pdb noext
 
 # A file name that cannot be a database name: the helper's report, then the run goes on
-# and ends with exit status 1.
+# to its end, with exit status 3 for the error on the way.
 printf '1,%s\r\n' "$zeros" > 'ab建物.csv'
 run csv2pdb 'ab建物.csv' --today 2001-04-01
 od -A d -t x1 -N 4 'ab建物.pdb'

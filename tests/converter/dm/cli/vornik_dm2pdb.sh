@@ -29,7 +29,8 @@ for case in dm_wrong_unit dm_short_line dm_not_number dm_no_second_m dm_count_pa
   echo "files written: $(ls "$case" | wc -l)"
 done
 
-# A point outside the sheet: reported, the element keeps its other points, the run ends.
+# A point outside the sheet: reported, the element keeps its other points, the run ends
+# with exit status 3 (0 is for a run without an error or warning on the way).
 cp "$TESTDATA/dm_overflow/input.dm" overflow.dm
 run dm2pdb overflow.dm . --today 2001-12-05
 perl "$PALM_CHECK" overflow_G.pdb | tail -n 2
