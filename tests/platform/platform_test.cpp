@@ -142,13 +142,17 @@ mode_t modeOf(const std::string& path) {
     return st.st_mode & 07777;
 }
 
-// A process ID that no longer runs: a child that has ended and been waited for.
-pid_t endedProcess() {
+// A run killed after it began writing the target: a child process that ends without
+// putting its set in place, so its temporary file stays. Returns its process ID.
+std::string killedRun(const std::string& target) {
     pid_t child = ::fork();
-    if (child == 0)
+    if (child == 0) {
+        platform::OutputSet set;
+        set.add(target, std::string("half"));
         ::_exit(0);
+    }
     ::waitpid(child, nullptr, 0);
-    return child;
+    return std::to_string(child);
 }
 
 TEST(OutputSet, ReplacesAllOrNothingAndKeepsWhatTheUserSetUp) {
@@ -160,7 +164,7 @@ TEST(OutputSet, ReplacesAllOrNothingAndKeepsWhatTheUserSetUp) {
         std::optional<platform::WriteError::Stage> failure;  // of the last file named
         std::function<void(TempDir&)> after;
     };
-    const std::string dead = std::to_string(endedProcess());
+    std::string dead;
     const std::string live = std::to_string(::getppid());
     const mode_t umask = ::umask(027);  // the test runs alone; restored below
     const Case cases[] = {
@@ -231,19 +235,24 @@ TEST(OutputSet, ReplacesAllOrNothingAndKeepsWhatTheUserSetUp) {
              EXPECT_EQ(testsupport::readText(d.file("shared/db")), "through");
              EXPECT_EQ(temporariesIn(d.file("shared")), std::vector<std::string>{});
          }},
-        {"temporaries of an ended run are removed, a running one's are kept",
+        {"temporaries of an ended run are removed; a running one's, another target's and "
+         "names not of that form are kept",
          [&](TempDir& d) {
-             testsupport::writeBytes(d.file(".t.kwib-tmp-" + dead + "-abcdef"), {'x'});
+             dead = killedRun(d.file("t"));
+             ASSERT_EQ(temporariesIn(d.path()).size(), 1u);
              testsupport::writeBytes(d.file(".t.kwib-tmp-" + live + "-abcdef"), {'x'});
+             testsupport::writeBytes(d.file(".t.kwib-tmp-" + dead + "-x"), {'x'});
              testsupport::writeBytes(d.file(".u.kwib-tmp-" + dead + "-abcdef"), {'x'});
          },
          {{"t", "t"}},
          {},
          {},
          [&](TempDir& d) {
-             EXPECT_FALSE(testsupport::exists(d.file(".t.kwib-tmp-" + dead + "-abcdef")));
-             EXPECT_TRUE(testsupport::exists(d.file(".t.kwib-tmp-" + live + "-abcdef")));
-             EXPECT_TRUE(testsupport::exists(d.file(".u.kwib-tmp-" + dead + "-abcdef")));
+             std::vector<std::string> kept{".t.kwib-tmp-" + live + "-abcdef",
+                                           ".t.kwib-tmp-" + dead + "-x",
+                                           ".u.kwib-tmp-" + dead + "-abcdef"};
+             std::sort(kept.begin(), kept.end());
+             EXPECT_EQ(temporariesIn(d.path()), kept);
          }},
     };
     for (const Case& c : cases) {
