@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 
 namespace cli {
 namespace {
@@ -14,6 +15,7 @@ std::vector<Command>& registry() {
 }
 
 const char* g_program = "";
+std::unique_ptr<platform::ConsolePrompter> g_prompter;
 
 }  // namespace
 
@@ -92,6 +94,17 @@ std::optional<std::array<double, 12>> frameOption(const Args& args, std::string*
     return frame;
 }
 
+platform::ConsolePrompter& consolePrompter(bool assumeYes) {
+    g_prompter = std::make_unique<platform::ConsolePrompter>(std::cerr, assumeYes);
+    return *g_prompter;
+}
+
+int exitStatus(int code) {
+    if (code == kExitOk && g_prompter && g_prompter->shownErrorOrWarning())
+        return kExitWarned;
+    return code;
+}
+
 CommandRegistration::CommandRegistration(const char* name, const char* usage, CommandFn run) {
     registry().push_back({name, usage, run});
 }
@@ -112,12 +125,14 @@ int dispatch(const char* program, int argc, char** argv) {
     if (argc >= 2) {
         for (const Command& c : commands) {
             if (argv[1] == std::string(c.name))
-                return c.run(std::vector<std::string>(argv + 2, argv + argc));
+                return exitStatus(c.run(std::vector<std::string>(argv + 2, argv + argc)));
         }
     }
     std::cerr << (argc >= 2 ? std::string(program) + ": unknown command " + argv[1] + "\n" : "")
               << "usage:\n";
     for (const Command& c : commands) std::cerr << "  " << program << ' ' << c.usage << '\n';
+    std::cerr << "exit status: 0 done, 3 done after an error or warning message, 1 ended on an "
+                 "error or a refused question, 2 wrong usage\n";
     return kExitUsage;
 }
 

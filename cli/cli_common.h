@@ -1,7 +1,12 @@
 #pragma once
-// Shared plumbing of vornik-cli and lorvex-cli: command registry, option parsing and the
-// exit codes (0 the operation reached its end, 1 it ended on an error or a refused
-// question, 2 wrong usage). Messages print on stderr through a ConsolePrompter.
+// Shared plumbing of vornik-cli and lorvex-cli: command registry, option parsing, the
+// console prompter and the exit status. Messages print on stderr through the prompter.
+//
+// Exit status: 0 the operation reached its end with no error or warning box on the way,
+// 3 it reached its end but showed an error or warning box (a cut text, an overflow),
+// 1 it ended on an error or a refused question, 2 wrong usage. A command returns
+// kExitOk when its operation reached its end; dispatch turns that into 3 when the
+// prompter showed an error or warning.
 #include <array>
 #include <optional>
 #include <string>
@@ -15,6 +20,15 @@ namespace cli {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitWarned = 3;
+
+// The prompter of the running command (messages on stderr); questions are answered
+// "OK/Yes" only when assumeYes.
+platform::ConsolePrompter& consolePrompter(bool assumeYes = false);
+
+// The exit status of a command that returned code: kExitOk becomes kExitWarned when the
+// command's prompter showed an error or warning box.
+int exitStatus(int code);
 
 struct Args {
     std::vector<std::string> positional;

@@ -14,7 +14,7 @@ int run(const std::vector<std::string>& argv) {
     if (args->positional.size() != 2)
         return cli::usageError("export-attrs",
                                "export-attrs takes an attribute database and a CSV");
-    platform::ConsolePrompter prompter(std::cerr, args->has("--yes"));
+    platform::ConsolePrompter& prompter = cli::consolePrompter(args->has("--yes"));
     editor::EditorState state;
     editor::ResetEditor(state);
     editor::AttributeConversion request;

@@ -30,7 +30,7 @@ int run(const std::vector<std::string>& argv) {
         return cli::usageError("import-attrs",
                                "import-attrs takes a CSV, a master database, a code, a database "
                                "name and an output database");
-    platform::ConsolePrompter prompter(std::cerr, args->has("--yes"));
+    platform::ConsolePrompter& prompter = cli::consolePrompter(args->has("--yes"));
     auto code = shiftJisArgument(args->positional[2], "識別コード", prompter);
     if (!code)
         return cli::kExitFailed;

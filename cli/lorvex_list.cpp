@@ -17,7 +17,7 @@ int run(const std::vector<std::string>& argv) {
     if (args->positional.size() != 1)
         return cli::usageError("list", "list takes one database");
     const std::string& path = args->positional[0];
-    platform::ConsolePrompter prompter(std::cerr);
+    platform::ConsolePrompter& prompter = cli::consolePrompter();
     if (!platform::fileExists(path)) {
         prompter.show("指定されたファイルが存在しません。\n" + path, "", platform::Icon::Critical,
                       platform::Buttons::Ok);

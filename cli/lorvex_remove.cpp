@@ -13,7 +13,7 @@ int run(const std::vector<std::string>& argv) {
         return cli::usageError("remove", error);
     if (args->positional.size() != 2)
         return cli::usageError("remove", "remove takes a database and a code");
-    platform::ConsolePrompter prompter(std::cerr, args->has("--yes"));
+    platform::ConsolePrompter& prompter = cli::consolePrompter(args->has("--yes"));
     auto code = cli::sjisArgument(args->positional[1], "CODE ", prompter);
     if (!code)
         return cli::kExitFailed;

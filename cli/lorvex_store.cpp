@@ -28,7 +28,7 @@ int run(const std::vector<std::string>& argv) {
     if (!args->has("--from") && (args->has("--from-name") || args->has("--from-code")))
         return cli::usageError("store", "--from-name and --from-code go with --from");
 
-    platform::ConsolePrompter prompter(std::cerr, args->has("--yes"));
+    platform::ConsolePrompter& prompter = cli::consolePrompter(args->has("--yes"));
     // The editor as it opens: the fresh working design laid out on page 0.
     editor::EditorState state;
     editor::EditingModel model(state, prompter);

@@ -17,10 +17,10 @@ int run(const std::vector<std::string>& argv) {
     auto today = cli::todayOption(*args, &error);
     if (!today)
         return cli::usageError("csv2pdb", error);
-    platform::ConsolePrompter prompter(std::cerr);
+    platform::ConsolePrompter& prompter = cli::consolePrompter();
     converter::Outcome outcome = converter::csv2pdbFile(args->positional[0], *today, prompter);
-    // A helper's error box (a name that cannot be stored) does not stop the run; like the
-    // other conversions, the exit status says whether the operation reached its end.
+    // A helper's error box (a name that cannot be stored) does not stop the run; the run
+    // then ends with exit status 3, like the other conversions.
     return outcome == converter::Outcome::Done ? cli::kExitOk : cli::kExitFailed;
 }
 

@@ -19,7 +19,7 @@ int run(const std::vector<std::string>& argv) {
     auto today = cli::todayOption(*args, &error);
     if (!today)
         return cli::usageError("dm2pdb", error);
-    platform::ConsolePrompter prompter(std::cerr);
+    platform::ConsolePrompter& prompter = cli::consolePrompter();
     dm::Dm2PdbResult result =
         dm::dm2pdb(args->positional[0], args->positional[1], *frame, *today, prompter);
     return result.outcome == converter::Outcome::Done ? cli::kExitOk : cli::kExitFailed;

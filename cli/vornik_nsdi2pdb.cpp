@@ -20,7 +20,7 @@ int run(const std::vector<std::string>& argv) {
     auto today = cli::todayOption(*args, &error);
     if (!today)
         return cli::usageError("nsdi2pdb", error);
-    platform::ConsolePrompter prompter(std::cerr);
+    platform::ConsolePrompter& prompter = cli::consolePrompter();
     bool done = digitalmap::CreateFromDigitalMap(args->positional[0], args->positional[1], *frame,
                                                  *today, prompter);
     return done ? cli::kExitOk : cli::kExitFailed;

@@ -13,7 +13,7 @@ int run(const std::vector<std::string>& argv) {
         return cli::usageError("pdb2csv", error);
     if (args->positional.size() != 2)
         return cli::usageError("pdb2csv", "pdb2csv takes a database and a CSV file");
-    platform::ConsolePrompter prompter(std::cerr);
+    platform::ConsolePrompter& prompter = cli::consolePrompter();
     converter::Outcome outcome =
         converter::pdb2csvFiles(args->positional[0], args->positional[1], prompter);
     return outcome == converter::Outcome::Done ? cli::kExitOk : cli::kExitFailed;

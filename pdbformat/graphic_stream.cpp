@@ -151,7 +151,7 @@ std::optional<std::vector<std::uint8_t>> GraphicDatabase::EncodeGraphicDatabase(
     return file;
 }
 
-bool GraphicDatabase::FinishGraphicDatabase(std::string* error) {
+bool GraphicDatabase::FinishGraphicDatabase(platform::OutputSet& outputs, std::string* error) {
     std::string why;
     auto file = EncodeGraphicDatabase(&why);
     if (!file) {
@@ -160,7 +160,20 @@ bool GraphicDatabase::FinishGraphicDatabase(std::string* error) {
         return false;
     }
     platform::WriteError writeError;
-    if (!platform::writeFileAtomically(path_, *file, &writeError)) {
+    if (!outputs.add(path_, *file, &writeError)) {
+        if (error)
+            *error = path_ + " を書き込めません（" + writeError.reason + "）。";
+        return false;
+    }
+    return true;
+}
+
+bool GraphicDatabase::FinishGraphicDatabase(std::string* error) {
+    platform::OutputSet outputs;
+    platform::WriteError writeError;
+    if (!FinishGraphicDatabase(outputs, error))
+        return false;
+    if (!outputs.commit(&writeError)) {
         if (error)
             *error = path_ + " を書き込めません（" + writeError.reason + "）。";
         return false;

@@ -13,6 +13,7 @@
 //   g.AppendPoint(x, y); ...
 //   g.EndPointElement(at, box);      // body length, fill bytes and box from what was written
 //   std::string error; g.FinishGraphicDatabase(&error);          // writes the file atomically
+//                                     // (or FinishGraphicDatabase(outputs, &error): one of a set)
 //
 // The whole file is built in memory and written in one step by FinishGraphicDatabase, so
 // an abandoned run leaves any earlier file of that name untouched. Positions returned and
@@ -33,6 +34,7 @@
 #include <vector>
 
 #include "pdbformat/container.h"
+#include "platform/files.h"
 
 namespace pdb {
 
@@ -118,6 +120,8 @@ class GraphicDatabase {
     // Writes the file atomically (temporary file, then rename). On failure the earlier file
     // is intact and *error (UTF-8, Japanese) says why.
     bool FinishGraphicDatabase(std::string* error);
+    // The same as one file of a run's outputs, which the caller commits together.
+    bool FinishGraphicDatabase(platform::OutputSet& outputs, std::string* error);
 
     const std::string& path() const { return path_; }
 

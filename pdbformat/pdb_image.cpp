@@ -232,20 +232,29 @@ platform::Bytes EncodeDatabase(PdbImage& image) {
     return out;
 }
 
-WriteResult WriteDatabase(PdbImage& image, const std::string& path) {
-    platform::AtomicWriter writer;
-    platform::WriteError error;
-    bool ok =
-        writer.open(path, &error) &&
-        EncodeDatabase(image, [&](const std::uint8_t* p,
-                                  std::size_t size) { return writer.write(p, size, &error); }) &&
-        writer.commit(&error);
-    if (ok)
-        return {};
+WriteResult WriteFailure(const platform::WriteError& error) {
     std::string head = error.stage == platform::WriteError::Stage::Create
                            ? "ファイルが開けません。"
                            : "ファイルの書込みに失敗しました。";
-    return {false, head + "\n" + path + "\n(" + error.reason + ")"};
+    return {false, head + "\n" + error.path + "\n(" + error.reason + ")"};
+}
+
+WriteResult StageDatabase(PdbImage& image, const std::string& path, platform::OutputSet& outputs) {
+    platform::WriteError error;
+    bool ok = outputs.open(path, &error) &&
+              EncodeDatabase(image, [&](const std::uint8_t* p, std::size_t size) {
+                  return outputs.write(p, size, &error);
+              });
+    return ok ? WriteResult{} : WriteFailure(error);
+}
+
+WriteResult WriteDatabase(PdbImage& image, const std::string& path) {
+    platform::OutputSet outputs;
+    WriteResult staged = StageDatabase(image, path, outputs);
+    if (!staged.ok)
+        return staged;
+    platform::WriteError error;
+    return outputs.commit(&error) ? WriteResult{} : WriteFailure(error);
 }
 
 }  // namespace pdb

@@ -79,6 +79,14 @@ bool EncodeDatabase(PdbImage& image,
 // ("ファイルが開けません。" when the file cannot be created).
 WriteResult WriteDatabase(PdbImage& image, const std::string& path);
 
+// The same as one file of a run's outputs: the file goes into the set, which the caller
+// commits with the run's other outputs.
+WriteResult StageDatabase(PdbImage& image, const std::string& path, platform::OutputSet& outputs);
+
+// The message of a failed write of a database: "ファイルが開けません。" when the file
+// cannot be created, else "ファイルの書込みに失敗しました。", then the path and the reason.
+WriteResult WriteFailure(const platform::WriteError& error);
+
 // Offset of record i as the editor lays it out for the given kind and record count.
 std::uint32_t recordOffset(DatabaseKind kind, std::size_t recordCount, std::size_t i);
 

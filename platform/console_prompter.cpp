@@ -28,8 +28,8 @@ Answer ConsolePrompter::show(std::string_view text, std::string_view title, Icon
     const char* kind = buttons == Buttons::Ok ? iconName(icon) : "question";
     out_ << '[' << kind << "] " << title << ": " << text << '\n';
     out_.flush();
-    if (icon == Icon::Critical)
-        sawError_ = true;
+    if (buttons == Buttons::Ok && (icon == Icon::Critical || icon == Icon::Warning))
+        shownErrorOrWarning_ = true;
     switch (buttons) {
         case Buttons::Ok:
             return Answer::Ok;

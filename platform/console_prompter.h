@@ -13,15 +13,16 @@ class ConsolePrompter : public Prompter {
     explicit ConsolePrompter(std::ostream& out, bool assumeYes = false);
     Answer show(std::string_view text, std::string_view title, Icon icon, Buttons buttons) override;
 
-    // True once a question has been answered negatively or an error box shown.
+    // True once a question has been answered negatively.
     bool refusedQuestion() const { return refused_; }
-    bool sawError() const { return sawError_; }
+    // True once an error or warning box (not a question) has been shown.
+    bool shownErrorOrWarning() const { return shownErrorOrWarning_; }
 
   private:
     std::ostream& out_;
     bool assumeYes_;
     bool refused_ = false;
-    bool sawError_ = false;
+    bool shownErrorOrWarning_ = false;
 };
 
 }  // namespace platform

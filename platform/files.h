@@ -1,8 +1,7 @@
 #pragma once
-// Whole-file reading and atomic whole-file writing.
-//
-// Writing goes to a temporary file in the target folder, checks every write, syncs and
-// closes it, then renames it over the target: a failure leaves the earlier file intact.
+// Whole-file reading, and writing output files whole: every output goes to a temporary
+// file beside its target and is renamed over it only once complete, so a failure leaves
+// the earlier file intact. The outputs of one run are put in place as a set (OutputSet).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,11 +16,12 @@ bool fileExists(const std::string& path);
 // The file's bytes, or nothing (with the reason in *error) when it cannot be read.
 std::optional<Bytes> readWholeFile(const std::string& path, std::string* error = nullptr);
 
-// Why an atomic write failed: the temporary file could not be created (the file
-// "cannot be opened"), a write, sync or close failed, or the rename failed.
+// Why a write failed, and of which file: its temporary file could not be created (the file
+// "cannot be opened"), a write, sync or close failed, or it could not be put in place.
 struct WriteError {
     enum class Stage { Create, Write, Replace };
     Stage stage = Stage::Create;
+    std::string path;    // the file as the caller named it
     std::string reason;  // the system's explanation (strerror)
 };
 
@@ -44,44 +44,56 @@ class MappedFile {
     std::size_t size_ = 0;
 };
 
-// Streams one output file into a temporary file beside the target; commit() syncs it and
-// renames it over the target. Destroyed without a successful commit, it removes the
-// temporary file and the target stays as it was.
-class AtomicWriter {
+// The output files of one run, put in place together or not at all.
+//
+// Each file is written to a temporary file ".NAME.kwib-tmp-PID-XXXXXX" beside its target
+// (beside the file a symbolic link names, so the link stays a link). commit() syncs and
+// closes every temporary file and only when all of them are complete renames them over
+// their targets, then syncs their folders. Any failure, or a set destroyed without a
+// commit, removes every temporary file and leaves every target as it was; a failed rename
+// puts back the files already renamed (through a second name of each earlier file, where
+// the file system allows hard links). A replaced file keeps its permission bits (and its
+// owner where the system allows); a new file gets the permissions a new file gets here
+// (0666 less the umask). Opening a target removes the temporary files of that target left
+// by processes that no longer run.
+class OutputSet {
   public:
-    AtomicWriter() = default;
-    AtomicWriter(const AtomicWriter&) = delete;
-    AtomicWriter& operator=(const AtomicWriter&) = delete;
-    ~AtomicWriter();
+    OutputSet() = default;
+    OutputSet(const OutputSet&) = delete;
+    OutputSet& operator=(const OutputSet&) = delete;
+    ~OutputSet();
+
+    // Starts the next file of the set; write() then appends to it.
     bool open(const std::string& path, WriteError* error = nullptr);
     bool write(const void* data, std::size_t size, WriteError* error = nullptr);
+    // open() and write() of a whole file.
+    bool add(const std::string& path, const void* data, std::size_t size,
+             WriteError* error = nullptr);
+    bool add(const std::string& path, const Bytes& bytes, WriteError* error = nullptr) {
+        return add(path, bytes.data(), bytes.size(), error);
+    }
+    bool add(const std::string& path, const std::string& text, WriteError* error = nullptr) {
+        return add(path, text.data(), text.size(), error);
+    }
+    // Puts every file in place. False (with the file that failed and why in *error) when
+    // any open, write, sync or rename of the set failed; no target is then changed.
     bool commit(WriteError* error = nullptr);
 
   private:
-    void abandon();
-    std::string path_;
-    std::string temp_;
-    int fd_ = -1;
+    struct Entry {
+        std::string path;    // as named by the caller
+        std::string target;  // the file replaced: path with symbolic links followed
+        std::string temp;
+        int fd = -1;
+    };
+    bool fail(WriteError::Stage stage, const std::string& path, int errorNumber, WriteError* error);
+    void discard();
+    std::vector<Entry> entries_;
+    std::optional<WriteError> failure_;
     std::size_t written_ = 0;
 };
 
-// Collects the bytes of one output file and puts them in place in one step.
-class AtomicFile {
-  public:
-    explicit AtomicFile(std::string path) : path_(std::move(path)) {}
-    void write(const void* data, std::size_t size);
-    void write(const Bytes& bytes) { write(bytes.data(), bytes.size()); }
-    void write(const std::string& s) { write(s.data(), s.size()); }
-    Bytes& buffer() { return buffer_; }
-    // Writes the file. On failure returns false and describes why in *error;
-    // the file that was there before is unchanged.
-    bool commit(WriteError* error = nullptr);
-
-  private:
-    std::string path_;
-    Bytes buffer_;
-};
-
+// One file written as a set of its own.
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
                          WriteError* error = nullptr);
 inline bool writeFileAtomically(const std::string& path, const Bytes& bytes,
@@ -94,8 +106,8 @@ inline bool writeFileAtomically(const std::string& path, const std::string& text
 }
 
 namespace testing {
-// Makes the next atomic writes fail once this many bytes have been written
-// (nothing = no failure). For tests of what a failed write leaves behind.
+// Makes writes fail once this many bytes of one output set have been written (nothing =
+// no failure). For tests of what a failed write leaves behind.
 void failWritesAfter(std::optional<std::size_t> bytes);
 }  // namespace testing
 

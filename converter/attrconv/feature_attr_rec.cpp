@@ -207,7 +207,17 @@ platform::Bytes encodeFeatureAttrDatabase(const std::array<std::uint8_t, 32>& na
     return file;
 }
 
-bool writeFeatureAttrDatabase(const std::string& path, const std::vector<FeatureAttrRec>& records,
+std::string writeFailureText(const platform::WriteError& error) {
+    std::string what = error.stage == platform::WriteError::Stage::Create
+                           ? "を作成できません（" + error.reason + "）。"
+                           : "を書き込めません（" + error.reason + "）。";
+    if (platform::fileExists(error.path))
+        what += "以前のファイルはそのまま残っています。";
+    return fileMessage(error.path, what);
+}
+
+bool stageFeatureAttrDatabase(platform::OutputSet& outputs, const std::string& path,
+                              const std::vector<FeatureAttrRec>& records,
                               const platform::LocalDate& today, platform::Prompter& prompter,
                               std::string_view title) {
     auto fail = [&](const std::string& text) {
@@ -221,15 +231,26 @@ bool writeFeatureAttrDatabase(const std::string& path, const std::vector<Feature
     std::array<std::uint8_t, 32> name = databaseNameField(baseNameOf(path), prompter);
     platform::Bytes file = encodeFeatureAttrDatabase(name, records, palmDayStamp(today));
     platform::WriteError error;
-    if (!platform::writeFileAtomically(path, file, &error)) {
-        std::string what = error.stage == platform::WriteError::Stage::Create
-                               ? "を作成できません（" + error.reason + "）。"
-                               : "を書き込めません（" + error.reason + "）。";
-        if (platform::fileExists(path))
-            what += "以前のファイルはそのまま残っています。";
-        return fail(fileMessage(path, what));
-    }
+    if (!outputs.add(path, file, &error))
+        return fail(writeFailureText(error));
     return true;
+}
+
+bool commitOutputs(platform::OutputSet& outputs, platform::Prompter& prompter,
+                   std::string_view title) {
+    platform::WriteError error;
+    if (outputs.commit(&error))
+        return true;
+    prompter.show(writeFailureText(error), title, platform::Icon::Critical, platform::Buttons::Ok);
+    return false;
+}
+
+bool writeFeatureAttrDatabase(const std::string& path, const std::vector<FeatureAttrRec>& records,
+                              const platform::LocalDate& today, platform::Prompter& prompter,
+                              std::string_view title) {
+    platform::OutputSet outputs;
+    return stageFeatureAttrDatabase(outputs, path, records, today, prompter, title) &&
+           commitOutputs(outputs, prompter, title);
 }
 
 }  // namespace converter

@@ -111,4 +111,20 @@ bool writeFeatureAttrDatabase(const std::string& path, const std::vector<Feature
                               const platform::LocalDate& today, platform::Prompter& prompter,
                               std::string_view title = "");
 
+// The same as one file of a run's outputs: the database goes into the set, which the run
+// commits with commitOutputs once all its outputs are there.
+bool stageFeatureAttrDatabase(platform::OutputSet& outputs, const std::string& path,
+                              const std::vector<FeatureAttrRec>& records,
+                              const platform::LocalDate& today, platform::Prompter& prompter,
+                              std::string_view title = "");
+
+// Puts a run's outputs in place; a failure shows which file could not be written and why
+// (critical icon, the given title) and returns false, every earlier file being kept.
+bool commitOutputs(platform::OutputSet& outputs, platform::Prompter& prompter,
+                   std::string_view title = "");
+
+// "ファイル「PATH」を作成できません（…）。" or "…を書き込めません（…）。", saying that the
+// earlier file is still there when there is one.
+std::string writeFailureText(const platform::WriteError& error);
+
 }  // namespace converter

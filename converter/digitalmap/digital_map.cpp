@@ -160,8 +160,9 @@ class ArcTable {
 class GraphicRun {
   public:
     GraphicRun(const SheetPaths& paths, const std::array<std::int16_t, 12>& frame,
-               const platform::LocalDate& today, platform::Prompter& prompter)
-        : paths_(paths), frame_(frame), today_(today), prompter_(prompter) {}
+               const platform::LocalDate& today, platform::Prompter& prompter,
+               platform::OutputSet& outputs)
+        : paths_(paths), frame_(frame), today_(today), prompter_(prompter), outputs_(outputs) {}
 
     // Stages up to the graphic database; false when the run ended early.
     bool run();
@@ -189,6 +190,7 @@ class GraphicRun {
     std::array<std::int16_t, 12> frame_;
     platform::LocalDate today_;
     platform::Prompter& prompter_;
+    platform::OutputSet& outputs_;
     pdb::GraphicDatabase graphic_;
     std::uint64_t estimate_ = 24;
     Extent frameExtent_;
@@ -225,7 +227,7 @@ bool GraphicRun::run() {
                input(paths_.othersArc, "OTHERS/others.arc"), 3, 80))
         return false;
     std::string why;
-    if (!graphic_.FinishGraphicDatabase(&why)) {
+    if (!graphic_.FinishGraphicDatabase(outputs_, &why)) {
         error(why, kTitle);
         return false;
     }
@@ -726,10 +728,13 @@ bool CreateFromDigitalMap(const std::string& sheetDir, const std::string& outDir
             return false;
         }
     }
-    GraphicRun run(paths, *frameValues, today, prompter);
+    // The graphic database, the CSV and the attribute database are put in place together at
+    // the end of the run.
+    platform::OutputSet outputs;
+    GraphicRun run(paths, *frameValues, today, prompter, outputs);
     if (!run.run())
         return false;
-    return attrCSVcreate(paths.attrCsv, sheetDir, paths.attrDb, today, prompter);
+    return attrCSVcreate(paths.attrCsv, sheetDir, paths.attrDb, today, prompter, outputs);
 }
 
 std::string BuildingCsvLine(long long id, double x, double y, std::string_view sjisName) {
@@ -742,7 +747,7 @@ std::string BuildingCsvLine(long long id, double x, double y, std::string_view s
 
 bool attrCSVcreate(const std::string& csvPath, const std::string& sheetDir,
                    const std::string& attrDbPath, const platform::LocalDate& today,
-                   platform::Prompter& prompter) {
+                   platform::Prompter& prompter, platform::OutputSet& outputs) {
     constexpr const char* title = "attrCSVcreate";
     SheetPaths paths = MakeSheetPaths(sheetDir, "");
     SheetFile file;
@@ -797,30 +802,27 @@ bool attrCSVcreate(const std::string& csvPath, const std::string& sheetDir,
         }
     }
     platform::WriteError writeError;
-    if (!platform::writeFileAtomically(csvPath, csv, &writeError)) {
+    if (!outputs.add(csvPath, csv, &writeError)) {
         showError(prompter, csvPath + " を書き込めません（" + writeError.reason + "）。", title);
         return false;
     }
-    return attrPDBcreate(csvPath, attrDbPath, today, prompter);
+    return attrPDBcreate(csvPath, csv, attrDbPath, today, prompter, outputs);
 }
 
-bool attrPDBcreate(const std::string& csvPath, const std::string& attrDbPath,
-                   const platform::LocalDate& today, platform::Prompter& prompter) {
+bool attrPDBcreate(const std::string& csvPath, const std::string& csvText,
+                   const std::string& attrDbPath, const platform::LocalDate& today,
+                   platform::Prompter& prompter, platform::OutputSet& outputs) {
     constexpr const char* title = "attrPDBcreate";
-    std::string why;
-    auto lines = platform::LineSource::openFile(csvPath, platform::LineEnds::AnyEnd, &why);
-    if (!lines) {
-        showError(prompter, csvPath + " を読めません（" + why + "）。", title);
-        return false;
-    }
-    converter::AttrCsvResult csv = converter::readAttrCsv(*lines);
+    converter::AttrCsvResult csv = converter::readAttrCsv(csvText);
     if (csv.problem) {
         showError(prompter, converter::describeCsvProblem(csvPath, *csv.problem), title);
         return false;
     }
     for (const converter::TextCut& cut : csv.cuts)
         prompter.show(converter::describeTextCut(csvPath, cut), title, Icon::Warning, Buttons::Ok);
-    if (!converter::writeFeatureAttrDatabase(attrDbPath, csv.records, today, prompter, title))
+    if (!converter::stageFeatureAttrDatabase(outputs, attrDbPath, csv.records, today, prompter,
+                                             title) ||
+        !converter::commitOutputs(outputs, prompter, title))
         return false;
     showInfo(prompter, kAttrDone, title);
     return true;

@@ -5,17 +5,19 @@
 //
 // CreateFromDigitalMap runs the whole conversion in stages announced through the Prompter:
 // input checks, a sizing pass, buildings (1/7), place names (2/7), blocks (3/7), rivers
-// (4/7), railways (5/7), the graphic database (6/7), then attrCSVcreate, which writes the
-// CSV and calls attrPDBcreate, which writes the attribute database and reports (7/7).
+// (4/7), railways (5/7), the graphic database (6/7), then attrCSVcreate, which makes the
+// CSV and calls attrPDBcreate, which makes the attribute database and reports (7/7).
 //
-// Every output is written whole or not at all: the graphic database is built in memory
-// and written in one step at stage 6, so a run that ends early leaves earlier files of
-// those names untouched. Arc, attribute and name lookups use indexes built once, so the
+// The three outputs are replaced together or not at all: each is written to a temporary
+// file at its stage, and all three are put in place just before the "( 7 / 7 )" message,
+// so a run that ends early, or fails to write any of them, leaves earlier files of those
+// names untouched. Arc, attribute and name lookups use indexes built once, so the
 // run takes time in proportion to the sheet.
 #include <array>
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "platform/local_date.h"
 #include "platform/prompter.h"
 
@@ -44,16 +46,19 @@ bool CreateFromDigitalMap(const std::string& sheetDir, const std::string& outDir
                           const std::array<double, 12>& frame, const platform::LocalDate& today,
                           platform::Prompter& prompter);
 
-// Writes the attribute CSV of the sheet's buildings (one line per polygon record of
-// tatemono.pgn), then calls attrPDBcreate. True when attrPDBcreate reached its end.
+// Adds the attribute CSV of the sheet's buildings (one line per polygon record of
+// tatemono.pgn) to the run's outputs, then calls attrPDBcreate. True when attrPDBcreate
+// reached its end.
 bool attrCSVcreate(const std::string& csvPath, const std::string& sheetDir,
                    const std::string& attrDbPath, const platform::LocalDate& today,
-                   platform::Prompter& prompter);
+                   platform::Prompter& prompter, platform::OutputSet& outputs);
 
-// Turns the attribute CSV into the attribute database and reports the end of the whole
+// Turns the attribute CSV (csvText, the bytes of csvPath in the run's outputs) into the
+// attribute database, puts all the run's outputs in place and reports the end of the whole
 // conversion. True when it reached its end.
-bool attrPDBcreate(const std::string& csvPath, const std::string& attrDbPath,
-                   const platform::LocalDate& today, platform::Prompter& prompter);
+bool attrPDBcreate(const std::string& csvPath, const std::string& csvText,
+                   const std::string& attrDbPath, const platform::LocalDate& today,
+                   platform::Prompter& prompter, platform::OutputSet& outputs);
 
 // One CSV line (without its line end) for a building: ID, 3, 0, 0, the rounded top-left
 // corner of its 400 × 400 box, 400, 400, the unrounded anchor, the name (in double quotes

@@ -45,9 +45,11 @@ void error(platform::Prompter& prompter, const std::string& text) {
     prompter.show(text, kDmTitle, platform::Icon::Critical, platform::Buttons::Ok);
 }
 
-bool writeGraphicFile(const std::string& path, const GraphicImage& image, std::string& message) {
+// Puts the graphic database into the run's outputs.
+bool stageGraphicFile(platform::OutputSet& outputs, const std::string& path,
+                      const GraphicImage& image, std::string& message) {
     platform::WriteError err;
-    if (platform::writeFileAtomically(path, image.file, &err))
+    if (outputs.add(path, image.file, &err))
         return true;
     message = "図形PDBファイル「" + path + "」" +
               (err.stage == platform::WriteError::Stage::Create ? "を作成できません（"
@@ -147,6 +149,8 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
         error(prompter, lineSourceFailure(*lines, fileName));
         return result;
     }
+    // Both databases are put in place together once the attribute stage has its own.
+    platform::OutputSet outputs;
     GraphicImage image;
     if (!buildGraphicImage(*lines, fileName, frameValues,
                            converter::databaseNameField(base + "_G", prompter),
@@ -156,7 +160,7 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
     }
     if (!image.pass.stoppedAtSheet.empty())
         error(prompter, image.pass.stoppedAtSheet);
-    if (!writeGraphicFile(graphicPath, image, message)) {
+    if (!stageGraphicFile(outputs, graphicPath, image, message)) {
         error(prompter, message);
         return result;
     }
@@ -170,7 +174,7 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
         return result;
     }
     result.outcome = attrDMPDBcreateFromLines(folder, attrName, image.pass.areaCount, *lines,
-                                              fileName, today, prompter);
+                                              fileName, today, prompter, outputs);
     return result;
 }
 

@@ -7,11 +7,11 @@
 //   "図形PDBファイル作成処理が終了しました！( 2 / 3 )"    (title "dm2pdb")
 //   "属性PDBファイル作成処理が完了しました！( 3 / 3 )"    (title "attrDMPDBcreate")
 // A broken DM file or a failed write shows an error naming the file (and the line and
-// columns) and leaves no half-written database: the graphic database is only written once
-// the whole file has been read, and an earlier file of the same name survives a failure.
-// A file that is not a DM file (no "M " record) is refused before anything is written. A
-// wrong unit code in a later "M " record ends the conversion at that record with its
-// message: both databases hold what came before it.
+// columns) and leaves no half-written database. The two databases are put in place
+// together once both are complete, so earlier files of those names survive any failure
+// as a pair. A file that is not a DM file (no "M " record) is refused before anything is
+// written. A wrong unit code in a later "M " record ends the conversion at that record
+// with its message: both databases hold what came before it.
 //
 // The DM file is read three times, line by line (the estimate, the graphic pass and the
 // attribute pass), never held whole: the memory taken does not grow with the file.

@@ -47,7 +47,8 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
                                             int areaCount, platform::LineSource& dmLines,
                                             const std::string& fileName,
                                             const platform::LocalDate& today,
-                                            platform::Prompter& prompter) {
+                                            platform::Prompter& prompter,
+                                            platform::OutputSet& outputs) {
     std::vector<AreaBox> areas;
     PassResult pass = runAttributePass(dmLines, fileName, areaCount, areas);
     if (!pass.ok) {
@@ -57,8 +58,9 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
     std::vector<converter::FeatureAttrRec> records;
     records.reserve(areas.size());
     for (const AreaBox& a : areas) records.push_back(areaRecord(a));
-    if (!converter::writeFeatureAttrDatabase(joinPath(folder, attrName + ".pdb"), records, today,
-                                             prompter, kAttrTitle))
+    if (!converter::stageFeatureAttrDatabase(outputs, joinPath(folder, attrName + ".pdb"), records,
+                                             today, prompter, kAttrTitle) ||
+        !converter::commitOutputs(outputs, prompter, kAttrTitle))
         return converter::Outcome::Failed;
     prompter.show("属性PDBファイル作成処理が完了しました！( 3 / 3 )", kAttrTitle,
                   platform::Icon::Information, platform::Buttons::Ok);
@@ -74,8 +76,9 @@ converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string&
         prompter.show(message, kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
         return converter::Outcome::Failed;
     }
+    platform::OutputSet outputs;
     return attrDMPDBcreateFromLines(folder, attrName, areaCount, *lines, fileNameOf(dmPath), today,
-                                    prompter);
+                                    prompter, outputs);
 }
 
 }  // namespace dm

@@ -11,6 +11,7 @@
 #include "converter/attrconv/csv2pdb.h"
 #include "converter/attrconv/feature_attr_rec.h"
 #include "converter/dm/dm_passes.h"
+#include "platform/files.h"
 #include "platform/line_source.h"
 #include "platform/local_date.h"
 #include "platform/prompter.h"
@@ -31,12 +32,14 @@ converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string&
                                    const platform::LocalDate& today, platform::Prompter& prompter);
 
 // The same for a DM file already open, read from its current line; fileName names it in
-// messages.
+// messages. The database joins the run's other outputs, and the whole set is put in place
+// before the closing message; when anything fails, none of them is.
 converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std::string& attrName,
                                             int areaCount, platform::LineSource& dmLines,
                                             const std::string& fileName,
                                             const platform::LocalDate& today,
-                                            platform::Prompter& prompter);
+                                            platform::Prompter& prompter,
+                                            platform::OutputSet& outputs);
 
 // folder + "/" + name, without doubling a "/" that ends the folder.
 std::string joinPath(const std::string& folder, const std::string& name);

@@ -186,16 +186,20 @@ std::string CheckReportPath(const std::string& databasePath) {
     return databasePath.substr(0, databasePath.size() - 4) + ".txt";
 }
 
-ReportResult WriteCheckReport(const pdb::PdbImage& image, const DispRec& working,
-                              const std::string& databasePath) {
+ReportResult StageCheckReport(const pdb::PdbImage& image, const DispRec& working,
+                              const std::string& databasePath, platform::OutputSet& outputs) {
     std::string path = CheckReportPath(databasePath);
     if (path.empty())
         return {false, "「" + databasePath + "」が短すぎるため、チェックレポートは作成しません。"};
     platform::WriteError error;
-    if (!platform::writeFileAtomically(path, CheckReportText(image, working), &error))
-        return {false,
-                "チェックレポート「" + path + "」を書き込めません（" + error.reason + "）。"};
+    if (!outputs.add(path, CheckReportText(image, working), &error))
+        return {false, CheckReportFailure(error)};
     return {true, {}};
+}
+
+std::string CheckReportFailure(const platform::WriteError& error) {
+    return "チェックレポート「" + error.path + "」を書き込めません（" + error.reason +
+           "）。\nデータベースも保存していません。";
 }
 
 }  // namespace editor

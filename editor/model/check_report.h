@@ -1,10 +1,12 @@
 #pragma once
 // The design check report: a Shift-JIS text file with CR LF line ends written beside a
-// database after each save, describing the sizes, positions, counts, header and designs.
+// database with each save that writes it, describing the sizes, positions, counts, header and
+// designs.
 #include <string>
 
 #include "editor/model/disprec.h"
 #include "pdbformat/pdb_image.h"
+#include "platform/files.h"
 
 namespace editor {
 
@@ -16,12 +18,16 @@ std::string CheckReportText(const pdb::PdbImage& image, const DispRec& working);
 std::string CheckReportPath(const std::string& databasePath);
 
 struct ReportResult {
-    bool written = false;
-    std::string message;  // UTF-8, why it was skipped
+    bool staged = false;
+    std::string message;  // UTF-8, why it was skipped or could not be written
 };
 
-// Writes the report beside the database (atomically).
-ReportResult WriteCheckReport(const pdb::PdbImage& image, const DispRec& working,
-                              const std::string& databasePath);
+// Adds the report beside the database to outputs, the set that puts the database in place.
+// A report that cannot be written fails the whole set.
+ReportResult StageCheckReport(const pdb::PdbImage& image, const DispRec& working,
+                              const std::string& databasePath, platform::OutputSet& outputs);
+
+// The message of a report that could not be written (and so neither was the database).
+std::string CheckReportFailure(const platform::WriteError& error);
 
 }  // namespace editor

@@ -55,12 +55,26 @@ CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
         prompter.show(loaded.message, "", platform::Icon::Warning, platform::Buttons::Ok);
         return CommandResult::Failed;
     }
+    // The database and its report are put in place together: a report always describes the
+    // database beside it.
+    platform::OutputSet outputs;
     StoreResult stored = StoreDesign(state.image, state.working, target.path, target.databaseName,
-                                     target.code, prompter);
-    ReportResult report = WriteCheckReport(state.image, state.working, target.path);
-    if (!report.written)
+                                     target.code, prompter, outputs);
+    if (stored != StoreResult::Staged)
+        return CommandResult::Failed;
+    ReportResult report = StageCheckReport(state.image, state.working, target.path, outputs);
+    if (!report.staged)
         prompter.show(report.message, "", platform::Icon::Warning, platform::Buttons::Ok);
-    return stored == StoreResult::Written ? CommandResult::Done : CommandResult::Failed;
+    platform::WriteError error;
+    if (outputs.commit(&error))
+        return CommandResult::Done;
+    if (error.path == target.path)
+        prompter.show(pdb::WriteFailure(error).message, "", platform::Icon::Critical,
+                      platform::Buttons::Ok);
+    else if (report.staged)  // else its message was shown above
+        prompter.show(CheckReportFailure(error), "", platform::Icon::Warning,
+                      platform::Buttons::Ok);
+    return CommandResult::Failed;
 }
 
 CommandResult DeleteCommand(EditorState& state, const DesignTarget& target,

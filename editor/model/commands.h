@@ -36,8 +36,9 @@ const char* tooLongMessage(const DesignTarget& target);
 CommandResult ReadCommand(EditorState& state, const DesignTarget& target,
                           platform::Prompter& prompter);
 
-// "保 存": overwrite question, LoadDatabase, StoreDesign, then the check report, which is
-// written also when the store refused.
+// "保 存": overwrite question, LoadDatabase, StoreDesign, then the check report. The
+// database and the report are replaced together or not at all: a refused store or a
+// failed write leaves both as they were.
 CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
                           platform::Prompter& prompter);
 

@@ -39,11 +39,22 @@ bool loadOrReport(pdb::PdbImage& image, const std::string& path, platform::Promp
     return loaded.ok();
 }
 
-bool writeOrReport(pdb::PdbImage& image, const std::string& path, platform::Prompter& prompter) {
-    pdb::WriteResult written = pdb::WriteDatabase(image, path);
+void reportWrite(const pdb::WriteResult& written, platform::Prompter& prompter) {
     if (!written.ok)
         prompter.show(written.message, "", platform::Icon::Critical, platform::Buttons::Ok);
+}
+
+bool writeOrReport(pdb::PdbImage& image, const std::string& path, platform::Prompter& prompter) {
+    pdb::WriteResult written = pdb::WriteDatabase(image, path);
+    reportWrite(written, prompter);
     return written.ok;
+}
+
+StoreResult stageOrReport(pdb::PdbImage& image, const std::string& path,
+                          platform::Prompter& prompter, platform::OutputSet& outputs) {
+    pdb::WriteResult staged = pdb::StageDatabase(image, path, outputs);
+    reportWrite(staged, prompter);
+    return staged.ok ? StoreResult::Staged : StoreResult::WriteFailed;
 }
 
 // A store must keep every record the file holds: refuse a database name of another kind
@@ -100,7 +111,7 @@ bool SelectDesign(pdb::PdbImage& image, DispRec& working, const std::string& pat
 
 StoreResult StoreDesign(pdb::PdbImage& image, DispRec& working, const std::string& path,
                         const std::string& databaseName, const std::string& code,
-                        platform::Prompter& prompter) {
+                        platform::Prompter& prompter, platform::OutputSet& outputs) {
     if (storeWouldLoseRecords(image, path, databaseName, prompter))
         return StoreResult::Refused;
     pdb::setDatabaseName(image.header, databaseName);
@@ -118,8 +129,7 @@ StoreResult StoreDesign(pdb::PdbImage& image, DispRec& working, const std::strin
             image.listHeader.iRecNum = 1;
         if (image.designs.size() < 2)
             image.designs.emplace_back();
-        return writeOrReport(image, path, prompter) ? StoreResult::Written
-                                                    : StoreResult::WriteFailed;
+        return stageOrReport(image, path, prompter, outputs);
     }
     setFieldText(working.code, code);
     std::size_t i = findDesign(image, [&](const std::string& c) { return c == code || c.empty(); });
@@ -130,7 +140,7 @@ StoreResult StoreDesign(pdb::PdbImage& image, DispRec& working, const std::strin
         image.designs.emplace_back();  // the new spare
         image.listHeader.iRecNum = static_cast<std::uint16_t>(image.heldDesigns());
     }
-    return writeOrReport(image, path, prompter) ? StoreResult::Written : StoreResult::WriteFailed;
+    return stageOrReport(image, path, prompter, outputs);
 }
 
 bool RemoveDesign(pdb::PdbImage& image, const std::string& path, const std::string& code,

@@ -6,6 +6,7 @@
 
 #include "editor/model/disprec.h"
 #include "pdbformat/pdb_image.h"
+#include "platform/files.h"
 #include "platform/prompter.h"
 
 namespace editor {
@@ -17,9 +18,10 @@ bool SelectDesign(pdb::PdbImage& image, DispRec& working, const std::string& pat
                   const std::string& databaseName, const std::string& code,
                   platform::Prompter& prompter);
 
-enum class StoreResult { Written, Refused, WriteFailed };
+enum class StoreResult { Staged, Refused, WriteFailed };
 
-// Puts the working design into the image just loaded from the file and writes the file.
+// Puts the working design into the image just loaded from the file and adds the file to
+// outputs (the caller puts the set in place).
 // The stored copy carries the fixed buttons at their fixed places (search button label
 // Y 35, update and close buttons 288 on every page). Under "Master" the working design
 // takes the given code. Refuses, with a message and nothing written, a design without
@@ -27,7 +29,7 @@ enum class StoreResult { Written, Refused, WriteFailed };
 // file holds.
 StoreResult StoreDesign(pdb::PdbImage& image, DispRec& working, const std::string& path,
                         const std::string& databaseName, const std::string& code,
-                        platform::Prompter& prompter);
+                        platform::Prompter& prompter, platform::OutputSet& outputs);
 
 // Loads the master database, removes the first design carrying the code (the designs
 // after it move up) and writes the file. Returns false when refused or not written.

@@ -1,4 +1,5 @@
-# A session with lorvex-cli: stores, lists, a refused overwrite, removals, and wrong usage.
+# A session with lorvex-cli: stores (one ending with a warning), lists, a refused overwrite,
+# removals, and wrong usage.
 # "run" prints each command line and its exit status.
 run() {
   echo "\$ lorvex-cli $*"
@@ -12,6 +13,7 @@ run store --from m.pdb --from-code A --to d.pdb --name Default
 run list m.pdb
 run list d.pdb
 run store --to a.pdb --name survey
+run store --to abc --name Master --code A
 run remove m.pdb A
 run remove m.pdb A --yes
 run remove d.pdb A --yes

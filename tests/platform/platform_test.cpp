@@ -1,6 +1,11 @@
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -69,13 +74,19 @@ TEST(Prompters, ConsoleFormatsBoxesAndAnswersQuestionsOnlyWhenToldTo) {
               platform::Answer::Cancel);
     EXPECT_EQ(out.str(), "[info] csv2pdb: done\n[error] : bad\n[question] : sure?\n");
     EXPECT_TRUE(refuse.refusedQuestion());
-    EXPECT_TRUE(refuse.sawError());
+    EXPECT_TRUE(refuse.shownErrorOrWarning());
 
+    // Questions and information are no error or warning; a warning is.
     std::ostringstream out2;
     platform::ConsolePrompter yes(out2, true);
     EXPECT_EQ(yes.show("quit?", "t", platform::Icon::Question, platform::Buttons::YesNo),
               platform::Answer::Yes);
+    yes.show("overwrite?", "", platform::Icon::Warning, platform::Buttons::OkCancel);
+    yes.show("done", "", platform::Icon::Information, platform::Buttons::Ok);
     EXPECT_FALSE(yes.refusedQuestion());
+    EXPECT_FALSE(yes.shownErrorOrWarning());
+    yes.show("cut", "", platform::Icon::Warning, platform::Buttons::Ok);
+    EXPECT_TRUE(yes.shownErrorOrWarning());
 }
 
 TEST(Prompters, ScriptedRecordsCallsAndAnswersFromItsQueue) {
@@ -116,45 +127,150 @@ TEST(LocalDates, ParsesRealDatesAndCountsDaysFrom1904) {
     EXPECT_GE(now.year, 2024);
 }
 
-class AtomicWrites : public ::testing::Test {
-  protected:
-    void TearDown() override { platform::testing::failWritesAfter(std::nullopt); }
-    TempDir dir;
-};
+// Temporary files of the outputs in the folder: ".NAME.kwib-tmp-PID-XXXXXX".
+std::vector<std::string> temporariesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename().string().find(".kwib-tmp-") != std::string::npos)
+            names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
-TEST_F(AtomicWrites, ReplaceTheFileWholeAndLeaveNoTemporaryFiles) {
-    std::string path = dir.file("out.bin");
-    ASSERT_TRUE(platform::writeFileAtomically(path, std::string("first")));
-    ASSERT_TRUE(platform::writeFileAtomically(path, std::string("second, longer")));
-    EXPECT_EQ(testsupport::readText(path), "second, longer");
-    int entries = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir.path())) {
-        (void)e;
-        ++entries;
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// A run killed after it began writing the target: a child process that ends without
+// putting its set in place, so its temporary file stays. Returns its process ID.
+std::string killedRun(const std::string& target) {
+    pid_t child = ::fork();
+    if (child == 0) {
+        platform::OutputSet set;
+        set.add(target, std::string("half"));
+        ::_exit(0);
     }
-    EXPECT_EQ(entries, 1);
+    ::waitpid(child, nullptr, 0);
+    return std::to_string(child);
 }
 
-TEST_F(AtomicWrites, AFailureMidwayKeepsTheEarlierFile) {
-    std::string path = dir.file("out.bin");
-    ASSERT_TRUE(platform::writeFileAtomically(path, std::string("good old content")));
-    platform::testing::failWritesAfter(3);
-    platform::WriteError error;
-    EXPECT_FALSE(
-        platform::writeFileAtomically(path, std::string("new content that fails"), &error));
-    EXPECT_EQ(error.stage, platform::WriteError::Stage::Write);
-    EXPECT_EQ(testsupport::readText(path), "good old content");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator()),
-              1);
-}
-
-TEST_F(AtomicWrites, AMissingFolderIsReportedAsCannotCreate) {
-    platform::WriteError error;
-    EXPECT_FALSE(
-        platform::writeFileAtomically(dir.file("no/such/dir/x"), std::string("x"), &error));
-    EXPECT_EQ(error.stage, platform::WriteError::Stage::Create);
-    EXPECT_FALSE(error.reason.empty());
+TEST(OutputSet, ReplacesAllOrNothingAndKeepsWhatTheUserSetUp) {
+    struct Case {
+        const char* what;
+        std::function<void(TempDir&)> before;                    // the folder as the user left it
+        std::vector<std::pair<const char*, std::string>> files;  // written as one set
+        std::optional<std::size_t> failAfter;
+        std::optional<platform::WriteError::Stage> failure;  // of the last file named
+        std::function<void(TempDir&)> after;
+    };
+    std::string dead;
+    const std::string live = std::to_string(::getppid());
+    const mode_t savedUmask = ::umask(027);  // the test runs alone; restored below
+    const Case cases[] = {
+        {"the second file fails while written: neither is replaced",
+         [](TempDir& d) {
+             testsupport::writeBytes(d.file("a"), {'A'});
+             testsupport::writeBytes(d.file("b"), {'B'});
+         },
+         {{"a", "new a"}, {"b", "new b"}},
+         7,
+         platform::WriteError::Stage::Write,
+         [](TempDir& d) {
+             EXPECT_EQ(testsupport::readText(d.file("a")), "A");
+             EXPECT_EQ(testsupport::readText(d.file("b")), "B");
+         }},
+        {"the second file cannot be renamed: the first is put back, a new third is removed",
+         [](TempDir& d) {
+             testsupport::writeBytes(d.file("a"), {'A'});
+             std::filesystem::create_directory(d.file("b"));
+         },
+         {{"a", "new a"}, {"c", "new c"}, {"b", "new b"}},
+         {},
+         platform::WriteError::Stage::Replace,
+         [](TempDir& d) {
+             EXPECT_EQ(testsupport::readText(d.file("a")), "A");
+             EXPECT_FALSE(testsupport::exists(d.file("c")));
+         }},
+        {"a missing folder cannot be created",
+         [](TempDir&) {},
+         {{"no/such/x", "x"}},
+         {},
+         platform::WriteError::Stage::Create,
+         [](TempDir&) {}},
+        {"replaced files keep their mode, a new one gets 0666 less the umask",
+         [](TempDir& d) {
+             testsupport::writeBytes(d.file("private"), {'p'});
+             ::chmod(d.file("private").c_str(), 0600);
+             testsupport::writeBytes(d.file("group"), {'g'});
+             ::chmod(d.file("group").c_str(), 0660);
+         },
+         {{"private", "p2"}, {"group", "g2"}, {"new", "n"}},
+         {},
+         {},
+         [](TempDir& d) {
+             EXPECT_EQ(modeOf(d.file("private")), 0600u);
+             EXPECT_EQ(modeOf(d.file("group")), 0660u);
+             EXPECT_EQ(modeOf(d.file("new")), 0640u);
+         }},
+        {"a symbolic link is written through (the file replaced whole) and stays a link",
+         [](TempDir& d) {
+             std::filesystem::create_directory(d.file("shared"));
+             testsupport::writeBytes(d.file("shared/db"), {'o'});
+             std::filesystem::create_symlink("shared/db", d.file("link"));
+         },
+         {{"link", "through"}},
+         {},
+         {},
+         [](TempDir& d) {
+             EXPECT_TRUE(std::filesystem::is_symlink(d.file("link")));
+             EXPECT_EQ(testsupport::readText(d.file("shared/db")), "through");
+             EXPECT_EQ(temporariesIn(d.file("shared")), std::vector<std::string>{});
+         }},
+        {"temporaries of an ended run are removed; a running one's, another target's and "
+         "names not of that form are kept",
+         [&](TempDir& d) {
+             dead = killedRun(d.file("t"));
+             ASSERT_EQ(temporariesIn(d.path()).size(), 1u);
+             testsupport::writeBytes(d.file(".t.kwib-tmp-" + live + "-abcdef"), {'x'});
+             testsupport::writeBytes(d.file(".t.kwib-tmp-" + dead + "-x"), {'x'});
+             testsupport::writeBytes(d.file(".u.kwib-tmp-" + dead + "-abcdef"), {'x'});
+         },
+         {{"t", "t"}},
+         {},
+         {},
+         [&](TempDir& d) {
+             std::vector<std::string> kept{".t.kwib-tmp-" + live + "-abcdef",
+                                           ".t.kwib-tmp-" + dead + "-x",
+                                           ".u.kwib-tmp-" + dead + "-abcdef"};
+             std::sort(kept.begin(), kept.end());
+             EXPECT_EQ(temporariesIn(d.path()), kept);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        c.before(dir);
+        const auto planted = temporariesIn(dir.path());
+        platform::testing::failWritesAfter(c.failAfter);
+        platform::OutputSet set;
+        platform::WriteError error;
+        bool ok = true;
+        for (const auto& [name, text] : c.files) ok = ok && set.add(dir.file(name), text, &error);
+        ok = ok && set.commit(&error);
+        platform::testing::failWritesAfter(std::nullopt);
+        EXPECT_EQ(ok, !c.failure);
+        if (c.failure) {
+            EXPECT_EQ(error.stage, *c.failure);
+            EXPECT_EQ(error.path, dir.file(c.files.back().first));
+            EXPECT_FALSE(error.reason.empty());
+        }
+        c.after(dir);
+        for (const std::string& t : temporariesIn(dir.path()))  // only the live run's remain
+            EXPECT_NE(std::find(planted.begin(), planted.end(), t), planted.end()) << t;
+    }
+    ::umask(savedUmask);
 }
 
 TEST(Files, ReadWholeFileAndExistence) {

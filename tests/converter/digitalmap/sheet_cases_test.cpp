@@ -4,6 +4,7 @@
 // y = 24000 − 32000 n: every expected coordinate below is worked out from that.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "case_support.h"
@@ -300,18 +301,34 @@ TEST(SheetCases, EarlyEndOfALineFile) {
     EXPECT_EQ(elementsOfKind(r.g, pdb::kKindLine, 3).size(), 1u);
 }
 
-TEST(SheetCases, FieldThatIsNotANumberKeepsEarlierOutputs) {
-    SheetCase sheet("nsdi_not_number");
-    auto paths = digitalmap::MakeSheetPaths(sheet.sheetDir(), sheet.outDir());
-    for (const auto& p : {paths.graphicDb, paths.attrCsv, paths.attrDb})
-        testsupport::writeBytes(p, testsupport::Bytes{'o', 'l', 'd'});
-    CaseRun r = sheet.run();
-    EXPECT_FALSE(r.done);
-    EXPECT_EQ(r.messages,
-              (Messages{"[error] nsdi2pdb: GAIKU/gaiku.arc の 4 行目：点レコードの東座標"
-                        "「abc」が数値ではありません。"}));
-    for (const auto& p : {paths.graphicDb, paths.attrCsv, paths.attrDb})
-        EXPECT_EQ(testsupport::readText(p), "old") << p;
+// A run that ends on an error, early or after the graphic database is complete, replaces
+// none of the three outputs and leaves no temporary file.
+TEST(SheetCases, AFailedRunKeepsEveryEarlierOutput) {
+    Messages late = normalMessages();
+    late.resize(6);  // up to the graphic database
+    late.push_back(
+        "[error] attrCSVcreate: TATEMONO/tatemono.atr の 2 行目：属性レコードのポリゴン "
+        "ID「7x」が整数ではありません。");
+    const std::pair<const char*, Messages> cases[] = {
+        {"nsdi_not_number",
+         {"[error] nsdi2pdb: GAIKU/gaiku.arc の 4 行目：点レコードの東座標「abc」が数値ではありま"
+          "せん。"}},
+        {"nsdi_bad_atr", late},
+    };
+    for (const auto& [name, messages] : cases) {
+        SCOPED_TRACE(name);
+        SheetCase sheet(name);
+        auto paths = digitalmap::MakeSheetPaths(sheet.sheetDir(), sheet.outDir());
+        for (const auto& p : {paths.graphicDb, paths.attrCsv, paths.attrDb})
+            testsupport::writeBytes(p, testsupport::Bytes{'o', 'l', 'd'});
+        CaseRun r = sheet.run();
+        EXPECT_FALSE(r.done);
+        EXPECT_EQ(r.messages, messages);
+        for (const auto& p : {paths.graphicDb, paths.attrCsv, paths.attrDb})
+            EXPECT_EQ(testsupport::readText(p), "old") << p;
+        for (const auto& e : std::filesystem::directory_iterator(sheet.outDir()))
+            EXPECT_EQ(e.path().filename().string().find(".kwib-tmp-"), std::string::npos);
+    }
 }
 
 TEST(SheetCases, OverflowingPointsCutTheirElementShort) {

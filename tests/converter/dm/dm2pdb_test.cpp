@@ -504,6 +504,23 @@ TEST(Dm2Pdb, MissingInputsAndFailedWritesLeaveEarlierFilesAlone) {
     EXPECT_EQ(testsupport::readBytes(dir.file("t_G.pdb")), (Bytes{1, 2, 3}));
     EXPECT_FALSE(testsupport::exists(dir.file("t_A.pdb")));
 
+    // The pair is replaced together: a failed write of the attribute database, the last
+    // output, keeps the earlier graphic database too, and leaves no temporary file.
+    testsupport::TempDir sized;
+    std::size_t graphicSize = testsupport::readBytes(convert(sized, good).graphicPath).size();
+    testsupport::writeBytes(dir.file("t_A.pdb"), Bytes{4, 5, 6});
+    platform::testing::failWritesAfter(graphicSize + 10);
+    Conversion late = convert(dir, good);
+    platform::testing::failWritesAfter(std::nullopt);
+    EXPECT_EQ(late.result.outcome, converter::Outcome::Failed);
+    EXPECT_EQ(
+        textsOf(late).back().rfind("ファイル「" + dir.file("t_A.pdb") + "」を書き込めません（", 0),
+        0u)
+        << textsOf(late).back();
+    EXPECT_EQ(testsupport::readBytes(dir.file("t_G.pdb")), (Bytes{1, 2, 3}));
+    EXPECT_EQ(testsupport::readBytes(dir.file("t_A.pdb")), (Bytes{4, 5, 6}));
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"t.dm", "t_A.pdb", "t_G.pdb"}));
+
     // A folder that does not exist.
     platform::ScriptedPrompter p2;
     std::string dmPath = dir.file("t.dm");

@@ -215,8 +215,9 @@ TEST(CheckReport, NoDesignsAndShortPaths) {
     EXPECT_EQ(editor::CheckReportPath("a.pdb"), "a.txt");
     EXPECT_EQ(editor::CheckReportPath("/d/x.PDB"), "/d/x.txt");
     EXPECT_EQ(editor::CheckReportPath("abc"), "");
-    editor::ReportResult r = editor::WriteCheckReport(empty, editor::DispRec{}, "abc");
-    EXPECT_FALSE(r.written);
+    platform::OutputSet outputs;
+    editor::ReportResult r = editor::StageCheckReport(empty, editor::DispRec{}, "abc", outputs);
+    EXPECT_FALSE(r.staged);
     EXPECT_FALSE(r.message.empty());
 }
 

@@ -197,7 +197,7 @@ TEST_F(Designs, AttributeNamesNeedACodeDefaultDoesNot) {
     EXPECT_EQ(prompter.calls()[0].text,
               "識別コードが未設定のため保存できません\nMasterPDBファイルを読み込んで下さい。");
     EXPECT_FALSE(testsupport::exists(a));
-    EXPECT_TRUE(testsupport::exists(dir.file("a.txt")));  // the report is written anyway
+    EXPECT_FALSE(testsupport::exists(dir.file("a.txt")));  // no report without its database
     EXPECT_EQ(save(d, "Default"), CommandResult::Done);
     expectPalm(d, 1);
 
@@ -316,16 +316,31 @@ TEST_F(Designs, BrokenFilesAreRefusedAndKeptByteForByte) {
     EXPECT_EQ(testsupport::readBytes(m), tiny);
 }
 
-TEST_F(Designs, WriteFailuresKeepTheEarlierFileAndSaySo) {
+TEST_F(Designs, WriteFailuresKeepTheEarlierFileAndItsReportAndSaySo) {
     std::string m = dir.file("m.pdb");
     save(m, "Master", "A");
     Bytes before = testsupport::readBytes(m);
+    Bytes report = testsupport::readBytes(dir.file("m.txt"));
     platform::testing::failWritesAfter(1000);
     prompter.clear();
     EXPECT_EQ(save(m, "Master", "B"), CommandResult::Failed);
     platform::testing::failWritesAfter(std::nullopt);
     EXPECT_EQ(testsupport::readBytes(m), before);
+    EXPECT_EQ(testsupport::readBytes(dir.file("m.txt")), report);
     EXPECT_EQ(prompter.calls()[1].text.rfind("ファイルの書込みに失敗しました。", 0), 0u);
+
+    // The report, written last, fails: the database is not replaced either.
+    platform::testing::failWritesAfter(before.size() + 8 + kDesign + 10);  // past the database
+    prompter.clear();
+    EXPECT_EQ(save(m, "Master", "B"), CommandResult::Failed);
+    platform::testing::failWritesAfter(std::nullopt);
+    EXPECT_EQ(testsupport::readBytes(m), before);
+    EXPECT_EQ(testsupport::readBytes(dir.file("m.txt")), report);
+    EXPECT_EQ(prompter.calls()[1].text.rfind(
+                  "チェックレポート「" + dir.file("m.txt") + "」を書き込めません", 0),
+              0u)
+        << prompter.calls()[1].text;
+    EXPECT_NE(prompter.calls()[1].text.find("データベースも保存していません。"), std::string::npos);
 
     prompter.clear();
     EXPECT_EQ(save(dir.file("gone/m.pdb"), "Master", "A"), CommandResult::Failed);

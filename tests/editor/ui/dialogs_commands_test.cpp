@@ -185,13 +185,13 @@ TEST_F(DesignCommandsTest, CancelAnywhereChangesNothingOnDisk) {
     EXPECT_EQ(editor::fieldText(state.working.titles[0]), "unsaved");
 }
 
-TEST_F(DesignCommandsTest, SaveWithoutCodeIntoAnAttributeDatabaseWritesOnlyTheReport) {
+TEST_F(DesignCommandsTest, SaveWithoutCodeIntoAnAttributeDatabaseWritesNothing) {
     std::string path = dir.file("attr.pdb");
     ASSERT_EQ(save(path, QStringLiteral("Kaoku")), CommandResult::Failed);
     ASSERT_EQ(prompter.calls().size(), 1u);
     EXPECT_NE(prompter.calls()[0].text.find("識別コードが未設定"), std::string::npos);
     EXPECT_FALSE(testsupport::exists(path));
-    EXPECT_TRUE(testsupport::exists(dir.file("attr.txt")));
+    EXPECT_FALSE(testsupport::exists(dir.file("attr.txt")));
 }
 
 }  // namespace

@@ -35,7 +35,8 @@ run dm2pdb huge.dm huge
 echo "files written: $(ls huge | wc -l)"
 rm huge.dm
 
-# A point outside the sheet: reported, the element keeps its other points, the run ends.
+# A point outside the sheet: reported, the element keeps its other points, the run ends
+# with exit status 3 (0 is for a run without an error or warning on the way).
 cp "$TESTDATA/dm_overflow/input.dm" overflow.dm
 run dm2pdb overflow.dm . --today 2001-12-05
 perl "$PALM_CHECK" overflow_G.pdb | tail -n 2
