@@ -95,7 +95,7 @@ CommandResult ImportDesignCommand(const std::string& jsonPath, const std::string
     DesignJsonResult read = DesignFromJson(
         std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     if (!read.ok) {
-        show(prompter, "「" + jsonPath + "」 " + read.error);
+        show(prompter, "「" + jsonPath + "」の " + read.error);
         return CommandResult::Failed;
     }
     DispRec design = read.design;

@@ -472,6 +472,10 @@ DragOutcome EditingModel::dragStep(int x, int y, bool leftOnly) {
     if (x < kPreviewOriginX + 5 || x > kPreviewOriginX + kScreenLimit ||
         y < kPreviewOriginY + kScreenMinTop || y > kPreviewOriginY + kScreenLimit)
         return out;
+    // A movement without the left button ends any drag before the zones are tested, so
+    // the resize zone is hit-tested afresh on every such movement.
+    if (!leftOnly)
+        moveDragActive_ = resizeDragActive_ = false;
     bool placedHere = slot.pageNumber == page_;
     bool inResizeZone = insideOpen(x, kPreviewOriginX + b.controlRight - 10,
                                    kPreviewOriginX + b.controlRight + 10) &&

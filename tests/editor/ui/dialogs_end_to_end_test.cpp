@@ -3,6 +3,7 @@
 // that design exported to CSV and imported again through the conversion dialog.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QProcess>
@@ -224,28 +225,35 @@ TEST(EndToEnd, ReadingAnUnknownCodeKeepsTheDesignButLaysThePageOutAgainAKnownOne
     const editor::DispRec before = editor.dialog.state().working;
     ASSERT_FALSE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
 
+    // That change is not saved: the read asks first, and 破棄 goes on to the read.
+    prompter.answerNext(platform::Answer::Discard);
     answerDesignDialog(chooser, master, QStringLiteral("Master"), QStringLiteral("Z"),
                        lorvex::kReadCaption);
     editor.press("readButton");
-    EXPECT_TRUE(prompter.calls().empty());
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"変更を保存しますか？"});
     EXPECT_TRUE(editor.dialog.state().working == before);
     EXPECT_TRUE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
     EXPECT_EQ(editor.child<QLineEdit>("partCount")->text(), QStringLiteral("8"));  // 5 + Cmb 3
 
     // Cancel leaves everything as it is, the preview included.
     editor.dialog.state().working.slots[cmb].pageNumber = editor::kNotPlaced;
+    prompter.answerNext(platform::Answer::Discard);
     whenShown<DatabaseFileDialog>([](DatabaseFileDialog* d) { click(d->cancelButton()); });
     editor.press("readButton");
     EXPECT_TRUE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
     EXPECT_EQ(editor.child<QLineEdit>("partCount")->text(), QStringLiteral("8"));
 
     // A known code takes that design.
+    prompter.answerNext(platform::Answer::Discard);
     answerDesignDialog(chooser, master, QStringLiteral("Master"), QStringLiteral("B"),
                        lorvex::kReadCaption);
     editor.press("readButton");
     EXPECT_EQ(editor::fieldText(editor.dialog.state().working.code), "B");
     EXPECT_EQ(editor::fieldText(editor.dialog.state().working.titles[0]), "title B");
     EXPECT_EQ(editor.dialog.titleField(false)->text(), QStringLiteral("title B"));
+    // The design read is the one to compare with: nothing is unsaved, nothing to undo.
+    EXPECT_FALSE(editor.dialog.isModified());
+    EXPECT_FALSE(editor.dialog.undoAction()->isEnabled());
 }
 
 // The same read-then-save through the window's buttons and through lorvex-cli store
