@@ -52,6 +52,7 @@ sed 's/"labelX":20,/"labelX":70000,/' b.json > bad.json
 run import-design bad.json j.pdb D
 sed 's/"Cmb\[2\]"/"Cmb☃2"/' b.json > bad.json
 run import-design bad.json j.pdb D
+run import-design b.json gone/j.pdb B
 run export-design m.pdb Z z.json
 run export-design d.pdb B z.json
 test -e z.json || echo "z.json: not written"
