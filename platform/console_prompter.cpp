@@ -34,8 +34,14 @@ Answer ConsolePrompter::show(std::string_view text, std::string_view title, Icon
         case Buttons::Ok:
             return Answer::Ok;
         case Buttons::OkCancel:
+        case Buttons::OkCancelDefaultCancel:
             if (assumeYes_)
                 return Answer::Ok;
+            refused_ = true;
+            return Answer::Cancel;
+        case Buttons::SaveDiscardCancel:
+            if (assumeYes_)
+                return Answer::Save;
             refused_ = true;
             return Answer::Cancel;
         case Buttons::YesNo:

@@ -16,6 +16,9 @@ struct FileRequest {
     std::string defaultExtension;  // without the dot, e.g. "csv"
     std::string initialFolder;
     bool save = false;  // save style: a new name may be typed
+    // Where the chooser keeps the last file chosen through it between runs (a settings key,
+    // e.g. "lorvex/database"); it then opens there. Empty: nothing is remembered.
+    std::string place;
 };
 
 class FileChooser {

@@ -7,8 +7,10 @@
 namespace platform {
 
 enum class Icon { None, Information, Warning, Critical, Question };
-enum class Buttons { Ok, OkCancel, YesNo };
-enum class Answer { Ok, Cancel, Yes, No };
+// OkCancelDefaultCancel: OK and Cancel where Enter answers Cancel (a question whose OK
+// cannot be taken back). SaveDiscardCancel: the question before unsaved work would be lost.
+enum class Buttons { Ok, OkCancel, YesNo, OkCancelDefaultCancel, SaveDiscardCancel };
+enum class Answer { Ok, Cancel, Yes, No, Save, Discard };
 
 class Prompter {
   public:

@@ -12,7 +12,14 @@ Answer ScriptedPrompter::show(std::string_view text, std::string_view title, Ico
         answers_.pop_front();
         return a;
     }
-    return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    switch (buttons) {
+        case Buttons::YesNo:
+            return Answer::Yes;
+        case Buttons::SaveDiscardCancel:
+            return Answer::Save;
+        default:
+            return Answer::Ok;
+    }
 }
 
 std::vector<std::string> ScriptedPrompter::texts() const {

@@ -17,8 +17,9 @@ struct PromptCall {
 
 class ScriptedPrompter : public Prompter {
   public:
-    // Queue the answer for the next question (OkCancel or YesNo box). Boxes with only
-    // OK take no answer from the queue. An empty queue answers questions affirmatively.
+    // Queue the answer for the next question (any box with a choice). Boxes with only
+    // OK take no answer from the queue. An empty queue answers questions affirmatively
+    // (OK, Yes, Save).
     void answerNext(Answer a) { answers_.push_back(a); }
 
     Answer show(std::string_view text, std::string_view title, Icon icon, Buttons buttons) override;

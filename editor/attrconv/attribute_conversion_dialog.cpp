@@ -1,5 +1,6 @@
 #include "editor/attrconv/attribute_conversion_dialog.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@
 #include "editor/ui/database_file_dialog.h"
 #include "editor/ui/database_peek.h"
 #include "editor/ui/lorvex_file_dialog.h"
+#include "editor/ui/lorvex_help.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"
 
@@ -100,6 +102,12 @@ AttributeConversionDialog::AttributeConversionDialog(platform::Prompter& prompte
     ok_->setEnabled(false);
     code_->setEnabled(false);
 
+    auto* help = new QAction(this);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(help, &QAction::triggered, this,
+            [this] { showLorvexHelp(this, "attribute-conversion"); });
+    addAction(help);
+
     connect(type_, &QComboBox::currentIndexChanged, this,
             &AttributeConversionDialog::onTypeChanged);
     connect(chooseInput_, &QPushButton::clicked, this, &AttributeConversionDialog::chooseInput);
@@ -134,7 +142,8 @@ void AttributeConversionDialog::onTypeChanged() {
 void AttributeConversionDialog::chooseInput() {
     bool fromPdb = type() == editor::ConversionType::PdbToCsv;
     std::optional<std::string> chosen =
-        chooser_.choose(fileRequest(fromPdb ? FileKind::Pdb : FileKind::Csv, false));
+        chooser_.choose(fileRequest(fromPdb ? FileKind::Pdb : FileKind::Csv, false, {},
+                                    fromPdb ? "lorvex/attributeDatabase" : "lorvex/attributeCsv"));
     if (chosen) {
         input_->setText(QString::fromStdString(*chosen));
         if (fromPdb) {
@@ -154,7 +163,8 @@ void AttributeConversionDialog::chooseInput() {
 void AttributeConversionDialog::chooseOutput() {
     bool toPdb = type() == editor::ConversionType::CsvToPdb;
     std::optional<std::string> chosen =
-        chooser_.choose(fileRequest(toPdb ? FileKind::Pdb : FileKind::Csv, true));
+        chooser_.choose(fileRequest(toPdb ? FileKind::Pdb : FileKind::Csv, true, {},
+                                    toPdb ? "lorvex/attributeDatabase" : "lorvex/attributeCsv"));
     if (chosen) {
         output_->setText(QString::fromStdString(*chosen));
         if (toPdb) {
@@ -170,7 +180,8 @@ void AttributeConversionDialog::chooseOutput() {
 }
 
 void AttributeConversionDialog::chooseMaster() {
-    std::optional<std::string> chosen = chooser_.choose(fileRequest(FileKind::Pdb, false));
+    std::optional<std::string> chosen =
+        chooser_.choose(fileRequest(FileKind::Pdb, false, {}, "lorvex/attributeMaster"));
     if (chosen) {
         master_->setText(QString::fromStdString(*chosen));
         DatabasePeek peek = peekDatabase(*chosen);

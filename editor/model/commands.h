@@ -32,17 +32,24 @@ const char* tooLongMessage(const DesignTarget& target);
 // Every command below first refuses a target whose name or code does not fit, with that
 // message and nothing read or written.
 
+// The question before a design carrying code is replaced in a master database (UTF-8).
+std::string replaceCodeQuestion(const std::string& code);
+
 // "読 込": SelectDesign. EditingModel::read runs it and then lays the current page out.
 CommandResult ReadCommand(EditorState& state, const DesignTarget& target,
                           platform::Prompter& prompter);
 
 // "保 存": overwrite question, LoadDatabase, StoreDesign, then the check report. The
+// question is asked for an existing file under a name other than "Master", and under
+// "Master" only when the file holds a design carrying the code (naming it); adding a new
+// code replaces nothing. The
 // database and the report are replaced together or not at all: a refused store or a
 // failed write leaves both as they were.
 CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
                           platform::Prompter& prompter);
 
-// "レコード削除": name check, existence check, confirmation, RemoveDesign.
+// "レコード削除": name check, existence check, confirmation naming the code (Enter
+// answers Cancel), RemoveDesign.
 CommandResult DeleteCommand(EditorState& state, const DesignTarget& target,
                             platform::Prompter& prompter);
 

@@ -105,6 +105,28 @@ void EditingModel::start() {
     page_ = 0;
     fillNumberList();
     relayoutPage();
+    resetRecording();
+}
+
+void EditingModel::restoreSelection(const Selection& selection) {
+    if (isSelectable(selection.kind))
+        kind_ = selection.kind;
+    fillNumberList();
+    selectNumber(selection.number);
+    page_ = std::clamp(selection.page, 0, int(kPageCount) - 1);
+    countPage();
+}
+
+RecordedChange EditingModel::takeChange() {
+    RecordedChange recorded{changeBetween(recorded_, state_.working), recordedSelection_,
+                            selection()};
+    resetRecording();
+    return recorded;
+}
+
+void EditingModel::resetRecording() {
+    recorded_ = state_.working;
+    recordedSelection_ = selection();
 }
 
 int EditingModel::capacityOf(ObjectKind kind) const {
@@ -320,8 +342,15 @@ void EditingModel::relayoutPage() {
     }
 }
 
-CommandResult EditingModel::read(const DesignTarget& target) {
+CommandResult EditingModel::read(const DesignTarget& target, bool* designRead) {
     CommandResult result = ReadCommand(state_, target, prompter_);
+    if (designRead) {
+        // SelectDesign copies a master's design only when one carries the code.
+        bool found = pdb::kindOfName(target.databaseName) != pdb::DatabaseKind::Master;
+        for (std::size_t i = 0; !found && i < state_.image.heldDesigns(); ++i)
+            found = fieldText(state_.image.designs[i].code) == target.code;
+        *designRead = result == CommandResult::Done && found;
+    }
     relayoutPage();
     return result;
 }
@@ -443,6 +472,10 @@ DragOutcome EditingModel::dragStep(int x, int y, bool leftOnly) {
     if (x < kPreviewOriginX + 5 || x > kPreviewOriginX + kScreenLimit ||
         y < kPreviewOriginY + kScreenMinTop || y > kPreviewOriginY + kScreenLimit)
         return out;
+    // A movement without the left button ends any drag before the zones are tested, so
+    // the resize zone is hit-tested afresh on every such movement.
+    if (!leftOnly)
+        moveDragActive_ = resizeDragActive_ = false;
     bool placedHere = slot.pageNumber == page_;
     bool inResizeZone = insideOpen(x, kPreviewOriginX + b.controlRight - 10,
                                    kPreviewOriginX + b.controlRight + 10) &&

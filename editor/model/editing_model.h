@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/model/commands.h"
+#include "editor/model/design_change.h"
 #include "editor/model/editor_state.h"
 #include "editor/model/kinds.h"
 #include "platform/prompter.h"
@@ -95,6 +96,21 @@ struct DragOutcome {
     bool changed = false;  // the object was moved, resized or repaired
 };
 
+// The object and page the selectors show.
+struct Selection {
+    ObjectKind kind = ObjectKind::Cmb;
+    int number = 0;
+    int page = 0;
+    friend bool operator==(const Selection&, const Selection&) = default;
+};
+
+// A change to the working design with the selections shown before and after it, so an
+// undo or redo can show the object it concerns.
+struct RecordedChange {
+    DesignChange change;
+    Selection before, after;
+};
+
 // Leading decimal digits of a field's text; empty or no digits reads 0. Saturates far
 // above any value a field can take, so long input never overflows.
 long long leadingNumber(const std::string& text);
@@ -127,6 +143,19 @@ class EditingModel {
     // Page selector changed: RelayoutPage.
     void selectPage(int page);
 
+    Selection selection() const { return {kind_, number_, page_}; }
+    // Shows a selection again without changing the design (undo and redo): the number
+    // list of its kind and the part count of its page.
+    void restoreSelection(const Selection& selection);
+
+    // --- change recording ---
+    // What changed in the working design since the last takeChange() or resetRecording(),
+    // with the selections at both moments; the design as it stands is then the recorded one.
+    RecordedChange takeChange();
+    // The working design as it stands becomes the recorded one, with no change reported
+    // (after a read, an undo or a redo).
+    void resetRecording();
+
     // --- the current object ---
     // LocateObject: the slot of an object of the working design.
     ObjectSlot& locate(ObjectKind kind, int number, int page);
@@ -147,7 +176,9 @@ class EditingModel {
     // of the current page whether or not a design was found, so the fixed objects are
     // back at their places and the page limits hold. The window and lorvex-cli both
     // read through here, so the same read gives the same design to save.
-    CommandResult read(const DesignTarget& target);
+    // designRead (when given) tells whether a design was copied in: the read succeeded
+    // and, for a master database, a design carries the code.
+    CommandResult read(const DesignTarget& target, bool* designRead = nullptr);
     int partCount(int page) const { return partCounts_.at(std::size_t(page)); }
 
     // --- preview ---
@@ -193,6 +224,8 @@ class EditingModel {
     int anchorX_ = 0, anchorY_ = 0;
     bool moveDragActive_ = false;
     bool resizeDragActive_ = false;
+    DispRec recorded_;
+    Selection recordedSelection_;
 };
 
 }  // namespace editor

@@ -1,5 +1,6 @@
 #include "editor/ui/database_file_dialog.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,6 +11,7 @@
 
 #include "editor/ui/database_peek.h"
 #include "editor/ui/lorvex_file_dialog.h"
+#include "editor/ui/lorvex_help.h"
 #include "platform/cp932.h"
 
 namespace lorvex {
@@ -98,6 +100,11 @@ DatabaseFileDialog::DatabaseFileDialog(const QString& caption, platform::Prompte
     name_->setEnabled(false);
     code_->setEnabled(false);
 
+    auto* help = new QAction(this);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(help, &QAction::triggered, this, [this] { showLorvexHelp(this, "database-file"); });
+    addAction(help);
+
     connect(choose_, &QPushButton::clicked, this, &DatabaseFileDialog::chooseFile);
     connect(ok_, &QPushButton::clicked, this, &DatabaseFileDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
@@ -116,7 +123,8 @@ std::string DatabaseFileDialog::pathText() const {
 }
 
 void DatabaseFileDialog::chooseFile() {
-    std::optional<std::string> chosen = chooser_.choose(fileRequest(FileKind::Pdb, true));
+    std::optional<std::string> chosen =
+        chooser_.choose(fileRequest(FileKind::Pdb, true, {}, "lorvex/database"));
     if (!chosen)
         return;
     path_->setText(QString::fromStdString(*chosen));

@@ -8,6 +8,7 @@
 namespace lorvex {
 
 EditorApp::EditorApp(int& argc, char** argv) : app_(argc, argv) {
+    QApplication::setOrganizationName(QStringLiteral("kwib"));
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationDisplayName(QString());
     QApplication::setDesktopFileName(QStringLiteral("lorvex"));

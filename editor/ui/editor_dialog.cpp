@@ -1,5 +1,6 @@
 #include "editor/ui/editor_dialog.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,11 +12,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QToolTip>
+#include <QUndoStack>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,7 +26,9 @@
 #include "editor/model/text_field.h"
 #include "editor/ui/about_dialog.h"
 #include "editor/ui/cp932_limit.h"
+#include "editor/ui/design_undo.h"
 #include "editor/ui/editor_icon.h"
+#include "editor/ui/lorvex_help.h"
 #include "platform/cp932.h"
 #include "platform/qt_prompter.h"
 
@@ -33,7 +38,8 @@ namespace {
 using editor::ObjectKind;
 
 constexpr int kClientWidth = 580;
-constexpr int kClientHeight = 478;
+constexpr int kClientHeight = 512;
+constexpr const char* kSaveChangesQuestion = "変更を保存しますか？";
 constexpr std::size_t kTitleBytes = 31;
 constexpr std::size_t kLabelBytes = 31;
 constexpr std::size_t kItemsBytes = 127;
@@ -84,6 +90,56 @@ QRect onScreen(const editor::ScreenRect& r) {
     return QRect(editor::kPreviewOriginX + r.x, editor::kPreviewOriginY + r.y, r.width, r.height);
 }
 
+// The preview as the keyboard's target, drawn over the preview controls: the current
+// object's outline and the handle at its resize corner, and a dotted frame while it has
+// the focus. Pointer input passes through to the dialog, which does the hit-testing.
+class PreviewSurface : public QWidget {
+  public:
+    // Reaches past the preview so that a handle at the screen's edge shows whole.
+    static constexpr int kMargin = 12;
+
+    PreviewSurface(QWidget* parent, std::function<std::optional<editor::ObjectBounds>()> current)
+        : QWidget(parent), current_(std::move(current)) {
+        setObjectName(QStringLiteral("previewSurface"));
+        setAccessibleName(QStringLiteral("プレビュー"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::StrongFocus);
+        setGeometry(editor::kPreviewOriginX - kMargin, editor::kPreviewOriginY - kMargin,
+                    editor::kPreviewSize + 2 * kMargin, editor::kPreviewSize + 2 * kMargin);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QColor selection = hasFocus() ? palette().color(QPalette::Active, QPalette::Highlight)
+                                            : QColor(96, 96, 96);
+        if (hasFocus()) {
+            painter.setPen(QPen(selection, 1, Qt::DotLine));
+            painter.drawRect(kMargin + 2, kMargin + 2, editor::kPreviewSize - 5,
+                             editor::kPreviewSize - 5);
+        }
+        std::optional<editor::ObjectBounds> b = current_();
+        if (!b)
+            return;
+        painter.setPen(QPen(selection, 2, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(QPoint(kMargin + b->left - 2, kMargin + b->top - 2),
+                               QPoint(kMargin + b->right + 1, kMargin + b->bottom + 1)));
+        painter.setPen(QPen(Qt::white, 1));
+        painter.setBrush(selection);
+        painter.drawRect(kMargin + b->controlRight - 4, kMargin + b->controlBottom - 4, 8, 8);
+    }
+
+  private:
+    std::function<std::optional<editor::ObjectBounds>()> current_;
+};
+
+// Widgets where Esc belongs to the typing, never to the window.
+bool isInputField(const QWidget* w) {
+    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QPlainTextEdit*>(w) ||
+           qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractSpinBox*>(w);
+}
+
 }  // namespace
 
 void installEditorFonts() {
@@ -104,8 +160,10 @@ EditorDialog::EditorDialog(platform::Prompter* prompter, QWidget* parent) : QDia
         prompter_ = ownPrompter_.get();
     }
     model_ = std::make_unique<editor::EditingModel>(state_, *prompter_);
+    undoStack_ = new QUndoStack(this);
 
-    setWindowTitle(QStringLiteral("CKwibEditor"));
+    // The window says what it is for; "[*]" shows while changes are not saved.
+    setWindowTitle(QStringLiteral("画面設計エディタ[*] - Lorvex"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowIcon(editorIcon());
@@ -116,12 +174,39 @@ EditorDialog::EditorDialog(platform::Prompter* prompter, QWidget* parent) : QDia
     buildControls();
     buildPreviewControls();
 
-    aboutAction_ = new QAction(QStringLiteral("Lorvex のﾊﾞｰｼﾞｮﾝ情報(&A)..."), this);
-    aboutAction_->setShortcut(QKeySequence(Qt::Key_F1));
-    aboutAction_->setShortcutContext(Qt::WindowShortcut);
-    connect(aboutAction_, &QAction::triggered, this, &EditorDialog::showAbout);
-    addAction(aboutAction_);
+    // The context menu of the window lists the commands with their keys.
+    auto action = [this](const char* text, QList<QKeySequence> keys, auto slot) {
+        auto* a = new QAction(QString::fromUtf8(text), this);
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, slot);
+        addAction(a);
+        return a;
+    };
+    undoAction_ = action("元に戻す(&U)", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &EditorDialog::undo);
+    redoAction_ =
+        action("やり直し(&R)",
+               {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+               &EditorDialog::redo);
+    undoAction_->setEnabled(false);
+    redoAction_->setEnabled(false);
+    connect(undoStack_, &QUndoStack::canUndoChanged, undoAction_, &QAction::setEnabled);
+    connect(undoStack_, &QUndoStack::canRedoChanged, redoAction_, &QAction::setEnabled);
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    addAction(separator);
+    action("読 込(&O)", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &EditorDialog::onReadClicked);
+    action("保 存(&S)", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &EditorDialog::onSaveClicked);
+    action("JSON書出し(&E)...", {}, &EditorDialog::onExportJsonClicked);
+    action("JSON読込(&I)...", {}, &EditorDialog::onImportJsonClicked);
+    auto* separator2 = new QAction(this);
+    separator2->setSeparator(true);
+    addAction(separator2);
+    helpAction_ = action("ヘルプ(&H)", {QKeySequence(Qt::Key_F1)}, &EditorDialog::showHelp);
+    aboutAction_ = action("Lorvex のﾊﾞｰｼﾞｮﾝ情報(&A)...", {}, &EditorDialog::showAbout);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(undoStack_, &QUndoStack::cleanChanged, this,
+            [this](bool clean) { setWindowModified(!clean); });
 
     // The dialog shows the page as it is before the part-limit message appears.
     model_->setRefreshHook([this] {
@@ -132,7 +217,12 @@ EditorDialog::EditorDialog(platform::Prompter* prompter, QWidget* parent) : QDia
     syncSelectors();
     relayoutPreview();
     refreshCurrentObject();
+    orderTabs();
     alive_ = true;
+}
+
+bool EditorDialog::isModified() const {
+    return !undoStack_->isClean();
 }
 
 EditorDialog::~EditorDialog() {
@@ -287,6 +377,25 @@ void EditorDialog::buildControls() {
     QPushButton* remove = button("レコード削除", 341, 442, 84, 26, "deleteButton");
     QPushButton* convert = button("属性ﾃﾞｰﾀ変換", 433, 442, 84, 26, "attrConvertButton");
     QPushButton* quit = button("終 了", 525, 442, 48, 26, "quitButton");
+    QPushButton* undoButton = button("元に戻す", 8, 478, 100, 26, "undoButton");
+    QPushButton* redoButton = button("やり直し", 114, 478, 100, 26, "redoButton");
+    QPushButton* exportJson = button("JSON書出し", 225, 478, 108, 26, "exportJsonButton");
+    QPushButton* importJson = button("JSON読込", 341, 478, 84, 26, "importJsonButton");
+    QPushButton* help = button("ヘルプ", 525, 478, 48, 26, "helpButton");
+    undoButton->setToolTip(QStringLiteral("元に戻す (Ctrl+Z)"));
+    redoButton->setToolTip(QStringLiteral("やり直し (Ctrl+Y)"));
+    read->setToolTip(QStringLiteral("読 込 (Ctrl+O)"));
+    save->setToolTip(QStringLiteral("保 存 (Ctrl+S)"));
+    help->setToolTip(QStringLiteral("ヘルプ (F1)"));
+    undoButton->setEnabled(false);
+    redoButton->setEnabled(false);
+    connect(undoStack_, &QUndoStack::canUndoChanged, undoButton, &QPushButton::setEnabled);
+    connect(undoStack_, &QUndoStack::canRedoChanged, redoButton, &QPushButton::setEnabled);
+    connect(undoButton, &QPushButton::clicked, this, &EditorDialog::undo);
+    connect(redoButton, &QPushButton::clicked, this, &EditorDialog::redo);
+    connect(exportJson, &QPushButton::clicked, this, &EditorDialog::onExportJsonClicked);
+    connect(importJson, &QPushButton::clicked, this, &EditorDialog::onImportJsonClicked);
+    connect(help, &QPushButton::clicked, this, &EditorDialog::showHelp);
 
     connect(typeSelector_, &QComboBox::currentIndexChanged, this, &EditorDialog::onTypeChanged);
     connect(numberSelector_, &QComboBox::currentIndexChanged, this, &EditorDialog::onNumberChanged);
@@ -302,6 +411,8 @@ void EditorDialog::buildControls() {
     connect(remove, &QPushButton::clicked, this, &EditorDialog::onDeleteClicked);
     connect(convert, &QPushButton::clicked, this, &EditorDialog::onAttrConvertClicked);
     connect(quit, &QPushButton::clicked, this, [this] {
+        if (!confirmLeavingChanges())
+            return;
         if (exitHandler_) {
             exitHandler_();
             return;
@@ -401,11 +512,125 @@ void EditorDialog::buildPreviewControls() {
     }
     for (int n = 0; n < editor::kCapacities[std::size_t(ObjectKind::Label)]; ++n)
         makeMain(slotIndex(ObjectKind::Label, n, 0), ObjectKind::Label);
+
+    surface_ = new PreviewSurface(this, [this]() -> std::optional<editor::ObjectBounds> {
+        if (!model_ || !model_->view().shown)
+            return std::nullopt;
+        return editor::boundsOf(model_->currentSlot());
+    });
+    surface_->show();
+    surface_->raise();
+}
+
+void EditorDialog::orderTabs() {
+    // Down the left column, then the page settings, the preview and the command buttons.
+    const char* order[] = {"typeSelector",
+                           "numberSelector",
+                           "showCheck",
+                           "upButton",
+                           "leftButton",
+                           "rightButton",
+                           "downButton",
+                           "labelText",
+                           "labelX",
+                           "labelY",
+                           "labelWidth",
+                           "direction",
+                           "offset",
+                           "width",
+                           "height",
+                           "items",
+                           "itemCount",
+                           "inputRestriction",
+                           "applyButton",
+                           "undoButton",
+                           "redoButton",
+                           "pageSelector",
+                           "resolution",
+                           "pageTitle",
+                           "previewSurface",
+                           "readButton",
+                           "saveButton",
+                           "deleteButton",
+                           "attrConvertButton",
+                           "quitButton",
+                           "exportJsonButton",
+                           "importJsonButton",
+                           "helpButton"};
+    QWidget* previous = nullptr;
+    for (const char* name : order) {
+        auto* w = findChild<QWidget*>(QString::fromUtf8(name), Qt::FindDirectChildrenOnly);
+        if (!w)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+    // Read-only fields are for reading: Tab passes them by.
+    pageNumber_->setFocusPolicy(Qt::ClickFocus);
+    partCount_->setFocusPolicy(Qt::ClickFocus);
 }
 
 void EditorDialog::designReplaced() {
     model_->relayoutPage();
     showWorkingDesign();
+    recordChange("変更");
+}
+
+void EditorDialog::recordChange(const char* text, int merge) {
+    editor::RecordedChange recorded = model_->takeChange();
+    if (recorded.change.empty())
+        return;
+    undoStack_->push(new DesignUndoCommand(
+        QString::fromUtf8(text), std::move(recorded), DesignUndoCommand::MergeKind(merge),
+        [this](const editor::DesignChange& change, bool forward,
+               const editor::Selection& selection) { restoreChange(change, forward, selection); }));
+}
+
+void EditorDialog::restoreChange(const editor::DesignChange& change, bool forward,
+                                 const editor::Selection& selection) {
+    if (forward)
+        change.apply(state_.working);
+    else
+        change.revert(state_.working);
+    model_->restoreSelection(selection);
+    model_->resetRecording();
+    showWorkingDesign();
+}
+
+void EditorDialog::commitFieldEdits() {
+    if (alive_)
+        applyFieldsNow();
+}
+
+void EditorDialog::undo() {
+    commitFieldEdits();
+    undoStack_->undo();
+}
+
+void EditorDialog::redo() {
+    commitFieldEdits();
+    undoStack_->redo();
+}
+
+bool EditorDialog::confirmLeavingChanges() {
+    commitFieldEdits();
+    if (!isModified())
+        return true;
+    switch (prompter_->show(kSaveChangesQuestion, "", platform::Icon::Question,
+                            platform::Buttons::SaveDiscardCancel)) {
+        case platform::Answer::Save:
+            return saveDesign() == editor::CommandResult::Done;
+        case platform::Answer::Discard:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void EditorDialog::reject() {
+    if (confirmLeavingChanges())
+        QDialog::reject();
 }
 
 void EditorDialog::showWorkingDesign() {
@@ -437,6 +662,7 @@ editor::FieldValues EditorDialog::collectFields() const {
 void EditorDialog::applyFieldsNow() {
     model_->applyFields(collectFields());
     refreshCurrentObject();
+    recordChange("属性の変更");
 }
 
 void EditorDialog::syncSelectors() {
@@ -501,6 +727,8 @@ void EditorDialog::refreshCurrentObject() {
     const int page = model_->currentPage();
     layoutItem(model_->previewItem(model_->currentKind(), model_->currentNumber(), page), v.shown);
     layoutTitleAndPageButtons();
+    if (surface_)
+        surface_->update();
     refreshing_ = wasRefreshing;
 }
 
@@ -569,11 +797,13 @@ void EditorDialog::onTypeChanged(int index) {
     model_->selectKind(ObjectKind(index));
     syncSelectors();
     refreshCurrentObject();
+    recordChange("選択");  // nothing changed; the history notes what is selected
 }
 
 void EditorDialog::onNumberChanged(int index) {
     model_->selectNumber(index);
     refreshCurrentObject();
+    recordChange("選択");
 }
 
 void EditorDialog::onPageChanged(int index) {
@@ -582,17 +812,32 @@ void EditorDialog::onPageChanged(int index) {
     model_->selectPage(index);
     relayoutPreview();
     refreshCurrentObject();
+    recordChange("ページの切替", DesignUndoCommand::PageMerge);
 }
 
 void EditorDialog::onShowClicked(bool checked) {
     model_->setShown(checked);
     relayoutPreview();
     refreshCurrentObject();
+    recordChange(checked ? "配置" : "配置の取消");
 }
 
 void EditorDialog::onNudge(int dx, int dy) {
     model_->nudge(dx, dy, editor::NudgeMode::Move);
     refreshCurrentObject();
+    recordChange("位置の微調整", DesignUndoCommand::NudgeMerge);
+}
+
+void EditorDialog::nudgeByKey(int dx, int dy, int steps) {
+    // A long step stops at the screen's edge rather than not moving at all.
+    for (int i = 0; i < steps && model_->nudge(dx, dy, editor::NudgeMode::Move); ++i) {
+    }
+    refreshCurrentObject();
+    recordChange("位置の微調整", DesignUndoCommand::NudgeMerge);
+}
+
+void EditorDialog::showHelp() {
+    showLorvexHelp(this, "editor");
 }
 
 void EditorDialog::showRefused(QWidget* field, const QString& fieldName, const QString& character) {
@@ -611,7 +856,36 @@ void EditorDialog::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QDialog::keyPressEvent(event);  // Esc ends the dialog without a question
+    // Esc inside a field belongs to the field: it never ends the editor.
+    if (event->key() == Qt::Key_Escape && isInputField(focusWidget())) {
+        event->accept();
+        return;
+    }
+    if (surface_->hasFocus()) {
+        const int steps = (event->modifiers() & Qt::ShiftModifier) ? 10 : 1;
+        switch (event->key()) {
+            case Qt::Key_Left:
+                nudgeByKey(-1, 0, steps);
+                return;
+            case Qt::Key_Right:
+                nudgeByKey(1, 0, steps);
+                return;
+            case Qt::Key_Up:
+                nudgeByKey(0, -1, steps);
+                return;
+            case Qt::Key_Down:
+                nudgeByKey(0, 1, steps);
+                return;
+            case Qt::Key_Delete:
+                // As unticking "表示": only an object placed here, where the box is usable.
+                if (showCheck_->isEnabled() && showCheck_->isChecked())
+                    onShowClicked(false);
+                return;
+            default:
+                break;
+        }
+    }
+    QDialog::keyPressEvent(event);  // Esc: reject(), which asks about unsaved changes
 }
 
 void EditorDialog::mousePressEvent(QMouseEvent* event) {
@@ -620,9 +894,13 @@ void EditorDialog::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint p = event->position().toPoint();
+    // A click on the preview makes it the keyboard's target (the field left is written).
+    if (surface_->geometry().contains(p))
+        surface_->setFocus(Qt::MouseFocusReason);
     model_->click(p.x(), p.y(), collectFields());
     syncSelectors();
     refreshCurrentObject();
+    recordChange("属性の変更");
 }
 
 void EditorDialog::mouseMoveEvent(QMouseEvent* event) {
@@ -644,6 +922,9 @@ void EditorDialog::mouseMoveEvent(QMouseEvent* event) {
     }
     if (out.changed)
         refreshCurrentObject();
+    // A drag goes into the history as one change when the button is released.
+    if (!(event->buttons() & Qt::LeftButton))
+        recordChange("移動・サイズ変更");
 }
 
 void EditorDialog::mouseReleaseEvent(QMouseEvent* event) {
@@ -652,11 +933,13 @@ void EditorDialog::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (model_->release()) {
-        // Redrawn above its neighbours.
+        // Redrawn above its neighbours, under the selection outline.
         if (QWidget* main = mainControls_[model_->currentSlotIndex()])
             main->raise();
+        surface_->raise();
     }
     refreshCurrentObject();
+    recordChange("移動・サイズ変更");
 }
 
 bool EditorDialog::eventFilter(QObject* watched, QEvent* event) {

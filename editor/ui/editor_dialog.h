@@ -1,7 +1,9 @@
 #pragma once
 // EditorDialog ("CKwibEditor"): the editor's one window. Its controls show the current
 // object of the editing model and hand every user action back to it; the preview shows
-// the current page with one or two disabled child controls per object.
+// the current page with one or two disabled child controls per object, and the current
+// object with an outline and a resize handle. Every change of the working design goes
+// into an undo history; while it holds changes not saved, ending the editor asks first.
 #include <QDialog>
 #include <array>
 #include <functional>
@@ -20,6 +22,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QAction;
+class QUndoStack;
 
 namespace lorvex {
 
@@ -39,6 +42,9 @@ class EditorDialog : public QDialog {
     ~EditorDialog() override;
 
     editor::EditingModel& model() { return *model_; }
+    QUndoStack* undoStack() const { return undoStack_; }
+    // The working design differs from what was last read or saved.
+    bool isModified() const;
     editor::EditorState& state() { return state_; }
     platform::Prompter& prompter() { return *prompter_; }
 
@@ -46,7 +52,7 @@ class EditorDialog : public QDialog {
     void setExitHandler(std::function<void()> handler) { exitHandler_ = std::move(handler); }
 
     // Lays out the current page and refreshes the fields after the working design was
-    // replaced (a design read from a file).
+    // changed from outside the dialog; the change goes into the undo history.
     void designReplaced();
 
     // The preview controls of an object slot (label control may be null), and the
@@ -56,6 +62,11 @@ class EditorDialog : public QDialog {
     QLabel* titleField(bool centred) const { return centred ? titleCentred_ : titleLeft_; }
 
     QAction* aboutAction() const { return aboutAction_; }
+    QAction* undoAction() const { return undoAction_; }
+    QAction* redoAction() const { return redoAction_; }
+    QAction* helpAction() const { return helpAction_; }
+    // The preview area as a keyboard target: arrows nudge, Delete takes the object off.
+    QWidget* previewSurface() const { return surface_; }
 
     // Files are chosen through chooser, or through the editor's file dialogs when it is
     // null. The commands use fileChooser().
@@ -64,6 +75,11 @@ class EditorDialog : public QDialog {
 
   public Q_SLOTS:
     void showAbout();
+    void showHelp();
+    void undo();
+    void redo();
+    // Esc and the window's close button: asks first while changes are not saved.
+    void reject() override;
 
   protected Q_SLOTS:
     // The four command buttons: read, save, delete and attribute conversion
@@ -72,6 +88,9 @@ class EditorDialog : public QDialog {
     virtual void onSaveClicked();
     virtual void onDeleteClicked();
     virtual void onAttrConvertClicked();
+    // "JSON書出し" and "JSON読込": a design of a master database to and from a JSON file.
+    virtual void onExportJsonClicked();
+    virtual void onImportJsonClicked();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -81,7 +100,20 @@ class EditorDialog : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The save command as "保 存" runs it; a save that is done marks the design unchanged.
+    editor::CommandResult saveDesign();
+    // The question "変更を保存しますか？" while the design holds unsaved changes; true when
+    // the work may be left (nothing unsaved, 破棄, or 保存 and the save was done).
+    bool confirmLeavingChanges();
+    // Fields typed but not yet written back are written now (before a command runs).
+    void commitFieldEdits();
+    // Puts what changed in the working design since the last record into the history.
+    void recordChange(const char* text, int merge = -1);
+    void restoreChange(const editor::DesignChange& change, bool forward,
+                       const editor::Selection& selection);
+    void nudgeByKey(int dx, int dy, int steps);
     void buildControls();
+    void orderTabs();
     void buildPreviewControls();
     void applyFieldsNow();
     editor::FieldValues collectFields() const;
@@ -137,6 +169,11 @@ class EditorDialog : public QDialog {
     QCheckBox* centring_ = nullptr;
 
     QAction* aboutAction_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    QAction* helpAction_ = nullptr;
+    QUndoStack* undoStack_ = nullptr;
+    QWidget* surface_ = nullptr;
 
     // Preview.
     QFrame* previewFrame_ = nullptr;

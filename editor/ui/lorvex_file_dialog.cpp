@@ -1,5 +1,9 @@
 #include "editor/ui/lorvex_file_dialog.h"
 
+#include <QFileInfo>
+
+#include "ui/remembered_places.h"
+
 namespace lorvex {
 namespace {
 
@@ -9,17 +13,26 @@ QString fromUtf8(const std::string& s) {
 
 }  // namespace
 
-platform::FileRequest fileRequest(FileKind kind, bool save, std::string title) {
+platform::FileRequest fileRequest(FileKind kind, bool save, std::string title, std::string place) {
     platform::FileRequest request;
     request.save = save;
-    if (kind == FileKind::Pdb) {
-        request.filterName = "PDBﾌｧｲﾙ";
-        request.filterPattern = "*.pdb";
-        request.defaultExtension = "pdb";
-    } else {
-        request.filterName = "CSVﾌｧｲﾙ";
-        request.filterPattern = "*.csv";
-        request.defaultExtension = "csv";
+    request.place = std::move(place);
+    switch (kind) {
+        case FileKind::Pdb:
+            request.filterName = "PDBﾌｧｲﾙ";
+            request.filterPattern = "*.pdb";
+            request.defaultExtension = "pdb";
+            break;
+        case FileKind::Csv:
+            request.filterName = "CSVﾌｧｲﾙ";
+            request.filterPattern = "*.csv";
+            request.defaultExtension = "csv";
+            break;
+        case FileKind::Json:
+            request.filterName = "JSONﾌｧｲﾙ";
+            request.filterPattern = "*.json";
+            request.defaultExtension = "json";
+            break;
     }
     request.title =
         title.empty() ? (save ? "名前を付けて保存" : "ファイルを開く") : std::move(title);
@@ -41,6 +54,15 @@ CLorvexFileDialog::CLorvexFileDialog(const platform::FileRequest& request, QWidg
     setDefaultSuffix(fromUtf8(request.defaultExtension));
     setLabelText(QFileDialog::Accept, QStringLiteral("選 択"));
     setLabelText(QFileDialog::Reject, QStringLiteral("ｷｬﾝｾﾙ"));
+    // Wide enough that the size and date columns are readable.
+    resize(760, 480);
+    if (request.initialFolder.empty()) {
+        const QString place = fromUtf8(request.place);
+        setDirectory(kwibui::startFolder(place));
+        const QString last = place.isEmpty() ? QString() : kwibui::rememberedFile(place);
+        if (!last.isEmpty() && QFileInfo(last).absolutePath() == directory().absolutePath())
+            selectFile(QFileInfo(last).fileName());
+    }
 }
 
 QString CLorvexFileDialog::chosenPath() const {
@@ -55,7 +77,10 @@ std::optional<std::string> LorvexFileChooser::choose(const platform::FileRequest
     QString path = dialog.chosenPath();
     if (path.isEmpty())
         return std::nullopt;
-    return platform::withDefaultExtension(path.toStdString(), request.defaultExtension);
+    std::string chosen =
+        platform::withDefaultExtension(path.toStdString(), request.defaultExtension);
+    kwibui::rememberFile(fromUtf8(request.place), QString::fromStdString(chosen));
+    return chosen;
 }
 
 }  // namespace lorvex

@@ -1,5 +1,6 @@
-# A session with lorvex-cli: stores (one ending with a warning), lists, a refused overwrite,
-# removals, and wrong usage.
+# A session with lorvex-cli: stores (one ending with a warning), lists, a new code added
+# without a question and a refused replacement naming its code, removals, designs to JSON
+# and back, and wrong usage.
 # "run" prints each command line and its exit status.
 run() {
   echo "\$ lorvex-cli $*"
@@ -7,6 +8,7 @@ run() {
   echo "[exit $?]"
 }
 run store --to m.pdb --name Master --code A
+run store --to m.pdb --name Master --code B
 run store --to m.pdb --name Master --code B
 run store --to m.pdb --name Master --code B --yes
 run store --from m.pdb --from-code A --to d.pdb --name Default
@@ -35,6 +37,25 @@ run import-attrs in.csv m.pdb "${a15}xA" survey x.pdb
 run import-attrs in.csv m.pdb B "${a15}xA" x.pdb
 run list m.pdb
 test -e x.pdb || echo "x.pdb: not written"
+# Designs as JSON: a design exported, imported into a new master and exported again gives
+# the same text; replacing a code asks; a hand-edited bad value is refused with its JSON
+# path and nothing is written.
+run export-design m.pdb B b.json
+sed -n '1,7p;16,17p' b.json
+run import-design b.json j.pdb B
+run export-design j.pdb B b2.json
+cmp b.json b2.json && echo "b.json = b2.json"
+run import-design b.json j.pdb B
+run import-design b.json j.pdb C
+run list j.pdb
+sed 's/"labelX":20,/"labelX":70000,/' b.json > bad.json
+run import-design bad.json j.pdb D
+sed 's/"Cmb\[2\]"/"Cmb☃2"/' b.json > bad.json
+run import-design bad.json j.pdb D
+run import-design b.json gone/j.pdb B
+run export-design m.pdb Z z.json
+run export-design d.pdb B z.json
+test -e z.json || echo "z.json: not written"
 run list nowhere.pdb
 run store --to m.pdb
 echo "\$ lorvex-cli frobnicate"

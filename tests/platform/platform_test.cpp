@@ -109,7 +109,7 @@ TEST(FileChoosers, DefaultExtensionAndConsoleAnswers) {
     std::istringstream in("/tmp/x\n\n");
     std::ostringstream out;
     platform::ConsoleFileChooser chooser(in, out);
-    platform::FileRequest req{"pick", "CSVﾌｧｲﾙ", "*.csv", "csv", "", true};
+    platform::FileRequest req{"pick", "CSVﾌｧｲﾙ", "*.csv", "csv", "", true, ""};
     EXPECT_EQ(chooser.choose(req), std::optional<std::string>("/tmp/x.csv"));
     EXPECT_EQ(chooser.choose(req), std::nullopt);  // empty line cancels
 }

@@ -108,11 +108,14 @@ TEST_F(Designs, StoringIntoANewMasterCreatesOneDesignAndAppendsTheNext) {
     EXPECT_EQ(fieldText(state.working.code), "A");
     EXPECT_EQ(codesIn(m), (std::vector<std::string>{"A"}));
     EXPECT_EQ(testsupport::readBytes(m).size(), 88u + kDesign);
-    ASSERT_EQ(save(m, "Master", "B"), CommandResult::Done);  // overwrite question: OK
+    ASSERT_EQ(save(m, "Master", "B"), CommandResult::Done);  // a new code: nothing replaced
     EXPECT_EQ(codesIn(m), (std::vector<std::string>{"A", "B"}));
     expectPalm(m, 2);
+    EXPECT_TRUE(prompter.calls().empty());
+    ASSERT_EQ(save(m, "Master", "B"), CommandResult::Done);  // replacing B: asked, OK
     ASSERT_EQ(prompter.calls().size(), 1u);
-    EXPECT_EQ(prompter.calls()[0].text, "指定されたファイルが存在します。\n上書きしますか？");
+    EXPECT_EQ(prompter.calls()[0].text,
+              "指定されたファイルに識別コード「B」のレコードが存在します。\n上書きしますか？");
     EXPECT_EQ(prompter.calls()[0].buttons, platform::Buttons::OkCancel);
 }
 
@@ -226,7 +229,8 @@ TEST_F(Designs, RemovingDesignsClosesTheGap) {
     prompter.clear();
     ASSERT_EQ(editor::DeleteCommand(state, {m, "Master", "B"}, prompter), CommandResult::Done);
     EXPECT_EQ(codesIn(m), (std::vector<std::string>{"A", "C"}));
-    EXPECT_EQ(prompter.calls()[0].text, "指定されたレコードを削除します。\nよろしいですか？");
+    EXPECT_EQ(prompter.calls()[0].text,
+              "指定されたレコード（識別コード「B」）を削除します。\nよろしいですか？");
     Bytes before = testsupport::readBytes(m);
     ASSERT_EQ(editor::DeleteCommand(state, {m, "Master", "Q"}, prompter), CommandResult::Done);
     EXPECT_EQ(testsupport::readBytes(m), before);
@@ -246,10 +250,11 @@ TEST_F(Designs, DeleteChecksNameExistenceAndConfirmation) {
               CommandResult::Failed);
     prompter.answerNext(Answer::Cancel);
     EXPECT_EQ(editor::DeleteCommand(state, {m, "Master", "A"}, prompter), CommandResult::Cancelled);
-    EXPECT_EQ(prompter.texts(),
-              (std::vector<std::string>{"指定されたファイルはマスターPDBではありません。",
-                                        "指定されたファイルが存在しません。",
-                                        "指定されたレコードを削除します。\nよろしいですか？"}));
+    EXPECT_EQ(
+        prompter.texts(),
+        (std::vector<std::string>{
+            "指定されたファイルはマスターPDBではありません。", "指定されたファイルが存在しません。",
+            "指定されたレコード（識別コード「A」）を削除します。\nよろしいですか？"}));
     EXPECT_EQ(testsupport::readBytes(m), before);
 
     // A file whose stored name is not "Master" is not treated as one.
@@ -265,7 +270,7 @@ TEST_F(Designs, CancelOnTheOverwriteQuestionWritesNothing) {
     save(m, "Master", "A");
     Bytes before = testsupport::readBytes(m), report = testsupport::readBytes(dir.file("m.txt"));
     prompter.answerNext(Answer::Cancel);
-    EXPECT_EQ(save(m, "Master", "B"), CommandResult::Cancelled);
+    EXPECT_EQ(save(m, "Master", "A"), CommandResult::Cancelled);
     EXPECT_EQ(testsupport::readBytes(m), before);
     EXPECT_EQ(testsupport::readBytes(dir.file("m.txt")), report);
 }
@@ -322,12 +327,12 @@ TEST_F(Designs, WriteFailuresKeepTheEarlierFileAndItsReportAndSaySo) {
     Bytes before = testsupport::readBytes(m);
     Bytes report = testsupport::readBytes(dir.file("m.txt"));
     platform::testing::failWritesAfter(1000);
-    prompter.clear();
+    prompter.clear();  // B is a new code: no question, then the failure
     EXPECT_EQ(save(m, "Master", "B"), CommandResult::Failed);
     platform::testing::failWritesAfter(std::nullopt);
     EXPECT_EQ(testsupport::readBytes(m), before);
     EXPECT_EQ(testsupport::readBytes(dir.file("m.txt")), report);
-    EXPECT_EQ(prompter.calls()[1].text.rfind("ファイルの書込みに失敗しました。", 0), 0u);
+    EXPECT_EQ(prompter.calls().back().text.rfind("ファイルの書込みに失敗しました。", 0), 0u);
 
     // The report, written last, fails: the database is not replaced either.
     platform::testing::failWritesAfter(before.size() + 8 + kDesign + 10);  // past the database
@@ -336,11 +341,12 @@ TEST_F(Designs, WriteFailuresKeepTheEarlierFileAndItsReportAndSaySo) {
     platform::testing::failWritesAfter(std::nullopt);
     EXPECT_EQ(testsupport::readBytes(m), before);
     EXPECT_EQ(testsupport::readBytes(dir.file("m.txt")), report);
-    EXPECT_EQ(prompter.calls()[1].text.rfind(
+    EXPECT_EQ(prompter.calls().back().text.rfind(
                   "チェックレポート「" + dir.file("m.txt") + "」を書き込めません", 0),
               0u)
-        << prompter.calls()[1].text;
-    EXPECT_NE(prompter.calls()[1].text.find("データベースも保存していません。"), std::string::npos);
+        << prompter.calls().back().text;
+    EXPECT_NE(prompter.calls().back().text.find("データベースも保存していません。"),
+              std::string::npos);
 
     prompter.clear();
     EXPECT_EQ(save(dir.file("gone/m.pdb"), "Master", "A"), CommandResult::Failed);

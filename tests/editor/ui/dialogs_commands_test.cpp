@@ -86,9 +86,14 @@ TEST_F(DesignCommandsTest, CodesAThenBInANewMasterLeaveAFirst) {
     EXPECT_EQ(codesOf(path), (std::vector<std::string>{"A", "B"}));
     expectPalm(path, {kDesignBytes, kDesignBytes});
     EXPECT_EQ(editor::fieldText(state.working.code), "B");
-    // Saving under A again replaces A in place.
+    // Adding B replaced nothing, so nothing was asked; saving under A again replaces A in
+    // place after a question naming it.
+    EXPECT_TRUE(prompter.calls().empty());
     ASSERT_EQ(save(path, QStringLiteral("Master"), QStringLiteral("A")), CommandResult::Done);
     EXPECT_EQ(codesOf(path), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{
+                  "指定されたファイルに識別コード「A」のレコードが存在します。\n上書きしますか？"});
 }
 
 TEST_F(DesignCommandsTest, DeletingBOfABCLeavesACWithCountTwo) {
@@ -104,8 +109,11 @@ TEST_F(DesignCommandsTest, DeletingBOfABCLeavesACWithCountTwo) {
     EXPECT_TRUE(std::equal(after.begin() + recordPos(after, 1), after.end(),
                            before.begin() + recordPos(before, 2), before.end()));
     expectPalm(path, {kDesignBytes, kDesignBytes});
-    EXPECT_EQ(prompter.texts(),
-              std::vector<std::string>{"指定されたレコードを削除します。\nよろしいですか？"});
+    // The question names the code, and Enter answers Cancel.
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_EQ(prompter.calls()[0].text,
+              "指定されたレコード（識別コード「B」）を削除します。\nよろしいですか？");
+    EXPECT_EQ(prompter.calls()[0].buttons, platform::Buttons::OkCancelDefaultCancel);
     EXPECT_TRUE(state.working == working);
 }
 

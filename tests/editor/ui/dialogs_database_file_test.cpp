@@ -100,7 +100,10 @@ TEST_F(DatabaseFileDialogTest, MissingFileSelectsDefaultAndEnablesOkAtOnce) {
     EXPECT_TRUE(dialog.nameBox()->isEnabled());
     EXPECT_FALSE(dialog.codeBox()->isEnabled());
     EXPECT_TRUE(dialog.okButton()->isEnabled());
-    click(dialog.okButton());
+    // Enter in the name field presses the default button, OK.
+    dialog.nameBox()->lineEdit()->setFocus();
+    QTest::keyClick(dialog.nameBox()->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.target().databaseName, "Default");
     EXPECT_EQ(dialog.target().code, "");
     EXPECT_FALSE(testsupport::exists(path));  // the dialog writes nothing

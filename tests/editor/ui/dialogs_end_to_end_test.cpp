@@ -3,6 +3,7 @@
 // that design exported to CSV and imported again through the conversion dialog.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QProcess>
@@ -224,28 +225,79 @@ TEST(EndToEnd, ReadingAnUnknownCodeKeepsTheDesignButLaysThePageOutAgainAKnownOne
     const editor::DispRec before = editor.dialog.state().working;
     ASSERT_FALSE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
 
+    // That change is not saved: the read asks first, and 破棄 goes on to the read.
+    prompter.answerNext(platform::Answer::Discard);
     answerDesignDialog(chooser, master, QStringLiteral("Master"), QStringLiteral("Z"),
                        lorvex::kReadCaption);
     editor.press("readButton");
-    EXPECT_TRUE(prompter.calls().empty());
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"変更を保存しますか？"});
     EXPECT_TRUE(editor.dialog.state().working == before);
     EXPECT_TRUE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
     EXPECT_EQ(editor.child<QLineEdit>("partCount")->text(), QStringLiteral("8"));  // 5 + Cmb 3
 
     // Cancel leaves everything as it is, the preview included.
     editor.dialog.state().working.slots[cmb].pageNumber = editor::kNotPlaced;
+    prompter.answerNext(platform::Answer::Discard);
     whenShown<DatabaseFileDialog>([](DatabaseFileDialog* d) { click(d->cancelButton()); });
     editor.press("readButton");
     EXPECT_TRUE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
     EXPECT_EQ(editor.child<QLineEdit>("partCount")->text(), QStringLiteral("8"));
 
     // A known code takes that design.
+    prompter.answerNext(platform::Answer::Discard);
     answerDesignDialog(chooser, master, QStringLiteral("Master"), QStringLiteral("B"),
                        lorvex::kReadCaption);
     editor.press("readButton");
     EXPECT_EQ(editor::fieldText(editor.dialog.state().working.code), "B");
     EXPECT_EQ(editor::fieldText(editor.dialog.state().working.titles[0]), "title B");
     EXPECT_EQ(editor.dialog.titleField(false)->text(), QStringLiteral("title B"));
+    // The design read is the one to compare with: nothing is unsaved, nothing to undo.
+    EXPECT_FALSE(editor.dialog.isModified());
+    EXPECT_FALSE(editor.dialog.undoAction()->isEnabled());
+}
+
+// "JSON書出し" and "JSON読込": a design of a master to a JSON file, and from it into another
+// master under another code; the record differs from the first only in its code.
+TEST(EndToEnd, ADesignGoesToJsonAndBackThroughTheButtons) {
+    testsupport::TempDir dir;
+    platform::ScriptedPrompter prompter;
+    platform::ScriptedFileChooser chooser;
+    const std::string master = dir.file("m.pdb"), other = dir.file("o.pdb");
+    const std::string json = dir.file("b.json");
+    writeMaster(master, {"A", "B"});
+    Editor editor(prompter, chooser);
+
+    whenShown<DatabaseFileDialog>([&](DatabaseFileDialog* d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("画面設計情報のJSON書出し"));
+        chooser.answerNext(master);
+        click(d->chooseButton());
+        pick(d->codeBox(), 1);
+        chooser.answerNext(json);  // the JSON file, chosen after this dialog
+        click(d->okButton());
+    });
+    editor.press("exportJsonButton");
+    ASSERT_TRUE(testsupport::exists(json));
+    chooser.answerNext(json);
+    answerDesignDialog(chooser, other, QStringLiteral("Default"), QString(),
+                       "画面設計情報のJSON読込");
+    editor.press("importJsonButton");  // not a master: refused
+    EXPECT_EQ(prompter.texts(),
+              std::vector<std::string>{"指定されたファイルはマスターPDBではありません。"});
+    chooser.answerNext(json);
+    answerDesignDialog(chooser, other, QStringLiteral("Master"), QStringLiteral("C"));
+    editor.press("importJsonButton");
+    EXPECT_EQ(codesOf(other), std::vector<std::string>{"C"});
+    pdb::PdbImage from, to;
+    ASSERT_TRUE(pdb::LoadDatabase(from, master).ok());
+    ASSERT_TRUE(pdb::LoadDatabase(to, other).ok());
+    editor::setFieldText(from.designs[1].code, "C");
+    EXPECT_TRUE(to.designs[0] == from.designs[1]);
+    // The JSON files went through save- and open-style choosers for *.json.
+    ASSERT_EQ(chooser.requests().size(), 6u);
+    EXPECT_EQ(chooser.requests()[1].filterPattern, "*.json");
+    EXPECT_TRUE(chooser.requests()[1].save);
+    EXPECT_EQ(chooser.requests()[4].filterPattern, "*.json");
+    EXPECT_FALSE(chooser.requests()[4].save);
 }
 
 // The same read-then-save through the window's buttons and through lorvex-cli store

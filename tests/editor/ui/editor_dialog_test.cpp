@@ -1,5 +1,6 @@
 // The real editor dialog under the offscreen platform: geometry of the preview, and the
-// wiring of check box, arrows, mouse, page selector, keys and about box to the model.
+// wiring of check box, arrows, mouse, page selector, keys, undo, the question before
+// unsaved work is lost, remembered places and about box to the model.
 #include "editor/ui/editor_dialog.h"
 
 #include <gtest/gtest.h>
@@ -8,17 +9,22 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <QUndoStack>
 
+#include "dialogs_support.h"
 #include "editor/model/text_field.h"
 #include "editor/ui/about_dialog.h"
+#include "editor/ui/lorvex_file_dialog.h"
 #include "platform/cp932.h"
 #include "platform/scripted_prompter.h"
 
@@ -26,6 +32,7 @@ namespace {
 
 using editor::ObjectKind;
 using editor::slotIndex;
+using platform::Answer;
 
 // Dialog client point of a screen point.
 QPoint client(int x, int y) {
@@ -65,7 +72,7 @@ class EditorDialogTest : public ::testing::Test {
 };
 
 TEST_F(EditorDialogTest, FreshEditorShowsTheFixedObjectsAtTheirPlaces) {
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("CKwibEditor"));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("画面設計エディタ[*] - Lorvex"));
     EXPECT_EQ(child<QWidget>("previewFrame")->geometry(), QRect(225, 110, 320, 320));
 
     QWidget* idLabel = dialog.previewLabel(0);
@@ -183,6 +190,11 @@ TEST_F(EditorDialogTest, MouseDragsMoveAndResizeThroughThePreview) {
     EXPECT_EQ(slot(ObjectKind::Int, 0).objectWidth, 86);
     EXPECT_EQ(slot(ObjectKind::Int, 0).objectHeight, 31);
     EXPECT_EQ(child<QLineEdit>("width")->text(), QStringLiteral("86"));
+    // The resize zone follows the corner: hovering the new corner, not the old one.
+    QTest::mouseMove(window(), client(191, 293));
+    EXPECT_EQ(dialog.cursor().shape(), Qt::SizeFDiagCursor);
+    QTest::mouseMove(window(), client(175, 282));
+    EXPECT_EQ(dialog.cursor().shape(), Qt::SizeAllCursor);
 
     // With Shift held nothing moves.
     QTest::mousePress(window(), Qt::LeftButton, Qt::ShiftModifier, client(80, 280));
@@ -301,7 +313,7 @@ TEST_F(EditorDialogTest, TextFieldsCountShiftJisBytes) {
     EXPECT_EQ(stored.substr(62, 2), "\r\n");
 }
 
-TEST_F(EditorDialogTest, EnterDoesNothingEscAndCloseEndWithoutAQuestion) {
+TEST_F(EditorDialogTest, EnterDoesNothing) {
     QLineEdit* label = child<QLineEdit>("labelText");
     label->setFocus();
     QTest::keyClick(label, Qt::Key_Return);
@@ -309,19 +321,243 @@ TEST_F(EditorDialogTest, EnterDoesNothingEscAndCloseEndWithoutAQuestion) {
     apply->setFocus();
     QTest::keyClick(apply, Qt::Key_Enter);
     EXPECT_TRUE(dialog.isVisible());
+}
 
+// Each way of ending with each answer to "変更を保存しますか？": only an unchanged design,
+// 破棄, or 保存 with a save that was done end the editor; Esc inside a field ends nothing,
+// and a label still being typed is saved.
+TEST(EditorDialogEnding, UnsavedChangesAreAskedAboutBeforeTheEditorEnds) {
+    enum class Way { Esc, Close, Quit };
+    struct Case {
+        const char* name;
+        Way way;
+        std::optional<Answer> answer;  // nothing: no change made, no question
+        bool saveDone;                 // 保存: the database-file dialog accepted
+        bool ends;
+    };
+    const Case cases[] = {
+        {"unchanged, Esc", Way::Esc, std::nullopt, false, true},
+        {"unchanged, 終了", Way::Quit, std::nullopt, false, true},
+        {"Esc, 破棄", Way::Esc, Answer::Discard, false, true},
+        {"Esc, 保存 cancelled", Way::Esc, Answer::Save, false, false},
+        {"close, キャンセル", Way::Close, Answer::Cancel, false, false},
+        {"close, 保存", Way::Close, Answer::Save, true, true},
+        {"終了, 保存", Way::Quit, Answer::Save, true, true},
+        {"終了, 破棄", Way::Quit, Answer::Discard, false, true},
+        {"終了, キャンセル", Way::Quit, Answer::Cancel, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::TempDir dir;
+        platform::ScriptedPrompter prompter;
+        platform::ScriptedFileChooser chooser;
+        lorvex::EditorDialog dialog(&prompter);
+        dialog.setFileChooser(&chooser);
+        bool quit = false;
+        dialog.setExitHandler([&] { quit = true; });
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        auto* label = dialog.findChild<QLineEdit*>(QStringLiteral("labelText"));
+        if (c.answer) {
+            dialog.findChild<QComboBox*>(QStringLiteral("typeSelector"))
+                ->setCurrentIndex(int(ObjectKind::Str));
+            QTest::mouseClick(dialog.findChild<QCheckBox*>(QStringLiteral("showCheck")),
+                              Qt::LeftButton);
+            label->setFocus();
+            label->selectAll();
+            QTest::keyClicks(label, QStringLiteral("Name"));
+            QTest::keyClick(label, Qt::Key_Escape);
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_TRUE(prompter.calls().empty());
+            prompter.answerNext(*c.answer);
+            EXPECT_TRUE(dialog.isWindowModified());
+        }
+        const std::string saved = dir.file("s.pdb");
+        if (c.answer == Answer::Save && c.saveDone)
+            dialogtest::answerDesignDialog(chooser, saved, QStringLiteral("Master"),
+                                           QStringLiteral("S"));
+        else if (c.answer == Answer::Save)
+            dialogtest::whenShown<lorvex::DatabaseFileDialog>(
+                [](lorvex::DatabaseFileDialog* d) { dialogtest::click(d->cancelButton()); });
+        auto* apply = dialog.findChild<QPushButton*>(QStringLiteral("applyButton"));
+        switch (c.way) {
+            case Way::Esc:
+                apply->setFocus();
+                QTest::keyClick(apply, Qt::Key_Escape);
+                break;
+            case Way::Close:
+                dialog.close();
+                break;
+            case Way::Quit:
+                QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("quitButton")),
+                                  Qt::LeftButton);
+                break;
+        }
+        EXPECT_EQ(c.way == Way::Quit ? quit : !dialog.isVisible(), c.ends);
+        if (c.answer) {
+            ASSERT_EQ(prompter.calls().size(), 1u);
+            EXPECT_EQ(prompter.calls()[0].text, "変更を保存しますか？");
+            EXPECT_EQ(prompter.calls()[0].buttons, platform::Buttons::SaveDiscardCancel);
+        } else {
+            EXPECT_TRUE(prompter.calls().empty());
+        }
+        EXPECT_EQ(testsupport::exists(saved), c.saveDone);
+        if (c.saveDone) {
+            pdb::PdbImage image;
+            ASSERT_TRUE(pdb::LoadDatabase(image, saved).ok());
+            EXPECT_EQ(editor::fieldText(
+                          image.designs[0].slots[slotIndex(ObjectKind::Str, 0, 0)].labelText),
+                      "Name");
+            EXPECT_FALSE(dialog.isModified());
+        }
+    }
+}
+
+// Each kind of change undone and redone gives back the working design byte for byte; the
+// changes are made one after the other as a user would (consecutive nudges of one object
+// are one change, so the two kinds of nudge stand apart), and undoing them all leaves the
+// design as it started, unmodified.
+TEST_F(EditorDialogTest, UndoAndRedoRestoreTheDesignByteForByte) {
+    auto bytes = [&] {
+        std::vector<std::uint8_t> b(editor::kDispRecSize);
+        editor::SwapDispRec(dialog.state().working, b.data());
+        return b;
+    };
+    auto typeAndApply = [&](const char* field, const char* text) {
+        QLineEdit* e = child<QLineEdit>(field);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, QString::fromUtf8(text));
+        QTest::mouseClick(child<QPushButton>("applyButton"), Qt::LeftButton);
+    };
+    auto drag = [&](QPoint from, QPoint to) {
+        QTest::mousePress(window(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(window(), from + QPoint(1, 1));
+        QTest::mouseMove(window(), to);
+        QTest::mouseRelease(window(), Qt::LeftButton, {}, to);
+    };
+    QWidget* surface = dialog.previewSurface();
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"place (表示)",
+         [&] {
+             chooseType(ObjectKind::Int);
+             clickShow();
+         }},
+        {"label text", [&] { typeAndApply("labelText", "Floors"); }},
+        {"move by dragging", [&] { drag(client(80, 280), client(90, 275)); }},
+        {"resize by the corner", [&] { drag(client(180, 287), client(191, 293)); }},
+        {"arrow button",
+         [&] { QTest::mouseClick(child<QPushButton>("rightButton"), Qt::LeftButton); }},
+        {"page title", [&] { typeAndApply("pageTitle", "Survey"); }},
+        {"arrow keys, twice with Shift",
+         [&] {
+             QTest::mouseClick(window(), Qt::LeftButton, {}, client(60, 280));
+             QTest::keyClick(surface, Qt::Key_Left, Qt::ShiftModifier);
+             QTest::keyClick(surface, Qt::Key_Left, Qt::ShiftModifier);
+         }},
+        {"Delete key",
+         [&] {
+             surface->setFocus();
+             QTest::keyClick(surface, Qt::Key_Delete);
+         }},
+        {"page change", [&] { child<QComboBox>("pageSelector")->setCurrentIndex(2); }},
+    };
+    const std::vector<std::uint8_t> start = bytes();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::uint8_t> before = bytes();
+        c.change();
+        const std::vector<std::uint8_t> after = bytes();
+        ASSERT_NE(after, before);
+        QTest::mouseClick(child<QPushButton>("undoButton"), Qt::LeftButton);
+        EXPECT_EQ(bytes(), before);
+        QTest::mouseClick(child<QPushButton>("redoButton"), Qt::LeftButton);
+        EXPECT_EQ(bytes(), after);
+    }
+    EXPECT_TRUE(dialog.isModified());
+    // Undo shows what it undoes: the page change takes the page selector back.
+    dialog.undoAction()->trigger();
+    EXPECT_EQ(child<QComboBox>("pageSelector")->currentIndex(), 0);
+    while (dialog.undoStack()->canUndo()) dialog.undo();
+    EXPECT_EQ(bytes(), start);
+    EXPECT_FALSE(dialog.isModified());
+    EXPECT_FALSE(dialog.isWindowModified());
+}
+
+// Arrows and Delete act on the preview once it has the focus (a click on it); in a field
+// they belong to the field. A Shift step stops at the screen's edge; the current object
+// is outlined with a handle at its resize corner.
+TEST_F(EditorDialogTest, KeysNudgeAndDeleteOnThePreviewWhichOutlinesTheSelection) {
+    chooseType(ObjectKind::Label);
+    clickShow();  // Label 1 at 20..95 × 270..295
+    QWidget* surface = dialog.previewSurface();
+    QTest::mouseClick(window(), Qt::LeftButton, {}, client(50, 280));
+    ASSERT_TRUE(surface->hasFocus());
+    const QImage drawn = surface->grab().toImage();
+    const QColor highlight = surface->palette().color(QPalette::Active, QPalette::Highlight);
+    EXPECT_EQ(drawn.pixelColor(12 + 95, 12 + 295), highlight);  // handle at the corner
+    EXPECT_EQ(drawn.pixelColor(12 + 50, 12 + 267), highlight);  // outline above the top
+
+    QTest::keyClick(surface, Qt::Key_Right);
+    QTest::keyClick(surface, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(slot(ObjectKind::Label, 0).labelX, 21);
+    EXPECT_EQ(slot(ObjectKind::Label, 0).labelY, 260);
+    QTest::keyClick(surface, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(surface, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(slot(ObjectKind::Label, 0).labelX, 5);
+    EXPECT_EQ(child<QLineEdit>("labelX")->text(), QStringLiteral("5"));
+
+    QLineEdit* y = child<QLineEdit>("labelY");
+    y->setFocus();
+    QTest::keyClick(y, Qt::Key_Down);
+    QTest::keyClick(y, Qt::Key_Delete);
+    EXPECT_EQ(slot(ObjectKind::Label, 0).labelY, 260);
+    EXPECT_EQ(slot(ObjectKind::Label, 0).pageNumber, 0);
+
+    surface->setFocus();
+    QTest::keyClick(surface, Qt::Key_Delete);
+    EXPECT_EQ(slot(ObjectKind::Label, 0).pageNumber, editor::kNotPlaced);
+    EXPECT_FALSE(child<QCheckBox>("showCheck")->isChecked());
+    EXPECT_FALSE(dialog.previewMain(slotIndex(ObjectKind::Label, 0, 0))->isVisibleTo(&dialog));
+
+    // Tab walks the attribute fields in the order they stand.
     chooseType(ObjectKind::Str);
-    clickShow();  // an edit, and still no question on Esc
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    clickShow();
+    child<QLineEdit>("labelText")->setFocus();
+    for (const char* next : {"labelX", "labelY", "labelWidth", "direction", "offset", "width"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromUtf8(next));
+    }
+}
 
-    // Closing the window is the same.
-    dialog.show();
-    EXPECT_TRUE(dialog.close());
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_TRUE(prompter.calls().empty());
+// A file chooser opens in the folder of the file last chosen through it, also in the next
+// run of the program: two processes sharing a settings folder.
+TEST(RememberedPlaces, AChooserOpensWhereTheLastRunChose) {
+    testsupport::TempDir dir;
+    const QString work = QString::fromStdString(dir.file("work"));
+    ASSERT_TRUE(QDir().mkpath(work));
+    const QString plan = work + QStringLiteral("/plan.pdb");
+    testsupport::writeBytes(plan.toStdString(), {});
+    auto probe = [&](const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(dir.file("config")));
+        env.insert(QStringLiteral("HOME"), QString::fromStdString(dir.file("")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(),
+                QStringList{QStringLiteral("--places-probe")} + args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    };
+    EXPECT_EQ(probe({QStringLiteral("start")}),
+              QDir(QString::fromStdString(dir.file(""))).absolutePath());
+    EXPECT_EQ(probe({QStringLiteral("choose"), plan}), plan);
+    EXPECT_EQ(probe({QStringLiteral("start")}), work + QStringLiteral(" plan.pdb"));
 }
 
 TEST_F(EditorDialogTest, QuitRunsTheExitHandler) {
@@ -372,10 +608,43 @@ TEST_F(EditorDialogTest, AboutBoxOpensFromTheContextMenuEntryAndReturns) {
 
 }  // namespace
 
+// The child process of RememberedPlaces: opens the database-file chooser, then either
+// chooses the path given ("choose PATH", printing the path chosen) or prints where it
+// opened, folder and selected file ("start").
+int placesProbe(const QStringList& args) {
+    QString out;
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        timer->stop();
+        if (args.value(0) == QStringLiteral("choose")) {
+            d->selectFile(args.value(1));
+            QMetaObject::invokeMethod(d, "accept");
+            return;
+        }
+        out = d->directory().absolutePath();
+        if (!d->selectedFiles().isEmpty() && QFileInfo(d->selectedFiles().first()).isFile())
+            out += QStringLiteral(" ") + QFileInfo(d->selectedFiles().first()).fileName();
+        d->reject();
+    });
+    timer->start(10);
+    lorvex::LorvexFileChooser chooser(nullptr);
+    std::optional<std::string> chosen =
+        chooser.choose(lorvex::fileRequest(lorvex::FileKind::Pdb, true, {}, "lorvex/database"));
+    if (chosen)
+        out = QString::fromStdString(*chosen);
+    std::printf("%s\n", qPrintable(out));
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc >= 2 && std::string(argv[1]) == "--places-probe")
+        return placesProbe(QApplication::arguments().mid(2));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
