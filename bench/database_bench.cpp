@@ -8,7 +8,6 @@
 
 #include "bench/bench_timing.h"
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "pdbformat/pdb_image.h"
 
 namespace {}  // namespace

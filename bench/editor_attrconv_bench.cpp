@@ -13,7 +13,6 @@
 #include "editor/attrconv/attr_csv_export.h"
 #include "editor/attrconv/attr_csv_import.h"
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "platform/cp932.h"
 
 namespace {

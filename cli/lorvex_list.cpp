@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"
 #include "platform/files.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/cp932.h"
+#include "pdbformat/text_field.h"
 #include "platform/endian.h"
 
 namespace pdb {
@@ -72,15 +72,11 @@ void SwapRecList(const RecList& r, std::uint8_t* f) {
 }
 
 std::string databaseName(const PdbHeader& header) {
-    std::size_t len = 0;
-    while (len < header.name.size() && header.name[len] != '\0') ++len;
-    return std::string(header.name.data(), len);
+    return fieldText(header.name);
 }
 
 void setDatabaseName(PdbHeader& header, std::string_view name) {
-    std::size_t len = platform::cp932PrefixLength(name, header.name.size() - 1);
-    header.name.fill('\0');
-    name.copy(header.name.data(), len);
+    setFieldText(header.name, name);
 }
 
 }  // namespace pdb

@@ -5,12 +5,8 @@
 #include <new>
 #include <optional>
 
-#include "editor/model/kinds.h"
-
 namespace pdb {
 namespace {
-
-using editor::kDispRecSize;
 
 // Design and attribute records a database of this kind and record count holds.
 std::size_t designRecordCount(DatabaseKind kind, std::size_t n) {
@@ -55,7 +51,7 @@ void MakeNewImage(PdbImage& image) {
     std::memcpy(image.header.creator.data(), "KWIB", 4);
     image.listHeader = ListHeader{0, 1};
     image.recList.assign(1, RecList{});
-    image.designs.assign(2, editor::DispRec{});
+    image.designs.assign(2, DispRec{});
     image.attrRecs.assign(1, AttrRec{});
     image.fromFile = false;
     image.recordsNotLoaded = 0;
@@ -116,12 +112,12 @@ std::optional<std::string> decodeDatabase(PdbImage& loaded, const std::uint8_t* 
     loaded.designs.clear();
     loaded.designs.reserve(designCount + 1);
     for (std::size_t i = 0; i < designCount; ++i, p += kDispRecSize) {
-        editor::SwapDispRec(p, loaded.designs.emplace_back());
-        if (auto over = editor::countOverCapacity(loaded.designs[i].counts)) {
+        SwapDispRec(p, loaded.designs.emplace_back());
+        if (auto over = countOverCapacity(loaded.designs[i].counts)) {
             return quoted(path) + "のレコード " + std::to_string(i) + " の" +
-                   editor::countFieldName(*over) + " が " +
+                   countFieldName(*over) + " が " +
                    std::to_string(loaded.designs[i].counts[*over]) + " で、上限 " +
-                   std::to_string(editor::kCapacities[*over]) + " を超えています。";
+                   std::to_string(kCapacities[*over]) + " を超えています。";
         }
     }
     loaded.designs.emplace_back();  // the spare
@@ -202,7 +198,7 @@ bool encodeInBlocks(PdbImage& image, platform::Bytes& block, std::size_t blockSi
         std::uint8_t* p = append(kDispRecSize);
         if (!p)
             return false;
-        editor::SwapDispRec(image.designs[i], p);
+        SwapDispRec(image.designs[i], p);
     }
     for (std::size_t i = 0; i < attrRecordCount(kind, n); ++i) {
         std::uint8_t* p = append(kAttrRecSize);

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "editor/model/disprec.h"
 #include "pdbformat/attr_rec.h"
 #include "pdbformat/container.h"
+#include "pdbformat/disp_rec.h"
 #include "platform/files.h"
 #include "platform/large_block_allocator.h"
 
@@ -21,7 +21,7 @@ enum class DatabaseKind { Master, Default, Attribute };
 DatabaseKind kindOfName(std::string_view name);
 const char* kindLabel(DatabaseKind kind);  // "master", "default", "attribute"
 
-using DesignList = std::vector<editor::DispRec, platform::LargeBlockAllocator<editor::DispRec>>;
+using DesignList = std::vector<DispRec, platform::LargeBlockAllocator<DispRec>>;
 
 struct PdbImage {
     PdbHeader header;

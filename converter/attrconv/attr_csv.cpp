@@ -228,7 +228,7 @@ std::optional<std::int64_t> convertNumber(Kind kind, double v) {
 }
 
 // Where each column's value goes in the record.
-void storeNumber(FeatureAttrRec& r, int column, std::int64_t v) {
+void storeNumber(pdb::FeatureAttrRec& r, int column, std::int64_t v) {
     auto u8 = static_cast<std::uint8_t>(v);
     auto u16 = static_cast<std::uint16_t>(v);
     auto s16 = static_cast<std::int16_t>(u16);
@@ -295,7 +295,7 @@ void storeNumber(FeatureAttrRec& r, int column, std::int64_t v) {
     }
 }
 
-std::span<std::uint8_t> textField(FeatureAttrRec& r, int column) {
+std::span<std::uint8_t> textField(pdb::FeatureAttrRec& r, int column) {
     switch (column) {
         case 11:
             return r.Text1;
@@ -354,7 +354,7 @@ std::optional<CsvProblem> splitFields(std::string_view line,
 
 // Converts one field into the record; a text cut to its field is added to cuts (line not
 // yet set).
-std::optional<CsvProblem> convertField(const Field& f, int column, FeatureAttrRec& r,
+std::optional<CsvProblem> convertField(const Field& f, int column, pdb::FeatureAttrRec& r,
                                        std::vector<TextCut>& cuts) {
     auto problem = [&](std::string what) { return CsvProblem{0, column, std::move(what)}; };
     Kind kind = kColumns[static_cast<std::size_t>(column - 1)].kind;
@@ -364,7 +364,7 @@ std::optional<CsvProblem> convertField(const Field& f, int column, FeatureAttrRe
         std::span<std::uint8_t> field = textField(r, column);
         std::string_view text = f.value;
         while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-        std::size_t kept = storeText(field, text);
+        std::size_t kept = pdb::storeText(field, text);
         if (text.size() > field.size())
             cuts.push_back({0, column, text.size(), kept, field.size()});
         return std::nullopt;
@@ -444,13 +444,13 @@ AttrCsvResult readAttrCsv(platform::LineSource& lines) {
             result.problem = std::move(p);
             return result;
         };
-        if (result.records.size() == kMaxFeatureAttrRecs)
-            return fail(
-                {0, 0,
-                 "レコードが多すぎます（" + std::to_string(kMaxFeatureAttrRecs) + " 件まで）。"});
+        if (result.records.size() == pdb::kMaxFeatureAttrRecs)
+            return fail({0, 0,
+                         "レコードが多すぎます（" + std::to_string(pdb::kMaxFeatureAttrRecs) +
+                             " 件まで）。"});
         if (auto p = splitFields(line, fields))
             return fail(*p);
-        FeatureAttrRec& rec = result.records.emplace_back();
+        pdb::FeatureAttrRec& rec = result.records.emplace_back();
         const std::size_t cutsBefore = result.cuts.size();
         for (int column = 1; column <= kAttrCsvColumns; ++column)
             if (auto p = convertField(fields[static_cast<std::size_t>(column - 1)], column, rec,

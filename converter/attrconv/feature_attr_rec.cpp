@@ -5,122 +5,16 @@
 
 #include "converter/shell/module1.h"
 #include "platform/cp932.h"
-#include "platform/endian.h"
 
 namespace converter {
 
-using platform::getBE16;
-using platform::getBE32;
-using platform::putBE16;
-using platform::putBE24;
-using platform::putBE32;
-
 namespace {
-
-constexpr std::size_t kHeaderSize = 72;
-constexpr std::size_t kRecListOffset = 78;
-constexpr std::size_t kRecListEntrySize = 8;
-constexpr std::uint8_t kRecordAttributes = 0x40;
-
-std::uint16_t bits16(std::int16_t v) {
-    return static_cast<std::uint16_t>(v);
-}
-
-std::int16_t signed16(std::uint16_t v) {
-    return static_cast<std::int16_t>(v);
-}
-
-template <std::size_t N>
-void copyIn(std::array<std::uint8_t, N>& field, const std::uint8_t* from) {
-    std::copy(from, from + N, field.begin());
-}
-
-template <std::size_t N>
-void copyOut(const std::array<std::uint8_t, N>& field, std::uint8_t* to) {
-    std::copy(field.begin(), field.end(), to);
-}
 
 std::string fileMessage(const std::string& path, const std::string& what) {
     return "ファイル「" + path + "」" + what;
 }
 
 }  // namespace
-
-void encodeFeatureAttrRec(const FeatureAttrRec& r, std::span<std::uint8_t, kFeatureAttrRecSize> o) {
-    std::uint8_t* p = o.data();
-    putBE32(p + 0, r.ID);
-    p[4] = r.StatusCode;
-    p[5] = r.SymbolCode;
-    putBE16(p + 6, r.UserData);
-    putBE16(p + 8, bits16(r.TopLeftX));
-    putBE16(p + 10, bits16(r.TopLeftY));
-    putBE16(p + 12, bits16(r.ExtentX));
-    putBE16(p + 14, bits16(r.ExtentY));
-    putBE32(p + 16, static_cast<std::uint32_t>(r.X));
-    putBE32(p + 20, static_cast<std::uint32_t>(r.Y));
-    copyOut(r.Text1, p + 24);
-    copyOut(r.Text2, p + 56);
-    putBE16(p + 76, r.Value1);
-    putBE16(p + 78, r.Value2);
-    p[80] = r.Flag1;
-    p[81] = r.Flag2;
-    p[82] = r.Flag3;
-    p[83] = r.Flag4;
-    p[84] = r.Flag5;
-    p[85] = r.Flag6;
-    putBE16(p + 86, r.Value3);
-    copyOut(r.Text3, p + 88);
-}
-
-FeatureAttrRec decodeFeatureAttrRec(std::span<const std::uint8_t, kFeatureAttrRecSize> in) {
-    const std::uint8_t* p = in.data();
-    FeatureAttrRec r;
-    r.ID = getBE32(p + 0);
-    r.StatusCode = p[4];
-    r.SymbolCode = p[5];
-    r.UserData = getBE16(p + 6);
-    r.TopLeftX = signed16(getBE16(p + 8));
-    r.TopLeftY = signed16(getBE16(p + 10));
-    r.ExtentX = signed16(getBE16(p + 12));
-    r.ExtentY = signed16(getBE16(p + 14));
-    r.X = static_cast<std::int32_t>(getBE32(p + 16));
-    r.Y = static_cast<std::int32_t>(getBE32(p + 20));
-    copyIn(r.Text1, p + 24);
-    copyIn(r.Text2, p + 56);
-    r.Value1 = getBE16(p + 76);
-    r.Value2 = getBE16(p + 78);
-    r.Flag1 = p[80];
-    r.Flag2 = p[81];
-    r.Flag3 = p[82];
-    r.Flag4 = p[83];
-    r.Flag5 = p[84];
-    r.Flag6 = p[85];
-    r.Value3 = getBE16(p + 86);
-    copyIn(r.Text3, p + 88);
-    return r;
-}
-
-std::size_t storeText(std::span<std::uint8_t> field, std::string_view sjis) {
-    std::fill(field.begin(), field.end(), std::uint8_t{0});
-    std::size_t len =
-        sjis.size() <= field.size() ? sjis.size() : platform::cp932PrefixLength(sjis, field.size());
-    while (len > 0 && sjis[len - 1] == ' ') --len;
-    std::copy(sjis.begin(), sjis.begin() + static_cast<std::ptrdiff_t>(len), field.begin());
-    return len;
-}
-
-std::string fieldText(std::span<const std::uint8_t> field) {
-    std::size_t end = 0;
-    while (end < field.size() && field[end] != 0) ++end;
-    std::string_view bytes(reinterpret_cast<const char*>(field.data()), end);
-    return std::string(bytes.substr(0, platform::cp932PrefixLength(bytes, end)));
-}
-
-std::uint32_t palmDayStamp(const platform::LocalDate& date) {
-    // Modulo 2^32: dates from 1972 on are above 2147483647 and are stored unsigned.
-    auto seconds = static_cast<std::int64_t>(platform::daysSince1904(date)) * 86400;
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(seconds));
-}
 
 std::string baseNameOf(std::string_view path) {
     std::size_t start = 0;
@@ -178,35 +72,6 @@ std::array<std::uint8_t, 32> databaseNameField(std::string_view name,
     return field;
 }
 
-platform::Bytes encodeFeatureAttrDatabase(const std::array<std::uint8_t, 32>& nameField,
-                                          const std::vector<FeatureAttrRec>& records,
-                                          std::uint32_t dayStamp) {
-    const std::size_t n = records.size();
-    const std::size_t recordsAt = kRecListOffset + kRecListEntrySize * n + 2;
-    platform::Bytes file(recordsAt + kFeatureAttrRecSize * n, 0);
-    std::uint8_t* p = file.data();
-    std::copy(nameField.begin(), nameField.end(), p);
-    putBE16(p + 32, 8);  // attributes
-    putBE16(p + 34, 0);  // version
-    putBE32(p + 36, dayStamp);
-    putBE32(p + 40, dayStamp);
-    putBE32(p + 44, dayStamp);
-    std::memcpy(p + 60, "DATA", 4);
-    std::memcpy(p + 64, "KWIB", 4);
-    // Modification number, info offsets, seed and NextRecList stay 0.
-    putBE16(p + kHeaderSize + 4, static_cast<std::uint16_t>(n));
-    for (std::size_t k = 0; k < n; ++k) {
-        std::uint8_t* entry = p + kRecListOffset + kRecListEntrySize * k;
-        putBE32(entry, static_cast<std::uint32_t>(recordsAt + kFeatureAttrRecSize * k));
-        entry[4] = kRecordAttributes;
-        putBE24(entry + 5, static_cast<std::uint32_t>(k + 1));
-        encodeFeatureAttrRec(records[k],
-                             std::span<std::uint8_t, kFeatureAttrRecSize>(
-                                 p + recordsAt + kFeatureAttrRecSize * k, kFeatureAttrRecSize));
-    }
-    return file;
-}
-
 std::string writeFailureText(const platform::WriteError& error) {
     std::string what = error.stage == platform::WriteError::Stage::Create
                            ? "を作成できません（" + error.reason + "）。"
@@ -217,19 +82,19 @@ std::string writeFailureText(const platform::WriteError& error) {
 }
 
 bool stageFeatureAttrDatabase(platform::OutputSet& outputs, const std::string& path,
-                              const std::vector<FeatureAttrRec>& records,
+                              const std::vector<pdb::FeatureAttrRec>& records,
                               const platform::LocalDate& today, platform::Prompter& prompter,
                               std::string_view title) {
     auto fail = [&](const std::string& text) {
         prompter.show(text, title, platform::Icon::Critical, platform::Buttons::Ok);
         return false;
     };
-    if (records.size() > kMaxFeatureAttrRecs)
-        return fail(fileMessage(path, "に書くレコードが多すぎます（" +
-                                          std::to_string(records.size()) + " 件、" +
-                                          std::to_string(kMaxFeatureAttrRecs) + " 件まで）。"));
+    if (records.size() > pdb::kMaxFeatureAttrRecs)
+        return fail(fileMessage(
+            path, "に書くレコードが多すぎます（" + std::to_string(records.size()) + " 件、" +
+                      std::to_string(pdb::kMaxFeatureAttrRecs) + " 件まで）。"));
     std::array<std::uint8_t, 32> name = databaseNameField(baseNameOf(path), prompter);
-    platform::Bytes file = encodeFeatureAttrDatabase(name, records, palmDayStamp(today));
+    platform::Bytes file = pdb::encodeFeatureAttrDatabase(name, records, pdb::palmDayStamp(today));
     platform::WriteError error;
     if (!outputs.add(path, file, &error))
         return fail(writeFailureText(error));
@@ -245,7 +110,8 @@ bool commitOutputs(platform::OutputSet& outputs, platform::Prompter& prompter,
     return false;
 }
 
-bool writeFeatureAttrDatabase(const std::string& path, const std::vector<FeatureAttrRec>& records,
+bool writeFeatureAttrDatabase(const std::string& path,
+                              const std::vector<pdb::FeatureAttrRec>& records,
                               const platform::LocalDate& today, platform::Prompter& prompter,
                               std::string_view title) {
     platform::OutputSet outputs;

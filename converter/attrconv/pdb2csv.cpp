@@ -35,7 +35,7 @@ void appendNumber(std::string& out, T value) {
 }
 
 void appendText(std::string& out, std::span<const std::uint8_t> field) {
-    std::string text = fieldText(field);
+    std::string text = pdb::storedText(field);
     bool needsQuotes = text.find(',') != std::string::npos ||
                        (!text.empty() && (text.front() == ' ' || text.front() == '\t'));
     if (needsQuotes && text.find('"') == std::string::npos) {
@@ -70,35 +70,7 @@ bool databaseNameMatches(std::span<const std::uint8_t> storedName, std::string_v
     return true;
 }
 
-AttrDbRecords readFeatureAttrRecords(std::span<const std::uint8_t> file, const std::string& path) {
-    AttrDbRecords result;
-    if (file.size() < kCountOffset + 2) {
-        result.problem = "データベースファイル「" + path + "」は短すぎます（" +
-                         std::to_string(file.size()) +
-                         " バイト。ヘッダーだけで 78 バイト必要です）。";
-        return result;
-    }
-    std::size_t n = platform::getBE16(file.data() + kCountOffset);
-    std::size_t first = 80 + 8 * n;
-    result.records.reserve(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        std::size_t at = first + kFeatureAttrRecSize * k;
-        if (at + kFeatureAttrRecSize > file.size()) {
-            result.problem =
-                "データベースファイル「" + path + "」のレコード " + std::to_string(k + 1) +
-                "（全 " + std::to_string(n) + " 件）が途中で切れています（ファイルは " +
-                std::to_string(file.size()) + " バイトで、" +
-                std::to_string(first + kFeatureAttrRecSize * n) + " バイト必要です）。";
-            return result;
-        }
-        result.records.push_back(
-            decodeFeatureAttrRec(std::span<const std::uint8_t, kFeatureAttrRecSize>(
-                file.data() + at, kFeatureAttrRecSize)));
-    }
-    return result;
-}
-
-std::string formatAttrCsvLine(const FeatureAttrRec& r) {
+std::string formatAttrCsvLine(const pdb::FeatureAttrRec& r) {
     std::string line;
     line.reserve(160);
     auto comma = [&] { line += ','; };
@@ -140,10 +112,10 @@ std::string formatAttrCsvLine(const FeatureAttrRec& r) {
     return line;
 }
 
-std::string formatAttrCsv(const std::vector<FeatureAttrRec>& records) {
+std::string formatAttrCsv(const std::vector<pdb::FeatureAttrRec>& records) {
     std::string csv;
     csv.reserve(records.size() * 80);
-    for (const FeatureAttrRec& r : records) {
+    for (const pdb::FeatureAttrRec& r : records) {
         csv += formatAttrCsvLine(r);
         csv += "\r\n";
     }
@@ -194,7 +166,7 @@ std::optional<std::string> notPalmDatabase(const FilePrefix& file) {
 
 // The stored name for a message: its text up to the first zero byte, as UTF-8.
 std::string shownName(std::span<const std::uint8_t> field) {
-    std::string text = fieldText(field);
+    std::string text = pdb::storedText(field);
     platform::TextConversion utf8 = platform::cp932ToUtf8(text);
     return utf8.ok ? utf8.text : "（読めない文字を含む名前）";
 }
@@ -206,7 +178,7 @@ Outcome convertDatabase(const std::string& pdbPath, const std::string& csvPath,
                                   "」と同じファイルは選べません。");
     // At most what 65535 records of 128 bytes and their list take: the file's size beyond
     // that does not matter, however large it is.
-    constexpr std::size_t kLargest = 80 + (8 + kFeatureAttrRecSize) * 65535;
+    constexpr std::size_t kLargest = 80 + (8 + pdb::kFeatureAttrRecSize) * 65535;
     std::string reason;
     std::optional<FilePrefix> file = readPrefix(pdbPath, kLargest, reason);
     if (!file)
@@ -224,7 +196,7 @@ Outcome convertDatabase(const std::string& pdbPath, const std::string& csvPath,
                                   "」に記録された名前「" + shownName(storedName) +
                                   "」が、ファイル名から決まる名前「" + baseNameOf(pdbPath) +
                                   "」で始まっていません。");
-    AttrDbRecords db = readFeatureAttrRecords(file->bytes, pdbPath);
+    pdb::FeatureAttrRecords db = pdb::readFeatureAttrRecords(file->bytes, pdbPath);
     if (db.problem)
         return fail(prompter, *db.problem + "\nCSV ファイルは作成しませんでした。");
     platform::WriteError error;

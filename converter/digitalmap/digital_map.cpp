@@ -308,7 +308,7 @@ bool GraphicRun::sizeFile(const Input& in, bool polygons, Extent& extent, bool a
 
 void GraphicRun::beginDatabase() {
     auto name = converter::databaseNameField(paths_.base + "_G", prompter_);
-    graphic_.BeginGraphicDatabase(paths_.graphicDb, name, converter::palmDayStamp(today_),
+    graphic_.BeginGraphicDatabase(paths_.graphicDb, name, pdb::palmDayStamp(today_),
                                   pdb::GraphicRecordCount(estimate_));
     graphic_.AppendElement({pdb::kKindFrame, 1, pdb::kFrameBodyLength, 0, 0});
     graphic_.AppendBE32(static_cast<std::uint32_t>(*roundTo32(frameExtent_.originEast)));
@@ -537,7 +537,7 @@ void GraphicRun::writeLabel(const PolygonRecord& polygon, const DevicePoint& anc
             // Too long for the field: the helper has reported it; keep what fits rather than
             // an empty name, without splitting a double-byte character.
             field.fill(0);
-            converter::storeText(field, name);
+            pdb::storeText(field, name);
         }
     }
     graphic_.AppendBytes(field.data(), field.size());
@@ -640,8 +640,8 @@ std::string fitBuildingName(const std::string& name, platform::Prompter& prompte
         field, source, static_cast<std::int16_t>(std::min<std::size_t>(name.size(), 32767)),
         prompter);
     field.fill(0);
-    converter::storeText(field, name);
-    return converter::fieldText(field);
+    pdb::storeText(field, name);
+    return pdb::storedText(field);
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
     GraphicImage image;
     if (!buildGraphicImage(*lines, fileName, frameValues,
                            converter::databaseNameField(base + "_G", prompter),
-                           converter::palmDayStamp(today), prompter, image, message)) {
+                           pdb::palmDayStamp(today), prompter, image, message)) {
         error(prompter, message);
         return result;
     }

@@ -28,9 +28,9 @@ std::optional<platform::LineSource> openDmFile(const std::string& path, std::str
     return lines;
 }
 
-converter::FeatureAttrRec areaRecord(const AreaBox& area) {
+pdb::FeatureAttrRec areaRecord(const AreaBox& area) {
     static const std::string kText1 = platform::toCp932("自動算出代表点");
-    converter::FeatureAttrRec r;
+    pdb::FeatureAttrRec r;
     r.ID = static_cast<std::uint32_t>(area.id);
     r.StatusCode = 3;
     r.SymbolCode = 0;
@@ -39,7 +39,7 @@ converter::FeatureAttrRec areaRecord(const AreaBox& area) {
     r.TopLeftY = area.top;
     r.ExtentX = area.width;
     r.ExtentY = area.height;
-    converter::storeText(r.Text1, kText1);
+    pdb::storeText(r.Text1, kText1);
     return r;
 }
 
@@ -55,7 +55,7 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
         prompter.show(pass.message, kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
         return converter::Outcome::Failed;
     }
-    std::vector<converter::FeatureAttrRec> records;
+    std::vector<pdb::FeatureAttrRec> records;
     records.reserve(areas.size());
     for (const AreaBox& a : areas) records.push_back(areaRecord(a));
     if (!converter::stageFeatureAttrDatabase(outputs, joinPath(folder, attrName + ".pdb"), records,

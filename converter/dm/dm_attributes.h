@@ -1,6 +1,6 @@
 #pragma once
 // attrDMPDBcreate: the third stage of the DM conversion. Reads the DM file once more and
-// writes a converter attribute database with one FeatureAttrRec per area of the graphic
+// writes a converter attribute database with one pdb::FeatureAttrRec per area of the graphic
 // database, in the same order, with the area's serial number and box and the text
 // "自動算出代表点". Messages carry the title "attrDMPDBcreate".
 #include <optional>
@@ -21,7 +21,7 @@ namespace dm {
 inline constexpr const char* kAttrTitle = "attrDMPDBcreate";
 
 // The attribute record of one area.
-converter::FeatureAttrRec areaRecord(const AreaBox& area);
+pdb::FeatureAttrRec areaRecord(const AreaBox& area);
 
 // Reads the DM file at dmPath and writes folder/attrName.pdb (database name attrName).
 // The file must hold exactly areaCount closed areas, the count the graphic stage found.

@@ -2,7 +2,7 @@
 
 #include "editor/attrconv/attr_csv_export.h"
 #include "editor/attrconv/attr_csv_import.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 

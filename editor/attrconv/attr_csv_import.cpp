@@ -10,7 +10,7 @@
 #include <type_traits>
 
 #include "editor/attrconv/attr_csv_export.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 

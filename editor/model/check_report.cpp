@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 

@@ -1,7 +1,6 @@
 #include "editor/model/design_ops.h"
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 
 namespace editor {
 namespace {

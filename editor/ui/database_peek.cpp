@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "pdbformat/container.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/files.h"

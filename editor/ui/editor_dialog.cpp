@@ -20,7 +20,6 @@
 #include <cstdlib>
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "editor/ui/about_dialog.h"
 #include "editor/ui/cp932_limit.h"
 #include "editor/ui/editor_icon.h"

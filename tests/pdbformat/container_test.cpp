@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "pdbformat/pdb_image.h"
+#include "pdbformat/text_field.h"
 #include "support/test_support.h"
 
 namespace {
@@ -18,15 +17,26 @@ using testsupport::TempDir;
 constexpr std::size_t kDesign = 41138;
 constexpr std::size_t kAttr = 636;
 
+// A design with every kind at its capacity and distinct values in every slot.
+pdb::DispRec fullDesign() {
+    pdb::DispRec d;
+    d.counts = pdb::kCapacities;
+    for (std::size_t s = 0; s < pdb::kSlotCount; ++s) {
+        d.slots[s].labelX = std::uint16_t(7 * s + 1);
+        d.slots[s].objectY = std::int16_t(-std::int16_t(s));
+    }
+    return d;
+}
+
 // An image of the given kind holding designs with codes "D0", "D1", ... and attribute records.
 pdb::PdbImage makeImage(const char* name, std::size_t designs, std::size_t attrs) {
     pdb::PdbImage image;
     pdb::MakeNewImage(image);
     pdb::setDatabaseName(image.header, name);
-    image.designs.assign(designs + 1, editor::DispRec{});
+    image.designs.assign(designs + 1, pdb::DispRec{});
     for (std::size_t i = 0; i < designs; ++i) {
-        image.designs[i] = editor::freshWorkingDesign();
-        editor::setFieldText(image.designs[i].code, "D" + std::to_string(i));
+        image.designs[i] = fullDesign();
+        pdb::setFieldText(image.designs[i].code, "D" + std::to_string(i));
     }
     image.attrRecs.assign(attrs + 1, pdb::AttrRec{});
     for (std::size_t i = 0; i < attrs; ++i) image.attrRecs[i].ID = std::int32_t(1000 + i);
@@ -162,19 +172,19 @@ TEST(ContainerRoundTrip, WritingRecomputesOnlyTheListAndNextRecList) {
 }
 
 TEST(ContainerRoundTrip, SlotsPastTheCountedOnesAreCarriedAsTheyStand) {
-    editor::DispRec d;
+    pdb::DispRec d;
     d.counts = {2, 0, 0, 0, 0, 0, 1, 1, 0, 0};  // 4 converted slots
     d.slots[3].labelX = 0x0102;
     d.slots[4].labelX = 0x0102;
     std::vector<std::uint8_t> bytes(kDesign);
-    editor::SwapDispRec(d, bytes.data());
+    pdb::SwapDispRec(d, bytes.data());
     const std::size_t slot3 = 306 + 176 * 3 + 34, slot4 = 306 + 176 * 4 + 34;
     EXPECT_EQ(bytes[slot3], 0x01);  // big-endian
     EXPECT_EQ(bytes[slot3 + 1], 0x02);
     EXPECT_EQ(bytes[slot4], 0x02);  // unconverted
     EXPECT_EQ(bytes[slot4 + 1], 0x01);
-    editor::DispRec back;
-    editor::SwapDispRec(bytes.data(), back);
+    pdb::DispRec back;
+    pdb::SwapDispRec(bytes.data(), back);
     EXPECT_EQ(back, d);
 }
 
@@ -233,7 +243,7 @@ class BadDatabases : public ::testing::Test {
         image = makeImage("Master", 1, 0);
         pdb::LoadResult r = pdb::LoadDatabase(image, dir.file("bad.pdb"));
         if (!r.ok()) {
-            EXPECT_EQ(editor::fieldText(image.designs[0].code), "D0");
+            EXPECT_EQ(pdb::fieldText(image.designs[0].code), "D0");
         }
         return r;
     }
@@ -314,7 +324,7 @@ TEST_F(BadDatabases, ADefaultFileWithMoreRecordsLoadsOnlyItsFirst) {
     ASSERT_EQ(r.status, pdb::LoadStatus::Loaded);
     EXPECT_EQ(image.heldDesigns(), 1u);
     EXPECT_EQ(image.recordsNotLoaded, 2u);
-    EXPECT_EQ(editor::fieldText(image.designs[0].code), "D0");
+    EXPECT_EQ(pdb::fieldText(image.designs[0].code), "D0");
     // Written back, it holds one record only: never more than the image holds.
     EXPECT_EQ(pdb::EncodeDatabase(image).size(), 88u + kDesign);
 }

@@ -155,7 +155,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
         return false;
     pdb::GraphicDatabase g;
     g.BeginGraphicDatabase(paths.graphicDb, converter::databaseNameField(paths.base + "_G", quiet),
-                           converter::palmDayStamp(today), pdb::GraphicRecordCount(estimate));
+                           pdb::palmDayStamp(today), pdb::GraphicRecordCount(estimate));
     g.AppendElement({pdb::kKindFrame, 1, pdb::kFrameBodyLength, 0, 0});
     for (double v : {frame.originEast, frame.originNorth, frame.Re, frame.Rn})
         g.AppendBE32(static_cast<std::uint32_t>(static_cast<std::int32_t>(std::nearbyint(v))));
@@ -230,7 +230,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
             g.AppendElement({pdb::kKindLabel, 10, pdb::kLabelBodyLength, 0, 0});
             g.PatchBox(g.AppendZeroBox(), LabelBox(d.x, d.y));
             std::array<std::uint8_t, 24> field{};
-            converter::storeText(field, scanTownName(paths.tyomeAtr, p.id));
+            pdb::storeText(field, scanTownName(paths.tyomeAtr, p.id));
             g.AppendBytes(field.data(), field.size());
             long long r;
             for (long long k = 0; k < p.arcRefs && file.recordsLeft(); ++k) file.readArcRef(r);

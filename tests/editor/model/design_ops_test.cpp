@@ -3,7 +3,6 @@
 #include "editor/model/commands.h"
 #include "editor/model/design_ops.h"
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "platform/files.h"
 #include "platform/scripted_prompter.h"
 #include "support/test_support.h"

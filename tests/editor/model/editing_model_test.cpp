@@ -6,7 +6,7 @@
 #include <array>
 #include <functional>
 
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 #include "platform/scripted_prompter.h"
 #include "support/test_support.h"

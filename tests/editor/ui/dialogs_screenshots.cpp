@@ -10,7 +10,6 @@
 
 #include "editor/attrconv/attribute_conversion_dialog.h"
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "editor/ui/database_file_dialog.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "editor/ui/database_file_dialog.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"

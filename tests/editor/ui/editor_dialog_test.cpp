@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <QToolTip>
 
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "editor/ui/about_dialog.h"
 #include "platform/cp932.h"
 #include "platform/scripted_prompter.h"
