@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "pdbformat/container.h"
 #include "platform/cp932.h"
 #include "platform/endian.h"
 
@@ -11,15 +12,9 @@ namespace pdb {
 using platform::getBE16;
 using platform::getBE32;
 using platform::putBE16;
-using platform::putBE24;
 using platform::putBE32;
 
 namespace {
-
-constexpr std::size_t kHeaderSize = 72;
-constexpr std::size_t kRecListOffset = 78;
-constexpr std::size_t kRecListEntrySize = 8;
-constexpr std::uint8_t kRecordAttributes = 0x40;
 
 std::uint16_t bits16(std::int16_t v) {
     return static_cast<std::uint16_t>(v);
@@ -121,42 +116,28 @@ platform::Bytes encodeFeatureAttrDatabase(const std::array<std::uint8_t, 32>& na
                                           const std::vector<FeatureAttrRec>& records,
                                           std::uint32_t dayStamp) {
     const std::size_t n = records.size();
-    const std::size_t recordsAt = kRecListOffset + kRecListEntrySize * n + 2;
-    platform::Bytes file(recordsAt + kFeatureAttrRecSize * n, 0);
-    std::uint8_t* p = file.data();
-    std::copy(nameField.begin(), nameField.end(), p);
-    putBE16(p + 32, 8);  // attributes
-    putBE16(p + 34, 0);  // version
-    putBE32(p + 36, dayStamp);
-    putBE32(p + 40, dayStamp);
-    putBE32(p + 44, dayStamp);
-    std::memcpy(p + 60, "DATA", 4);
-    std::memcpy(p + 64, "KWIB", 4);
-    // Modification number, info offsets, seed and NextRecList stay 0.
-    putBE16(p + kHeaderSize + 4, static_cast<std::uint16_t>(n));
-    for (std::size_t k = 0; k < n; ++k) {
-        std::uint8_t* entry = p + kRecListOffset + kRecListEntrySize * k;
-        putBE32(entry, static_cast<std::uint32_t>(recordsAt + kFeatureAttrRecSize * k));
-        entry[4] = kRecordAttributes;
-        putBE24(entry + 5, static_cast<std::uint32_t>(k + 1));
-        encodeFeatureAttrRec(records[k],
-                             std::span<std::uint8_t, kFeatureAttrRecSize>(
-                                 p + recordsAt + kFeatureAttrRecSize * k, kFeatureAttrRecSize));
-    }
+    platform::Bytes file = encodeHead(converterHeader(nameField, dayStamp),
+                                      converterRecordList(n, kFeatureAttrRecSize));
+    file.resize(recordsOffset(n) + kFeatureAttrRecSize * n);
+    for (std::size_t k = 0; k < n; ++k)
+        encodeFeatureAttrRec(
+            records[k],
+            std::span<std::uint8_t, kFeatureAttrRecSize>(
+                file.data() + recordsOffset(n) + kFeatureAttrRecSize * k, kFeatureAttrRecSize));
     return file;
 }
 
 FeatureAttrRecords readFeatureAttrRecords(std::span<const std::uint8_t> file,
                                           const std::string& path) {
     FeatureAttrRecords result;
-    if (file.size() < kRecListOffset - 2 + 2) {
+    if (file.size() < kRecListOffset) {
         result.problem = "データベースファイル「" + path + "」は短すぎます（" +
                          std::to_string(file.size()) +
                          " バイト。ヘッダーだけで 78 バイト必要です）。";
         return result;
     }
-    std::size_t n = platform::getBE16(file.data() + kRecListOffset - 2);
-    std::size_t first = 80 + 8 * n;
+    const std::size_t n = readHead(file).listHeader.iRecNum;
+    const std::size_t first = recordsOffset(n);
     result.records.reserve(n);
     for (std::size_t k = 0; k < n; ++k) {
         std::size_t at = first + kFeatureAttrRecSize * k;

@@ -123,31 +123,10 @@ std::optional<std::vector<std::uint8_t>> GraphicDatabase::EncodeGraphicDatabase(
                      " レコード必要、上限は 32767 レコード）。";
         return std::nullopt;
     }
-    const std::size_t streamStart = recordsOffset(n);
-    std::vector<std::uint8_t> file(streamStart + n * kGraphicRecordSize, 0);
-
-    PdbHeader header;
-    std::memcpy(header.name.data(), name_.data(), name_.size());
-    header.attributes = kGraphicDatabaseAttributes;
-    header.version = 0;
-    header.creationDate = header.modificationDate = header.lastBackupDate = dateStamp_;
-    header.type = {'D', 'A', 'T', 'A'};
-    header.creator = {'K', 'W', 'I', 'B'};
-    SwapHeader(header, file.data());
-
-    ListHeader list;
-    list.NextRecList = 0;
-    list.iRecNum = static_cast<std::uint16_t>(n);
-    SwapListHeader(list, file.data() + kHeaderSize);
-
-    for (std::size_t k = 0; k < n; ++k) {
-        RecList entry;
-        entry.iRecPos = static_cast<std::uint32_t>(streamStart + kGraphicRecordSize * k);
-        entry.attributes = kGraphicRecordAttributes;
-        entry.uniqueId = static_cast<std::uint32_t>(k + 1);
-        SwapRecList(entry, file.data() + kRecListOffset + kRecListSize * k);
-    }
-    std::copy(stream_.begin(), stream_.end(), file.begin() + static_cast<long>(streamStart));
+    std::vector<std::uint8_t> file =
+        encodeHead(converterHeader(name_, dateStamp_), converterRecordList(n, kGraphicRecordSize));
+    file.insert(file.end(), stream_.begin(), stream_.end());
+    file.resize(recordsOffset(n) + n * kGraphicRecordSize, 0);
     return file;
 }
 
@@ -196,21 +175,20 @@ std::string offsetText(std::size_t offset) {
 
 bool readRecords(const std::vector<std::uint8_t>& bytes, GraphicReadResult& result) {
     GraphicFile& f = result.file;
+    ContainerHead head = readHead(bytes);
     if (bytes.size() < kRecListOffset) {
         result.error =
             "ファイルがヘッダーより短いです（" + std::to_string(bytes.size()) + " バイト）。";
         return false;
     }
-    SwapHeader(bytes.data(), f.header);
-    SwapListHeader(bytes.data() + kHeaderSize, f.listHeader);
+    f.header = head.header;
+    f.listHeader = head.listHeader;
     const std::size_t n = f.listHeader.iRecNum;
-    if (bytes.size() < recordsOffset(n)) {
+    if (!head.complete) {
         result.error = "ファイルがレコードリスト（" + std::to_string(n) + " 件）より短いです。";
         return false;
     }
-    f.recList.resize(n);
-    for (std::size_t k = 0; k < n; ++k)
-        SwapRecList(bytes.data() + kRecListOffset + kRecListSize * k, f.recList[k]);
+    f.recList = std::move(head.recList);
     std::size_t previous = recordsOffset(n);
     for (std::size_t k = 0; k < n; ++k) {
         std::size_t pos = f.recList[k].iRecPos;

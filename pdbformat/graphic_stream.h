@@ -23,8 +23,9 @@
 // to the end of record N.
 //
 // Reading. ReadGraphicDatabase joins the records in list order and walks the stream element
-// by element; it reports a record list that does not describe the file and any element
-// whose length runs past the stream. Tests use it to prove that every file written walks.
+// by element, as a viewer of the map does; it reports a record list that does not describe
+// the file and any element whose length runs past the stream, so every file the writer
+// makes can be proved to walk.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -41,8 +42,6 @@ namespace pdb {
 constexpr std::size_t kGraphicRecordSize = 1024;
 constexpr std::size_t kMaxGraphicRecords = 32767;  // iRecNum is a signed 16-bit count here
 constexpr std::size_t kElementHeaderSize = 8;
-constexpr std::uint8_t kGraphicRecordAttributes = 0x40;
-constexpr std::uint16_t kGraphicDatabaseAttributes = 8;
 
 // Element kinds and the classes and style codes the map conversions write.
 constexpr std::uint8_t kKindFrame = 1;

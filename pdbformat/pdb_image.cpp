@@ -69,12 +69,13 @@ namespace {
 // Checks the header against the file and decodes it into loaded; a message when refused.
 std::optional<std::string> decodeDatabase(PdbImage& loaded, const std::uint8_t* data,
                                           std::size_t size, const std::string& path) {
+    ContainerHead head = readHead({data, size});
     if (size < kRecListOffset) {
         return quoted(path) + "はPDBファイルではありません（" + std::to_string(size) +
                " バイト。ヘッダーには 78 バイト必要です）。";
     }
-    SwapHeader(data, loaded.header);
-    SwapListHeader(data + kHeaderSize, loaded.listHeader);
+    loaded.header = head.header;
+    loaded.listHeader = head.listHeader;
     const std::size_t n = loaded.listHeader.iRecNum;
     const DatabaseKind kind = loaded.kind();
     // Records lie back to back after the gap, so the record count fixes the file's
@@ -93,9 +94,8 @@ std::optional<std::string> decodeDatabase(PdbImage& loaded, const std::uint8_t* 
                std::to_string(n) + " なら " + std::to_string(expected) + " バイトのはずですが、" +
                std::to_string(size) + " バイトあります）。";
     }
-    loaded.recList.resize(n);
+    loaded.recList = std::move(head.recList);
     for (std::size_t i = 0; i < n; ++i) {
-        SwapRecList(data + kRecListOffset + kRecListSize * i, loaded.recList[i]);
         const std::uint32_t at = recordOffset(kind, n, i);
         if (loaded.recList[i].iRecPos != at) {
             return quoted(path) + "のレコードリストが合いません（レコード " + std::to_string(i) +
@@ -181,11 +181,7 @@ bool encodeInBlocks(PdbImage& image, platform::Bytes& block, std::size_t blockSi
     image.recList.assign(n, RecList{});
     for (std::size_t i = 0; i < n; ++i) image.recList[i].iRecPos = recordOffset(kind, n, i);
 
-    block.assign(recordsOffset(n), 0);
-    SwapHeader(image.header, block.data());
-    SwapListHeader(image.listHeader, block.data() + kHeaderSize);
-    for (std::size_t i = 0; i < n; ++i)
-        SwapRecList(image.recList[i], block.data() + kRecListOffset + kRecListSize * i);
+    block = encodeHead(image.header, image.recList);
 
     auto append = [&](std::size_t size) {
         if (block.size() >= blockSize && !flush())

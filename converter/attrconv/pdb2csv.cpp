@@ -7,8 +7,8 @@
 #include <fstream>
 #include <new>
 
+#include "pdbformat/container.h"
 #include "platform/cp932.h"
-#include "platform/endian.h"
 #include "platform/files.h"
 
 namespace converter {
@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::string_view kTitle = "pdb2csv";
 constexpr std::size_t kNameSize = 32;
-constexpr std::size_t kCountOffset = 76;
 
 Outcome fail(platform::Prompter& prompter, const std::string& text) {
     prompter.show(text, kTitle, platform::Icon::Critical, platform::Buttons::Ok);
@@ -153,11 +152,12 @@ std::optional<FilePrefix> readPrefix(const std::string& path, std::size_t limit,
 std::optional<std::string> notPalmDatabase(const FilePrefix& file) {
     if (file.size == 0)
         return std::string("ファイルが空です");
-    if (file.size < kCountOffset + 2)
+    if (file.size < pdb::kRecListOffset)
         return "ヘッダーだけで 78 バイト必要ですが、" + std::to_string(file.size) +
                " バイトしかありません";
-    std::size_t n = platform::getBE16(file.bytes.data() + kCountOffset);
-    if (80 + 8 * n > file.size)
+    pdb::ContainerHead head = pdb::readHead(file.bytes);
+    std::size_t n = head.listHeader.iRecNum;
+    if (head.needed > file.size)
         return "ヘッダーのレコード数 " + std::to_string(n) + " のレコードリスト（" +
                std::to_string(80 + 8 * n) + " バイトまで）がファイル（" +
                std::to_string(file.size) + " バイト）に収まりません";
