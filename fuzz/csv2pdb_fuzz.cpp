@@ -8,8 +8,8 @@
 #include <span>
 #include <string_view>
 
-#include "converter/attrconv/attr_csv.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/attr_csv.h"
+#include "converter/core/conversion.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);

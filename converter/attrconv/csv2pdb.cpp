@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "converter/attrconv/attr_csv.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/attr_csv.h"
+#include "converter/core/conversion.h"
 #include "platform/files.h"
 #include "platform/line_source.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "converter/attrconv/csv2pdb.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/conversion.h"
 #include "platform/file_chooser.h"
 #include "platform/prompter.h"
 

@@ -9,12 +9,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "converter/attrconv/attr_csv.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/attr_csv.h"
+#include "converter/core/conversion.h"
+#include "converter/core/module1.h"
 #include "converter/digitalmap/attribute_index.h"
 #include "converter/digitalmap/sheet_reader.h"
 #include "converter/digitalmap/transform.h"
-#include "converter/shell/module1.h"
 #include "pdbformat/graphic_stream.h"
 #include "platform/files.h"
 #include "platform/line_source.h"

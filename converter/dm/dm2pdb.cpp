@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/conversion.h"
 #include "converter/dm/dm_attributes.h"
 #include "converter/dm/dm_passes.h"
 #include "converter/dm/dm_reader.h"
@@ -117,9 +117,9 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
         return result;
     }
     const std::string base = converter::baseNameOf(dmPath);
-    const std::string graphicPath = joinPath(folder, base + "_G.pdb");
+    const std::string graphicPath = converter::joinPath(folder, base + "_G.pdb");
     const std::string attrName = base + "_A";
-    const std::string fileName = fileNameOf(dmPath);
+    const std::string fileName = converter::fileNameOf(dmPath);
     FrameValues frameValues{};
     std::string message;
     if (!frameValuesFrom(frame, frameValues, message)) {

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/attrconv/csv2pdb.h"
+#include "converter/core/conversion.h"
 #include "converter/dm/dm_passes.h"
 #include "platform/local_date.h"
 #include "platform/prompter.h"

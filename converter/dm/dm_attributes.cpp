@@ -5,17 +5,6 @@
 
 namespace dm {
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
-
-std::string fileNameOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::optional<platform::LineSource> openDmFile(const std::string& path, std::string& message) {
     if (!platform::fileExists(path)) {
         message = "DMファイル「" + path + "」がありません。";
@@ -58,8 +47,9 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
     std::vector<pdb::FeatureAttrRec> records;
     records.reserve(areas.size());
     for (const AreaBox& a : areas) records.push_back(areaRecord(a));
-    if (!converter::stageFeatureAttrDatabase(outputs, joinPath(folder, attrName + ".pdb"), records,
-                                             today, prompter, kAttrTitle) ||
+    if (!converter::stageFeatureAttrDatabase(outputs,
+                                             converter::joinPath(folder, attrName + ".pdb"),
+                                             records, today, prompter, kAttrTitle) ||
         !converter::commitOutputs(outputs, prompter, kAttrTitle))
         return converter::Outcome::Failed;
     prompter.show("属性PDBファイル作成処理が完了しました！( 3 / 3 )", kAttrTitle,
@@ -77,8 +67,8 @@ converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string&
         return converter::Outcome::Failed;
     }
     platform::OutputSet outputs;
-    return attrDMPDBcreateFromLines(folder, attrName, areaCount, *lines, fileNameOf(dmPath), today,
-                                    prompter, outputs);
+    return attrDMPDBcreateFromLines(folder, attrName, areaCount, *lines,
+                                    converter::fileNameOf(dmPath), today, prompter, outputs);
 }
 
 }  // namespace dm

@@ -8,8 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/attrconv/csv2pdb.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/conversion.h"
 #include "converter/dm/dm_passes.h"
 #include "platform/files.h"
 #include "platform/line_source.h"
@@ -40,12 +39,6 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
                                             const platform::LocalDate& today,
                                             platform::Prompter& prompter,
                                             platform::OutputSet& outputs);
-
-// folder + "/" + name, without doubling a "/" that ends the folder.
-std::string joinPath(const std::string& folder, const std::string& name);
-
-// The file name of a path without its folder, for messages.
-std::string fileNameOf(const std::string& path);
 
 // Opens a DM file for reading line by line; nothing, with a message naming it, when it
 // cannot be read.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "pdbformat/feature_attr_rec.h"
 #include "pdbformat/pdb_image.h"
 #include "pdbformat/text_field.h"
 #include "support/test_support.h"
@@ -346,6 +347,31 @@ TEST(ContainerWrites, AFailedWriteKeepsTheEarlierFile) {
     EXPECT_FALSE(noDir.ok);
     EXPECT_EQ(noDir.message.rfind("ファイルが開けません。", 0), 0u);
     EXPECT_NE(noDir.message.find("missing/m.pdb"), std::string::npos);
+}
+
+TEST(FeatureAttrRecText, ZeroPaddedNeverSplitAndReadToTheFirstZero) {
+    auto bytesOf = [](const auto& c) { return Bytes(c.begin(), c.end()); };
+    auto padded = [](Bytes b, std::size_t size) {
+        b.resize(size, 0);
+        return b;
+    };
+    std::array<std::uint8_t, 32> t{};
+    t.fill(0xEE);
+    EXPECT_EQ(pdb::storeText(t, "abc  "), 3u);  // 61 62 63 and 29 zero bytes
+    EXPECT_EQ(bytesOf(t), padded({0x61, 0x62, 0x63}, 32));
+    // 31 bytes then あ (82 A0) would end at byte 33: あ is left out whole.
+    EXPECT_EQ(pdb::storeText(t, std::string(31, 'y') + "\x82\xA0"), 31u);
+    std::array<std::uint8_t, 4> s{};
+    pdb::storeText(s, "a\x81\x40 ");  // a full-width blank is text
+    EXPECT_EQ(bytesOf(s), (Bytes{0x61, 0x81, 0x40, 0x00}));
+
+    EXPECT_EQ(pdb::storedText(Bytes{0x61, 0x82, 0x00}), "a");  // lead byte without trail
+    EXPECT_EQ(pdb::storedText(Bytes{0x61, 0x62, 0x82}), "ab");
+}
+
+TEST(FeatureAttrRecText, PalmDayStamp) {
+    // Seconds since 1904-01-01; the 2001 examples are checked in the written bytes by csv2pdb.
+    EXPECT_EQ(pdb::palmDayStamp({1904, 1, 2}), 86400u);
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "converter/attrconv/attr_csv.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/attr_csv.h"
+#include "converter/core/conversion.h"
 #include "converter/digitalmap/digital_map.h"
 #include "converter/digitalmap/sheet_reader.h"
 #include "converter/digitalmap/transform.h"

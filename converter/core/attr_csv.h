@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/attrconv/feature_attr_rec.h"
+#include "pdbformat/feature_attr_rec.h"
 #include "platform/line_source.h"
 
 namespace converter {

@@ -1,4 +1,4 @@
-#include "converter/attrconv/attr_csv.h"
+#include "converter/core/attr_csv.h"
 
 #include <algorithm>
 #include <array>

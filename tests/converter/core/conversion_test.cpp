@@ -1,7 +1,7 @@
-// FeatureAttrRec's text fields, the Palm day stamp, the base name and the converter
-// attribute database writer. The record layout is pinned by the CSV reader's tests (every
-// column at its offset) and pdb2csv's hand-made record bytes.
-#include "converter/attrconv/feature_attr_rec.h"
+// The base name and the converter attribute database writer. The record layout is pinned
+// by the CSV reader's tests (every column at its offset) and pdb2csv's hand-made record
+// bytes.
+#include "converter/core/conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -26,25 +26,7 @@ Bytes padded(Bytes b, std::size_t size) {
     return b;
 }
 
-TEST(FeatureAttrRecText, ZeroPaddedNeverSplitAndReadToTheFirstZero) {
-    std::array<std::uint8_t, 32> t{};
-    t.fill(0xEE);
-    EXPECT_EQ(pdb::storeText(t, "abc  "), 3u);  // 61 62 63 and 29 zero bytes
-    EXPECT_EQ(bytesOf(t), padded({0x61, 0x62, 0x63}, 32));
-    // 31 bytes then あ (82 A0) would end at byte 33: あ is left out whole.
-    EXPECT_EQ(pdb::storeText(t, std::string(31, 'y') + "\x82\xA0"), 31u);
-    std::array<std::uint8_t, 4> s{};
-    pdb::storeText(s, "a\x81\x40 ");  // a full-width blank is text
-    EXPECT_EQ(bytesOf(s), (Bytes{0x61, 0x81, 0x40, 0x00}));
-
-    EXPECT_EQ(pdb::storedText(Bytes{0x61, 0x82, 0x00}), "a");  // lead byte without trail
-    EXPECT_EQ(pdb::storedText(Bytes{0x61, 0x62, 0x82}), "ab");
-}
-
-TEST(FeatureAttrDatabaseHeader, DayStampAndBaseName) {
-    // Seconds since 1904-01-01; the 2001 examples are checked in the written bytes by csv2pdb.
-    EXPECT_EQ(pdb::palmDayStamp({1904, 1, 2}), 86400u);
-
+TEST(ConversionNames, BaseName) {
     EXPECT_EQ(converter::baseNameOf("/pdb/53394525_A.pdb"), "53394525_A");
     EXPECT_EQ(converter::baseNameOf("/a.dir/x"), "x");
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Writing the converter attribute database (pdbformat/feature_attr_rec.h) and the other
-// outputs of a conversion: the database name made from a file name, the atomic writes and
-// their failure messages.
+// What every conversion shares: how it ended, the paths and database names it makes from
+// its input's name, and writing its outputs (the converter attribute database of
+// pdbformat/feature_attr_rec.h among them) whole, with their failure messages.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +16,16 @@
 #include "platform/prompter.h"
 
 namespace converter {
+
+// How an operation of the main menu ended: it reached its end, it ended on an error that
+// it reported, or the user cancelled a file dialog (nothing reported, nothing written).
+enum class Outcome { Done, Failed, Cancelled };
+
+// folder + "/" + name, without doubling a "/" that ends the folder.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// The file name of a path without its folder, for messages.
+std::string fileNameOf(const std::string& path);
 
 // The file name of a path without its folder and from its first "." on:
 // "/data/a.b.pdb" gives "a.b" → "a". A trailing "/" does not count as the last one.

@@ -1,6 +1,6 @@
 // The attribute CSV reader: field syntax, the conversion table with its ranges and
 // rounding, text fields, and every kind of refused input with its line and column.
-#include "converter/attrconv/attr_csv.h"
+#include "converter/core/attr_csv.h"
 
 #include <gtest/gtest.h>
 

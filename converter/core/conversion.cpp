@@ -1,9 +1,9 @@
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/conversion.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "converter/shell/module1.h"
+#include "converter/core/module1.h"
 #include "platform/cp932.h"
 
 namespace converter {
@@ -15,6 +15,17 @@ std::string fileMessage(const std::string& path, const std::string& what) {
 }
 
 }  // namespace
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+std::string fileNameOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 std::string baseNameOf(std::string_view path) {
     std::size_t start = 0;

@@ -1,5 +1,5 @@
 // Module1 helpers: the byte-order swaps, the text-field fillers and their failure reports.
-#include "converter/shell/module1.h"
+#include "converter/core/module1.h"
 
 #include <gtest/gtest.h>
 

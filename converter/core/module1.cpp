@@ -1,4 +1,4 @@
-#include "converter/shell/module1.h"
+#include "converter/core/module1.h"
 
 #include <algorithm>
 #include <string>
