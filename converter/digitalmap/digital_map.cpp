@@ -12,9 +12,9 @@
 #include "converter/core/attr_csv.h"
 #include "converter/core/conversion.h"
 #include "converter/core/module1.h"
+#include "converter/core/transform.h"
 #include "converter/digitalmap/attribute_index.h"
 #include "converter/digitalmap/sheet_reader.h"
-#include "converter/digitalmap/transform.h"
 #include "pdbformat/graphic_stream.h"
 #include "platform/files.h"
 #include "platform/line_source.h"
@@ -23,6 +23,19 @@ namespace digitalmap {
 
 namespace {
 
+using converter::BoxOf;
+using converter::CheckDevice;
+using converter::DeviceCheck;
+using converter::DevicePoint;
+using converter::formatReal;
+using converter::frameValueName;
+using converter::FrameValues;
+using converter::LabelBox;
+using converter::LabelBoxFits;
+using converter::ReadExtent;
+using converter::roundTo32;
+using converter::SheetTransform;
+using converter::ToDevice;
 using platform::Buttons;
 using platform::Icon;
 
@@ -66,7 +79,7 @@ long long abs64(long long v) {
 // Reads the extent header and checks its record count and extent; messages on failure.
 // The record-count message carries badCountTitle (the stages show it under the
 // application's title, attrCSVcreate under its own).
-bool readCheckedHeader(SheetFile& file, ExtentHeader& header, Extent& extent,
+bool readCheckedHeader(SheetFile& file, ExtentHeader& header, SheetTransform& extent,
                        const char* badCountText, platform::Prompter& prompter,
                        std::string_view title, std::string_view badCountTitle = "") {
     switch (file.readHeader(header)) {
@@ -169,14 +182,15 @@ class GraphicRun {
 
   private:
     bool sizingPass();
-    bool sizeFile(const Input& in, bool polygons, Extent& extent, bool arcTable = false);
+    bool sizeFile(const Input& in, bool polygons, SheetTransform& extent, bool arcTable = false);
     void beginDatabase();
     bool loadArcTable(ArcTable& table);
     // Opens one input and reads its checked extent header; a message on failure.
     bool openChecked(const Input& in, const char* badCountText, SheetFile& file,
-                     ExtentHeader& header, Extent& extent);
+                     ExtentHeader& header, SheetTransform& extent);
     bool buildings();
-    void writeBuilding(const PolygonRecord& polygon, std::int16_t serial, const Extent& extent);
+    void writeBuilding(const PolygonRecord& polygon, std::int16_t serial,
+                       const SheetTransform& extent);
     bool placeNames();
     void writeLabel(const PolygonRecord& polygon, const DevicePoint& anchor);
     bool lines(const char* progress, const Input& in, std::uint8_t elementClass,
@@ -193,7 +207,7 @@ class GraphicRun {
     platform::OutputSet& outputs_;
     pdb::GraphicDatabase graphic_;
     std::uint64_t estimate_ = 24;
-    Extent frameExtent_;
+    SheetTransform frameExtent_;
     ArcTable arcs_;
     std::vector<PointRecord> outline_;
     NameIndex towns_;
@@ -205,7 +219,7 @@ Input input(const std::string& path, const char* label) {
 }
 
 bool GraphicRun::openChecked(const Input& in, const char* badCountText, SheetFile& file,
-                             ExtentHeader& header, Extent& extent) {
+                             ExtentHeader& header, SheetTransform& extent) {
     if (!file.open(in.path, in.label)) {
         error(file.error(), kTitle);
         return false;
@@ -236,7 +250,7 @@ bool GraphicRun::run() {
 }
 
 bool GraphicRun::sizingPass() {
-    Extent extent;
+    SheetTransform extent;
     return sizeFile(input(paths_.tatemonoArc, "TATEMONO/tatemono.arc"), false, extent, true) &&
            sizeFile(input(paths_.tyomePgn, "GYOUSEI/tyome.pgn"), true, extent) &&
            sizeFile(input(paths_.gaikuArc, "GAIKU/gaiku.arc"), false, extent) &&
@@ -244,7 +258,7 @@ bool GraphicRun::sizingPass() {
            sizeFile(input(paths_.othersArc, "OTHERS/others.arc"), false, frameExtent_);
 }
 
-bool GraphicRun::sizeFile(const Input& in, bool polygons, Extent& extent, bool arcTable) {
+bool GraphicRun::sizeFile(const Input& in, bool polygons, SheetTransform& extent, bool arcTable) {
     SheetFile file;
     ExtentHeader header;
     if (!openChecked(in, kBadCount, file, header, extent))
@@ -321,7 +335,7 @@ void GraphicRun::beginDatabase() {
 bool GraphicRun::loadArcTable(ArcTable& table) {
     SheetFile file;
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!openChecked(input(paths_.tatemonoArc, "TATEMONO/tatemono.arc"), kBadCountStage, file,
                      header, extent))
         return false;
@@ -372,7 +386,7 @@ bool GraphicRun::buildings() {
     showInfo(prompter_, "建物レコード書き込み中です！( 1 / 7 )", "");
     SheetFile file;
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!openChecked(input(paths_.tatemonoPgn, "TATEMONO/tatemono.pgn"), kBadCountStage, file,
                      header, extent))
         return false;
@@ -442,7 +456,7 @@ bool GraphicRun::buildings() {
 }
 
 void GraphicRun::writeBuilding(const PolygonRecord& polygon, std::int16_t serial,
-                               const Extent& extent) {
+                               const SheetTransform& extent) {
     std::size_t at = graphic_.BeginPointElement(pdb::kKindArea, 1, 32, serial);
     BoxOf box;
     for (const PointRecord& pt : outline_) {
@@ -473,7 +487,7 @@ bool GraphicRun::placeNames() {
     showInfo(prompter_, "地名レコード書き込み中です！( 2 / 7 )", "");
     SheetFile file;
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!openChecked(input(paths_.tyomePgn, "GYOUSEI/tyome.pgn"), kBadCountStage, file, header,
                      extent))
         return false;
@@ -548,7 +562,7 @@ bool GraphicRun::lines(const char* progress, const Input& in, std::uint8_t eleme
     showInfo(prompter_, progress, "");
     SheetFile file;
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!openChecked(in, kBadCount, file, header, extent))
         return false;
     while (file.recordsLeft()) {
@@ -756,7 +770,7 @@ bool attrCSVcreate(const std::string& csvPath, const std::string& sheetDir,
         return false;
     }
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!readCheckedHeader(file, header, extent, kBadCount, prompter, title, title))
         return false;
 

@@ -82,6 +82,19 @@ std::string codeOf(const DmLine& line) {
 
 }  // namespace
 
+std::optional<double> unitFactor(int unitCode) {
+    switch (unitCode) {
+        case 1:
+            return 1.0;
+        case 10:
+            return 10.0;
+        case 999:
+            return 1000.0;
+        default:
+            return std::nullopt;
+    }
+}
+
 bool parseDecimal(std::string_view t, double& value) {
     std::size_t i = 0;
     bool negative = false;
@@ -191,8 +204,9 @@ class Fields {
             throw ReadFailure(where(line, f) + "が整数ではありません: 「" +
                               shown(trimBlanks(text(line, f))) + "」");
         if (v < static_cast<double>(min) || v > static_cast<double>(max))
-            throw ReadFailure(where(line, f) + "の値 " + decimalText(v) + " が範囲外です（" +
-                              std::to_string(min) + "～" + std::to_string(max) + "）");
+            throw ReadFailure(where(line, f) + "の値 " + converter::formatReal(v) +
+                              " が範囲外です（" + std::to_string(min) + "～" + std::to_string(max) +
+                              "）");
         return static_cast<long>(v);
     }
 
@@ -338,12 +352,15 @@ void DmReader::readSheet(const DmLine& first) {
                               ": 「" + shown(unitText) + "」（1, 10, 999 のどれか）",
                           true);
     s.unitCode = static_cast<int>(unit);
-    if (!(s.emax > s.emin) || !(s.nmax > s.nmin))
+    std::optional<converter::SheetTransform> t =
+        converter::ReadExtent(s.nmin, s.emin, s.nmax, s.emax, *f, 1);
+    if (!t)
         throw ReadFailure(fields.where(second.number) + ": 図郭の範囲が不正です（最小北座標 " +
-                          decimalText(s.nmin) + "、最大北座標 " + decimalText(s.nmax) +
-                          "、最小東座標 " + decimalText(s.emin) + "、最大東座標 " +
-                          decimalText(s.emax) + "）");
-    s.transform = makeTransform(s.nmin, s.emin, s.nmax, s.emax, *f);
+                          converter::formatReal(s.nmin) + "、最大北座標 " +
+                          converter::formatReal(s.nmax) + "、最小東座標 " +
+                          converter::formatReal(s.emin) + "、最大東座標 " +
+                          converter::formatReal(s.emax) + "）");
+    s.transform = *t;
     sheet_ = s;
     haveSheet_ = true;
 }

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/dm/dm_transform.h"
+#include "converter/core/transform.h"
 #include "platform/line_source.h"
 
 namespace dm {
@@ -28,6 +28,11 @@ struct DmLine {
     std::size_t number = 0;
     std::string_view text;
 };
+
+// Unit code of the "M " record → the unit factor f that turns a point's offsets into
+// millimetres: 1 (millimetres) → 1, 10 (centimetres) → 10, 999 (metres) → 1000; any other
+// code has none.
+std::optional<double> unitFactor(int unitCode);
 
 // Reads a decimal number: optional sign, digits, optional decimal point and digits.
 // Blanks are not allowed here (callers trim them); neither are exponents, "inf" or "nan".
@@ -52,7 +57,7 @@ struct SheetRecord {
     std::size_t line = 0;  // line of the "M " record itself
     double nmin = 0, emin = 0, nmax = 0, emax = 0;
     int unitCode = 0;
-    SheetTransform transform;
+    converter::SheetTransform transform;
 };
 
 // A point as written in the file: first number north, second east.

@@ -8,7 +8,7 @@
 
 #include "case_support.h"
 #include "converter/core/conversion.h"
-#include "converter/digitalmap/transform.h"
+#include "converter/core/transform.h"
 #include "platform/cp932.h"
 
 namespace {

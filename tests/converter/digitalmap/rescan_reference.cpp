@@ -5,9 +5,9 @@
 
 #include "converter/core/attr_csv.h"
 #include "converter/core/conversion.h"
+#include "converter/core/transform.h"
 #include "converter/digitalmap/digital_map.h"
 #include "converter/digitalmap/sheet_reader.h"
-#include "converter/digitalmap/transform.h"
 #include "pdbformat/graphic_stream.h"
 #include "platform/files.h"
 #include "platform/scripted_prompter.h"
@@ -17,6 +17,7 @@ namespace rescan {
 namespace {
 
 using namespace digitalmap;
+using namespace converter;
 
 struct Arc {
     long long id = 0;
@@ -72,7 +73,7 @@ std::string scanBuildingName(const std::string& path, long long id) {
     return name;
 }
 
-bool header(SheetFile& file, const std::string& path, Extent& extent, ExtentHeader& h) {
+bool header(SheetFile& file, const std::string& path, SheetTransform& extent, ExtentHeader& h) {
     if (!file.open(path, path) || file.readHeader(h) != ReadStatus::Ok || !h.validCount())
         return false;
     auto e = ReadExtent(h.d1, h.d2, h.d3, h.d4);
@@ -84,7 +85,7 @@ bool header(SheetFile& file, const std::string& path, Extent& extent, ExtentHead
 
 std::uint64_t estimateOf(const std::string& path, bool polygons) {
     SheetFile file;
-    Extent e;
+    SheetTransform e;
     ExtentHeader h;
     if (!header(file, path, e, h))
         return 0;
@@ -112,7 +113,7 @@ std::uint64_t estimateOf(const std::string& path, bool polygons) {
 
 bool lines(pdb::GraphicDatabase& g, const std::string& path, std::uint8_t cls, std::uint8_t style) {
     SheetFile file;
-    Extent e;
+    SheetTransform e;
     ExtentHeader h;
     if (!header(file, path, e, h))
         return false;
@@ -149,7 +150,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
                              estimateOf(paths.tyomePgn, true) + estimateOf(paths.gaikuArc, false) +
                              estimateOf(paths.kasenArc, false) + estimateOf(paths.othersArc, false);
     SheetFile othersFile;
-    Extent frame;
+    SheetTransform frame;
     ExtentHeader h;
     if (!header(othersFile, paths.othersArc, frame, h))
         return false;
@@ -165,7 +166,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
     std::vector<Arc> arcs;
     {
         SheetFile file;
-        Extent e;
+        SheetTransform e;
         if (!header(file, paths.tatemonoArc, e, h))
             return false;
         while (file.recordsLeft()) {
@@ -183,7 +184,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
     }
     {
         SheetFile file;
-        Extent e;
+        SheetTransform e;
         if (!header(file, paths.tatemonoPgn, e, h))
             return false;
         std::int16_t serial = 0;
@@ -219,7 +220,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
     }
     {
         SheetFile file;
-        Extent e;
+        SheetTransform e;
         if (!header(file, paths.tyomePgn, e, h))
             return false;
         while (file.recordsLeft()) {
@@ -244,7 +245,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
     std::string csv;
     {
         SheetFile file;
-        Extent e;
+        SheetTransform e;
         if (!header(file, paths.tatemonoPgn, e, h))
             return false;
         while (file.recordsLeft()) {

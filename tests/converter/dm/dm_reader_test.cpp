@@ -138,8 +138,8 @@ TEST(DmReader, WalksSheetsGroupsAndBothCoordinateLayouts) {
     const dm::SheetRecord& s = r.sheet();
     EXPECT_EQ(s.unitCode, 999);
     EXPECT_EQ(s.transform.f, 1000);
-    EXPECT_EQ(s.transform.re, 2000);
-    EXPECT_EQ(s.transform.rn, 1000);
+    EXPECT_EQ(s.transform.Re, 2000);
+    EXPECT_EQ(s.transform.Rn, 1000);
 }
 
 TEST(DmReader, ColumnsCountBytesNotCharacters) {
@@ -238,8 +238,8 @@ TEST(DmReaderRealData, CompleteExcerptReadsItsLineElementsAndSkipsTheAnnotations
     std::vector<std::string> want{"sheet 1", "element 11"};
     ASSERT_EQ(events, want);
     EXPECT_EQ(r.sheet().unitCode, 1);
-    EXPECT_EQ(r.sheet().transform.re, 2000000);  // (46000 − 44000) m in millimetres
-    EXPECT_EQ(r.sheet().transform.rn, 1500000);
+    EXPECT_EQ(r.sheet().transform.Re, 2000000);  // (46000 − 44000) m in millimetres
+    EXPECT_EQ(r.sheet().transform.Rn, 1500000);
     const auto& e = elements[0];
     EXPECT_EQ(headerOf(e), (std::array<int, 7>{0, 11, 1103, 2, 83, 14, 6}));
     EXPECT_EQ(e.points.size(), 83u);

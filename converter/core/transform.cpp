@@ -1,16 +1,18 @@
-#include "converter/digitalmap/transform.h"
+#include "converter/core/transform.h"
 
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-namespace digitalmap {
+namespace converter {
 
-std::optional<Extent> ReadExtent(double d1, double d2, double d3, double d4) {
+std::optional<SheetTransform> ReadExtent(double d1, double d2, double d3, double d4, double f,
+                                         double originScale) {
     for (double d : {d1, d2, d3, d4})
         if (!std::isfinite(d))
             return std::nullopt;
-    Extent e;
+    SheetTransform e;
+    e.f = f;
     e.Re = (d4 - d2) * 1000;
     e.Rn = (d3 - d1) * 1000;
     if (!(e.Re > 0) || !(e.Rn > 0) || !std::isfinite(e.Re) || !std::isfinite(e.Rn))
@@ -22,15 +24,15 @@ std::optional<Extent> ReadExtent(double d1, double d2, double d3, double d4) {
         e.sx = e.Re / e.Rn;
         e.sy = 1;
     }
-    e.originEast = d2 * 1000;
-    e.originNorth = d3 * 1000;
+    e.originEast = d2 * originScale;
+    e.originNorth = d3 * originScale;
     return e;
 }
 
-DevicePoint ToDevice(const Extent& extent, double north, double east) {
+DevicePoint ToDevice(const SheetTransform& t, double north, double east) {
     DevicePoint p;
-    p.x = ((east * 1000 / extent.Re) * 64000 - 32000) * extent.sx;
-    p.y = ((north * 1000 / extent.Rn) * 64000 - 32000) * extent.sy * (-1);
+    p.x = ((t.f * east / t.Re) * 64000 - 32000) * t.sx;
+    p.y = ((t.f * north / t.Rn) * 64000 - 32000) * t.sy * (-1);
     return p;
 }
 
@@ -42,14 +44,16 @@ bool outside(double v) {
 
 }  // namespace
 
-DeviceCheck CheckDevice(double x, double y, long long recordId) {
+DeviceCheck CheckDevice(double x, double y, std::optional<long long> recordId) {
     DeviceCheck c;
     if (outside(x)) {
         c.message = "x オーバーフロー： X=" + formatReal(x);
         return c;
     }
     if (outside(y)) {
-        c.message = "y オーバーフロー：Y=" + formatReal(y) + " ID=" + std::to_string(recordId);
+        c.message = "y オーバーフロー：Y=" + formatReal(y);
+        if (recordId)
+            c.message += " ID=" + std::to_string(*recordId);
         return c;
     }
     c.accepted = true;
@@ -160,4 +164,4 @@ std::string formatReal(double v) {
     return text;
 }
 
-}  // namespace digitalmap
+}  // namespace converter
