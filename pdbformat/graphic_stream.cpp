@@ -173,7 +173,7 @@ std::string offsetText(std::size_t offset) {
     return std::to_string(offset);
 }
 
-bool readRecords(const std::vector<std::uint8_t>& bytes, GraphicReadResult& result) {
+bool readRecords(std::span<const std::uint8_t> bytes, GraphicReadResult& result) {
     GraphicFile& f = result.file;
     ContainerHead head = readHead(bytes);
     if (bytes.size() < kRecListOffset) {
@@ -276,7 +276,7 @@ Box decodeBox(const std::uint8_t* p) {
 
 }  // namespace
 
-GraphicReadResult ReadGraphicDatabase(const std::vector<std::uint8_t>& file) {
+GraphicReadResult ReadGraphicDatabase(std::span<const std::uint8_t> file) {
     GraphicReadResult result;
     if (!readRecords(file, result))
         return result;

@@ -30,6 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -161,7 +162,7 @@ struct GraphicReadResult {
 // Reads a whole graphic database image: header, record list (every iRecPos inside the
 // file and increasing), records joined, then the elements. The walk stops at the zero fill
 // (an element header of kind 0, with only zero bytes after it).
-GraphicReadResult ReadGraphicDatabase(const std::vector<std::uint8_t>& file);
+GraphicReadResult ReadGraphicDatabase(std::span<const std::uint8_t> file);
 
 // Bodies of the element kinds, decoded from big-endian.
 struct PointBody {

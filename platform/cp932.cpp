@@ -3,20 +3,46 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace platform {
 namespace {
 
-// Length of the UTF-8 character starting with lead byte b (1 for stray bytes).
-std::size_t utf8CharLength(unsigned char b) {
-    if (b >= 0xF0)
-        return 4;
-    if (b >= 0xE0)
-        return 3;
-    if (b >= 0xC0)
-        return 2;
-    return 1;
+// The thread's descriptor for one direction, opened on first use and reset to its initial
+// state for every conversion. (iconv_t)-1 when the C library lacks the encoding.
+iconv_t descriptor(const char* to, const char* from) {
+    struct Descriptor {
+        iconv_t cd = reinterpret_cast<iconv_t>(-1);
+        const char* to = nullptr;
+        const char* from = nullptr;
+        ~Descriptor() {
+            if (cd != reinterpret_cast<iconv_t>(-1))
+                iconv_close(cd);
+        }
+    };
+    thread_local Descriptor cache[4];
+    for (Descriptor& d : cache) {
+        if (d.to && std::strcmp(d.to, to) == 0 && std::strcmp(d.from, from) == 0) {
+            if (d.cd != reinterpret_cast<iconv_t>(-1))
+                iconv(d.cd, nullptr, nullptr, nullptr, nullptr);
+            return d.cd;
+        }
+        if (!d.to) {
+            d.to = to;
+            d.from = from;
+            d.cd = iconv_open(to, from);
+            return d.cd;
+        }
+    }
+    return reinterpret_cast<iconv_t>(-1);
+}
+
+bool isAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
 }
 
 std::size_t cp932CharLength(unsigned char b) {
@@ -25,7 +51,11 @@ std::size_t cp932CharLength(unsigned char b) {
 
 TextConversion convert(std::string_view in, const char* from, const char* to, bool fromUtf8) {
     TextConversion result;
-    iconv_t cd = iconv_open(to, from);
+    if (isAscii(in)) {  // the same bytes in both encodings
+        result.text = in;
+        return result;
+    }
+    iconv_t cd = descriptor(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         result.ok = false;
         return result;
@@ -55,14 +85,15 @@ TextConversion convert(std::string_view in, const char* from, const char* to, bo
         result.badCharacter.assign(inPtr, std::min(len, inLeft));
         break;
     }
-    iconv_close(cd);
     result.text.assign(out.data(), static_cast<std::size_t>(outPtr - out.data()));
     return result;
 }
 
 // Runs the text through iconv into a small scratch buffer and returns where it stopped.
 std::optional<std::size_t> firstInvalid(std::string_view text, const char* from) {
-    iconv_t cd = iconv_open("UTF-8", from);
+    if (isAscii(text))
+        return std::nullopt;
+    iconv_t cd = descriptor("UTF-8", from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return 0;
     // iconv takes a non-const input pointer but only reads through it.
@@ -80,7 +111,6 @@ std::optional<std::size_t> firstInvalid(std::string_view text, const char* from)
             break;
         }
     }
-    iconv_close(cd);
     return bad;
 }
 

@@ -2,10 +2,15 @@
 // Whole-file reading, and writing output files whole: every output goes to a temporary
 // file beside its target and is renamed over it only once complete, so a failure leaves
 // the earlier file intact. The outputs of one run are put in place as a set (OutputSet).
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/result.h"
 
 namespace platform {
 
@@ -13,8 +18,20 @@ using Bytes = std::vector<std::uint8_t>;
 
 bool fileExists(const std::string& path);
 
-// The file's bytes, or nothing (with the reason in *error) when it cannot be read.
-std::optional<Bytes> readWholeFile(const std::string& path, std::string* error = nullptr);
+// The part of a path after its last "/" (all of it when there is none).
+std::string_view fileNameOf(std::string_view path);
+
+// A file's bytes: all of them, or the first limit bytes, and the size of the whole file.
+struct FileContents {
+    std::string bytes;
+    std::uint64_t size = 0;
+    std::span<const std::uint8_t> asBytes() const {
+        return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+    }
+};
+// Reads a file. Fails with the system's reason, or saying that the file is larger than
+// the machine's memory (it is then refused before any of it is read).
+Result<FileContents> readFile(const std::string& path, std::size_t limit = SIZE_MAX);
 
 // Why a write failed, and of which file: its temporary file could not be created (the file
 // "cannot be opened"), a write, sync or close failed, or it could not be put in place.

@@ -40,6 +40,8 @@ class LineSource {
     bool next(std::string_view& line);
     // 1-based number of the last line handed out (0 before the first).
     std::size_t lineNumber() const { return number_; }
+    // True when no line is left. (A file is known to be exhausted once its end was read.)
+    bool exhausted() const { return atEnd_ && begin_ >= end_; }
     // Why reading stopped early: a read error (error() holds the system's reason) or a
     // line longer than kMaxLine (the line lineNumber() + 1).
     enum class Failure { None, Read, LineTooLong };

@@ -25,8 +25,7 @@ void inform(platform::Prompter& prompter, const std::string& text) {
 
 std::optional<std::string> csv2pdbOutputPath(std::string_view csvPath) {
     // Only a "." of the file name counts, not one in a folder name.
-    std::size_t nameStart = csvPath.find_last_of('/');
-    nameStart = nameStart == std::string_view::npos ? 0 : nameStart + 1;
+    const std::size_t nameStart = csvPath.size() - platform::fileNameOf(csvPath).size();
     if (csvPath.size() < 2)
         return std::nullopt;
     std::size_t dot = csvPath.find_last_of('.', csvPath.size() - 2);

@@ -1,10 +1,8 @@
 #include "converter/attrconv/pdb2csv.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
 #include <new>
 
 #include "pdbformat/container.h"
@@ -123,39 +121,14 @@ std::string formatAttrCsv(const std::vector<pdb::FeatureAttrRec>& records) {
 
 namespace {
 
-// The first bytes of a file, at most limit of them, and the file's whole size.
-struct FilePrefix {
-    platform::Bytes bytes;
-    std::uint64_t size = 0;
-};
-std::optional<FilePrefix> readPrefix(const std::string& path, std::size_t limit,
-                                     std::string& reason) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (size < 0) {
-        reason = std::strerror(errno);
-        return std::nullopt;
-    }
-    FilePrefix p;
-    p.size = static_cast<std::uint64_t>(size);
-    p.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(p.size, limit)));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(p.bytes.data()), static_cast<std::streamsize>(p.bytes.size()));
-    if (!in) {
-        reason = std::strerror(errno);
-        return std::nullopt;
-    }
-    return p;
-}
-
 // Why the file cannot be a Palm database: its header and record list do not fit in it.
-std::optional<std::string> notPalmDatabase(const FilePrefix& file) {
+std::optional<std::string> notPalmDatabase(const platform::FileContents& file) {
     if (file.size == 0)
         return std::string("ファイルが空です");
     if (file.size < pdb::kRecListOffset)
         return "ヘッダーだけで 78 バイト必要ですが、" + std::to_string(file.size) +
                " バイトしかありません";
-    pdb::ContainerHead head = pdb::readHead(file.bytes);
+    pdb::ContainerHead head = pdb::readHead(file.asBytes());
     std::size_t n = head.listHeader.iRecNum;
     if (head.needed > file.size)
         return "ヘッダーのレコード数 " + std::to_string(n) + " のレコードリスト（" +
@@ -179,24 +152,23 @@ Outcome convertDatabase(const std::string& pdbPath, const std::string& csvPath,
     // At most what 65535 records of 128 bytes and their list take: the file's size beyond
     // that does not matter, however large it is.
     constexpr std::size_t kLargest = 80 + (8 + pdb::kFeatureAttrRecSize) * 65535;
-    std::string reason;
-    std::optional<FilePrefix> file = readPrefix(pdbPath, kLargest, reason);
+    platform::Result<platform::FileContents> file = platform::readFile(pdbPath, kLargest);
     if (!file)
         return fail(prompter,
-                    "データベースファイル「" + pdbPath + "」を読めません（" + reason + "）。");
+                    "データベースファイル「" + pdbPath + "」を読めません（" + file.error() + "）。");
     // The file is checked before anything is written, so a rejected database leaves an
     // earlier CSV as it was.
     if (auto why = notPalmDatabase(*file))
         return fail(prompter, "データベースファイル「" + pdbPath +
                                   "」は Palm のデータベースではありません（" + *why +
                                   "）。CSV ファイルは作成しませんでした。");
-    std::span<const std::uint8_t> storedName(file->bytes.data(), kNameSize);
+    std::span<const std::uint8_t> storedName = file->asBytes().first(kNameSize);
     if (!databaseNameMatches(storedName, baseNameOf(pdbPath)))
         return fail(prompter, " データベース名が違っています！\nデータベースファイル「" + pdbPath +
                                   "」に記録された名前「" + shownName(storedName) +
                                   "」が、ファイル名から決まる名前「" + baseNameOf(pdbPath) +
                                   "」で始まっていません。");
-    pdb::FeatureAttrRecords db = pdb::readFeatureAttrRecords(file->bytes, pdbPath);
+    pdb::FeatureAttrRecords db = pdb::readFeatureAttrRecords(file->asBytes(), pdbPath);
     if (db.problem)
         return fail(prompter, *db.problem + "\nCSV ファイルは作成しませんでした。");
     platform::WriteError error;

@@ -22,19 +22,12 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
-std::string fileNameOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string baseNameOf(std::string_view path) {
-    std::size_t start = 0;
-    if (path.size() >= 2) {
-        std::size_t slash = path.find_last_of('/', path.size() - 2);
-        if (slash != std::string_view::npos)
-            start = slash + 1;
-    }
-    std::string_view name = path.substr(start);
+    // A "/" at the very end does not count: the name runs from the last one before it.
+    std::string_view name = path;
+    if (path.size() >= 2)
+        name = path.substr(path.size() - 1 -
+                           platform::fileNameOf(path.substr(0, path.size() - 1)).size());
     return std::string(name.substr(0, name.find('.')));
 }
 
@@ -42,8 +35,7 @@ std::optional<std::string> databaseNameProblem(std::string_view name) {
     if (name.empty())
         return std::string("ファイル名から作るデータベース名が空になります。");
     for (std::size_t i = 0; i < name.size();) {
-        auto lead = static_cast<unsigned char>(name[i]);
-        std::size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::size_t len = platform::utf8CharLength(static_cast<unsigned char>(name[i]));
         std::string_view c = name.substr(i, len);
         platform::TextConversion sjis = platform::utf8ToCp932(c);
         if (!sjis.ok || sjis.text.size() != 1)
@@ -56,10 +48,9 @@ std::optional<std::string> databaseNameProblem(std::string_view name) {
 }
 
 std::string refusedFileNameMessage(const std::string& path, const std::string& problem) {
-    std::size_t slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string_view name = platform::fileNameOf(path);
     std::size_t dot = name.find('.');
-    std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+    std::string extension(dot == std::string_view::npos ? "" : name.substr(dot));
     return "「" + path + "」は変換できません。" + problem + "半角英数字のファイル名（例: data1" +
            extension + "）に変えてから変換してください。何も作成しませんでした。";
 }
@@ -71,8 +62,7 @@ std::array<std::uint8_t, 32> databaseNameField(std::string_view name,
     std::string text;
     std::size_t chars = 0;
     for (std::size_t i = 0; i < name.size() && chars < 31; ++chars) {
-        auto lead = static_cast<unsigned char>(name[i]);
-        std::size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::size_t len = platform::utf8CharLength(static_cast<unsigned char>(name[i]));
         len = std::min(len, name.size() - i);
         text.append(name.substr(i, len));
         i += len;

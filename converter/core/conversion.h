@@ -24,9 +24,6 @@ enum class Outcome { Done, Failed, Cancelled };
 // folder + "/" + name, without doubling a "/" that ends the folder.
 std::string joinPath(const std::string& folder, const std::string& name);
 
-// The file name of a path without its folder, for messages.
-std::string fileNameOf(const std::string& path);
-
 // The file name of a path without its folder and from its first "." on:
 // "/data/a.b.pdb" gives "a.b" → "a". A trailing "/" does not count as the last one.
 std::string baseNameOf(std::string_view path);

@@ -15,23 +15,12 @@ void reportFailure(platform::Prompter& prompter, std::string_view helper) {
     prompter.show(text, helper, platform::Icon::Critical, platform::Buttons::Ok);
 }
 
-// Length in bytes of the UTF-8 character that starts with b (1 for a stray byte).
-std::size_t utf8CharLength(unsigned char b) {
-    if (b >= 0xF0)
-        return 4;
-    if (b >= 0xE0)
-        return 3;
-    if (b >= 0xC0)
-        return 2;
-    return 1;
-}
-
 // Splits UTF-8 text into its characters.
 std::vector<std::string_view> utf8Characters(std::string_view text) {
     std::vector<std::string_view> chars;
     std::size_t i = 0;
     while (i < text.size()) {
-        std::size_t len = utf8CharLength(static_cast<unsigned char>(text[i]));
+        std::size_t len = platform::utf8CharLength(static_cast<unsigned char>(text[i]));
         len = std::min(len, text.size() - i);
         chars.push_back(text.substr(i, len));
         i += len;

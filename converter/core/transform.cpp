@@ -137,6 +137,12 @@ const char* frameValueName(std::size_t index) {
     return index < 12 ? names[index] : "";
 }
 
+std::string formatFixed(double v, int decimals) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    return buf;
+}
+
 std::string formatReal(double v) {
     if (v == 0 || !std::isfinite(v))
         return v == 0 ? "0" : (std::isnan(v) ? "NaN" : (v > 0 ? "Infinity" : "-Infinity"));

@@ -99,6 +99,9 @@ std::optional<std::array<std::int16_t, 12>> FrameValues(const std::array<double,
 // Names of the settings form's twelve boxes, in order (tLatDeg … bLonSec).
 const char* frameValueName(std::size_t index);
 
+// A real with a fixed number of decimals: 35.6812345.
+std::string formatFixed(double v, int decimals);
+
 // A real as decimal text: up to 15 significant digits, "." as the decimal point, no
 // exponent (32800.5, -31.25, 12000, 0.0000125), and 0 rather than -0.
 std::string formatReal(double v);

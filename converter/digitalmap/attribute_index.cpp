@@ -62,41 +62,6 @@ std::size_t lineAt(std::string_view data, std::size_t pos) {
     return line;
 }
 
-// Length of the UTF-8 sequence of more than one byte at the start of text, or 0.
-std::size_t utf8Sequence(std::string_view text) {
-    auto b = static_cast<unsigned char>(text[0]);
-    std::size_t len = b >= 0xC2 && b <= 0xDF   ? 2
-                      : b >= 0xE0 && b <= 0xEF ? 3
-                      : b >= 0xF0 && b <= 0xF4 ? 4
-                                               : 0;
-    if (len == 0 || len > text.size())
-        return 0;
-    for (std::size_t i = 1; i < len; ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-            return 0;
-    return len;
-}
-
-// Where the text stops being UTF-8 with at least one character above ASCII: npos when it
-// is such UTF-8 throughout; else the first byte that breaks it (data.size() when the text
-// is plain ASCII). firstWide is the position of the first character above ASCII.
-std::size_t utf8Break(std::string_view data, std::size_t& firstWide) {
-    firstWide = std::string_view::npos;
-    for (std::size_t i = 0; i < data.size();) {
-        if (static_cast<unsigned char>(data[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t len = utf8Sequence(data.substr(i));
-        if (len == 0)
-            return i;
-        if (firstWide == std::string_view::npos)
-            firstWide = i;
-        i += len;
-    }
-    return firstWide == std::string_view::npos ? data.size() : std::string_view::npos;
-}
-
 }  // namespace
 
 std::optional<std::string> AttributeFileEncodingProblem(std::string_view data,
@@ -113,8 +78,11 @@ std::optional<std::string> AttributeFileEncodingProblem(std::string_view data,
     }
     // Shift-JIS text is hardly ever valid UTF-8 (its lead bytes 0x81-0x9F cannot start a
     // UTF-8 character), so a file that is UTF-8 throughout was saved in UTF-8.
-    std::size_t firstWide = 0;
-    if (utf8Break(data, firstWide) == std::string_view::npos) {
+    const std::size_t firstWide =
+        std::find_if(data.begin(), data.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
+        data.begin();
+    if (firstWide < data.size() && !platform::firstInvalidUtf8(data)) {
         // The line's text from there, at most 60 bytes, not cut inside a character.
         std::size_t end = data.find_first_of("\r\n", firstWide);
         std::string_view rest = data.substr(
@@ -125,19 +93,9 @@ std::optional<std::string> AttributeFileEncodingProblem(std::string_view data,
         return at(firstWide) + "UTF-8 で書かれているようです（「" + std::string(rest.substr(0, n)) +
                "」）。" + advice;
     }
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        auto b = static_cast<unsigned char>(data[i]);
-        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
-            continue;
-        if (platform::isCp932LeadByte(b) && i + 1 < data.size()) {
-            auto t = static_cast<unsigned char>(data[i + 1]);
-            if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) {
-                ++i;
-                continue;
-            }
-        }
-        return at(i) + "Shift-JIS の文字として読めないバイト（" +
-               hexBytes(data.substr(i, std::min<std::size_t>(2, data.size() - i))) +
+    if (std::optional<std::size_t> bad = platform::firstInvalidCp932(data)) {
+        return at(*bad) + "Shift-JIS の文字として読めないバイト（" +
+               hexBytes(data.substr(*bad, std::min<std::size_t>(2, data.size() - *bad))) +
                "）があります。" + advice;
     }
     return std::nullopt;

@@ -118,10 +118,10 @@ bool readCheckedHeader(SheetFile& file, ExtentHeader& header, SheetTransform& ex
 
 bool loadNames(const Input& in, bool town, NameIndex& index, platform::Prompter& prompter,
                std::string_view title) {
-    std::string data, error;
-    bool ok = readInputFile(in.path, in.label, data, error) &&
-              (town ? LoadTownNames(data, in.label, index, error)
-                    : LoadBuildingNames(data, in.label, index, error));
+    platform::Result<std::string> data = readInputFile(in.path, in.label);
+    std::string error = data.error();
+    bool ok = data && (town ? LoadTownNames(*data, in.label, index, error)
+                            : LoadBuildingNames(*data, in.label, index, error));
     if (!ok)
         showError(prompter, error, title);
     return ok;
@@ -662,8 +662,7 @@ std::string fitBuildingName(const std::string& name, platform::Prompter& prompte
 
 std::string SheetBaseName(std::string_view sheetDir) {
     while (sheetDir.size() > 1 && sheetDir.back() == '/') sheetDir.remove_suffix(1);
-    auto slash = sheetDir.rfind('/');
-    return std::string(slash == std::string_view::npos ? sheetDir : sheetDir.substr(slash + 1));
+    return std::string(platform::fileNameOf(sheetDir));
 }
 
 SheetPaths MakeSheetPaths(const std::string& sheetDir, const std::string& outDir) {
@@ -732,12 +731,12 @@ bool CreateFromDigitalMap(const std::string& sheetDir, const std::string& outDir
     // refused before anything is written, not found out after the graphic database.
     for (const Input& in : {Input{paths.tatemonoAtr, "TATEMONO/tatemono.atr"},
                             Input{paths.tyomeAtr, "GYOUSEI/tyome.atr"}}) {
-        std::string data, error;
-        if (!readInputFile(in.path, in.label, data, error)) {
-            showError(prompter, error, kTitle);
+        platform::Result<std::string> data = readInputFile(in.path, in.label);
+        if (!data) {
+            showError(prompter, data.error(), kTitle);
             return false;
         }
-        if (auto problem = AttributeFileEncodingProblem(data, in.label)) {
+        if (auto problem = AttributeFileEncodingProblem(*data, in.label)) {
             showError(prompter, *problem, kTitle);
             return false;
         }

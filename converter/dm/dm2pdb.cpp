@@ -119,7 +119,7 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
     const std::string base = converter::baseNameOf(dmPath);
     const std::string graphicPath = converter::joinPath(folder, base + "_G.pdb");
     const std::string attrName = base + "_A";
-    const std::string fileName = converter::fileNameOf(dmPath);
+    const std::string fileName = std::string(platform::fileNameOf(dmPath));
     FrameValues frameValues{};
     std::string message;
     if (!frameValuesFrom(frame, frameValues, message)) {

@@ -68,7 +68,8 @@ converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string&
     }
     platform::OutputSet outputs;
     return attrDMPDBcreateFromLines(folder, attrName, areaCount, *lines,
-                                    converter::fileNameOf(dmPath), today, prompter, outputs);
+                                    std::string(platform::fileNameOf(dmPath)), today, prompter,
+                                    outputs);
 }
 
 }  // namespace dm

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/cp932.h"
+#include "platform/text.h"
 
 namespace dm {
 namespace {
@@ -40,9 +41,6 @@ constexpr Field kDataKind{21, 21, "データ区分"};
 constexpr Field kPointCount{28, 31, "点数"};
 constexpr Field kLineCount{32, 35, "座標行数"};
 constexpr Field kExtraCount{32, 35, "付属行数"};
-
-const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -96,53 +94,10 @@ std::optional<double> unitFactor(int unitCode) {
 }
 
 bool parseDecimal(std::string_view t, double& value) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-        negative = t[i] == '-';
-        ++i;
-    }
-    std::string_view body = t.substr(i);
-    std::uint64_t mantissa = 0;
-    int significant = 0;
-    int fraction = 0;
-    bool anyDigit = false;
-    bool dot = false;
-    bool exact = true;
-    for (char c : body) {
-        if (c >= '0' && c <= '9') {
-            anyDigit = true;
-            if (dot)
-                ++fraction;
-            if (mantissa != 0 || c != '0') {
-                if (significant < 15) {
-                    mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-                    ++significant;
-                } else {
-                    exact = false;
-                }
-            }
-        } else if (c == '.' && !dot) {
-            dot = true;
-        } else {
-            return false;
-        }
-    }
-    if (!anyDigit)
+    platform::Number<double> n = platform::parseNumber<double>(t, {.exponent = false});
+    if (n.status != platform::NumberStatus::Ok)
         return false;
-    double v;
-    if (exact && fraction <= 22) {
-        // Both operands are exact, so the quotient is the correctly rounded value.
-        v = static_cast<double>(mantissa);
-        if (fraction > 0)
-            v /= kPow10[fraction];
-    } else {
-        auto [ptr, ec] =
-            std::from_chars(body.data(), body.data() + body.size(), v, std::chars_format::fixed);
-        if (ec != std::errc() || ptr != body.data() + body.size())
-            return false;
-    }
-    value = negative ? -v : v;
+    value = n.value;
     return true;
 }
 
@@ -170,24 +125,6 @@ class Fields {
     }
 
     double number(const DmLine& line, const Field& f) const {
-        // Most fields are blank-padded whole numbers: read those directly.
-        if (line.text.size() >= static_cast<std::size_t>(f.last)) {
-            const char* p = line.text.data() + f.first - 1;
-            const char* end = line.text.data() + f.last;
-            while (p < end && *p == ' ') ++p;
-            bool negative = p < end && *p == '-';
-            if (negative)
-                ++p;
-            const char* digits = p;
-            std::int64_t v = 0;
-            while (p < end && static_cast<unsigned>(*p - '0') < 10u) v = v * 10 + (*p++ - '0');
-            if (p == end && p > digits && p - digits <= 15)
-                return negative ? -static_cast<double>(v) : static_cast<double>(v);
-        }
-        return generalNumber(line, f);
-    }
-
-    double generalNumber(const DmLine& line, const Field& f) const {
         std::string_view raw = text(line, f);
         std::string_view t = trimBlanks(raw);
         double v;

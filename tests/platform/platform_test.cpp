@@ -273,15 +273,15 @@ TEST(OutputSet, ReplacesAllOrNothingAndKeepsWhatTheUserSetUp) {
     ::umask(savedUmask);
 }
 
-TEST(Files, ReadWholeFileAndExistence) {
+TEST(Files, ReadFileAndExistence) {
     TempDir dir;
     testsupport::writeBytes(dir.file("a"), Bytes{1, 2, 3});
     EXPECT_TRUE(platform::fileExists(dir.file("a")));
     EXPECT_FALSE(platform::fileExists(dir.path()));  // a folder is not a file
-    EXPECT_EQ(platform::readWholeFile(dir.file("a")), (platform::Bytes{1, 2, 3}));
-    std::string reason;
-    EXPECT_FALSE(platform::readWholeFile(dir.file("missing"), &reason));
-    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(platform::readFile(dir.file("a"))->bytes, "\x01\x02\x03");
+    auto missing = platform::readFile(dir.file("missing"));
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.error().empty());
 }
 
 // Lines split by hand, one byte at a time, as each convention defines them.

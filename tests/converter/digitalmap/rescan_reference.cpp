@@ -25,8 +25,8 @@ struct Arc {
 };
 
 std::string readFile(const std::string& path) {
-    auto bytes = platform::readWholeFile(path);
-    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    auto file = platform::readFile(path);
+    return file ? file->bytes : std::string();
 }
 
 // tyome.atr read in full: the name of the first record with the ID.
