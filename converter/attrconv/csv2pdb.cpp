@@ -62,8 +62,9 @@ Outcome convertCsv(const std::string& csvPath, const platform::LocalDate& today,
     for (const TextCut& cut : read.cuts)
         prompter.show(describeTextCut(csvPath, cut), kTitle, platform::Icon::Warning,
                       platform::Buttons::Ok);
-    if (!writeFeatureAttrDatabase(*pdbPath, read.records, today, prompter, kTitle))
-        return Outcome::Failed;
+    if (platform::Status written = writeFeatureAttrDatabase(*pdbPath, read.records, today);
+        !written)
+        return fail(prompter, written.error());
     inform(prompter, "処理が終了しました！");
     return Outcome::Done;
 }

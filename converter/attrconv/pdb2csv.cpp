@@ -154,8 +154,8 @@ Outcome convertDatabase(const std::string& pdbPath, const std::string& csvPath,
     constexpr std::size_t kLargest = 80 + (8 + pdb::kFeatureAttrRecSize) * 65535;
     platform::Result<platform::FileContents> file = platform::readFile(pdbPath, kLargest);
     if (!file)
-        return fail(prompter,
-                    "データベースファイル「" + pdbPath + "」を読めません（" + file.error() + "）。");
+        return fail(prompter, "データベースファイル「" + pdbPath + "」を読めません（" +
+                                  file.error() + "）。");
     // The file is checked before anything is written, so a rejected database leaves an
     // earlier CSV as it was.
     if (auto why = notPalmDatabase(*file))

@@ -55,8 +55,7 @@ std::string refusedFileNameMessage(const std::string& path, const std::string& p
            extension + "）に変えてから変換してください。何も作成しませんでした。";
 }
 
-std::array<std::uint8_t, 32> databaseNameField(std::string_view name,
-                                               platform::Prompter& prompter) {
+platform::Status databaseNameField(std::string_view name, std::array<std::uint8_t, 32>& field) {
     // Cut to 31 characters and pad with blanks; byteConv stores the blanks as 0, and
     // byte 31 stays 0 as the terminator.
     std::string text;
@@ -68,9 +67,8 @@ std::array<std::uint8_t, 32> databaseNameField(std::string_view name,
         i += len;
     }
     text.append(31 - chars, ' ');
-    std::array<std::uint8_t, 32> field{};
-    Module1::byteConv(std::span<std::uint8_t>(field).first(31), 31, text, prompter);
-    return field;
+    field = {};
+    return Module1::byteConv(std::span<std::uint8_t>(field).first(31), 31, text);
 }
 
 std::string writeFailureText(const platform::WriteError& error) {
@@ -82,42 +80,40 @@ std::string writeFailureText(const platform::WriteError& error) {
     return fileMessage(error.path, what);
 }
 
-bool stageFeatureAttrDatabase(platform::OutputSet& outputs, const std::string& path,
-                              const std::vector<pdb::FeatureAttrRec>& records,
-                              const platform::LocalDate& today, platform::Prompter& prompter,
-                              std::string_view title) {
-    auto fail = [&](const std::string& text) {
-        prompter.show(text, title, platform::Icon::Critical, platform::Buttons::Ok);
-        return false;
-    };
+platform::Status stageFeatureAttrDatabase(platform::OutputSet& outputs, const std::string& path,
+                                          const std::array<std::uint8_t, 32>& nameField,
+                                          const std::vector<pdb::FeatureAttrRec>& records,
+                                          const platform::LocalDate& today) {
     if (records.size() > pdb::kMaxFeatureAttrRecs)
-        return fail(fileMessage(
+        return platform::Status::failure(fileMessage(
             path, "に書くレコードが多すぎます（" + std::to_string(records.size()) + " 件、" +
                       std::to_string(pdb::kMaxFeatureAttrRecs) + " 件まで）。"));
-    std::array<std::uint8_t, 32> name = databaseNameField(baseNameOf(path), prompter);
-    platform::Bytes file = pdb::encodeFeatureAttrDatabase(name, records, pdb::palmDayStamp(today));
+    platform::Bytes file =
+        pdb::encodeFeatureAttrDatabase(nameField, records, pdb::palmDayStamp(today));
     platform::WriteError error;
     if (!outputs.add(path, file, &error))
-        return fail(writeFailureText(error));
-    return true;
+        return platform::Status::failure(writeFailureText(error));
+    return {};
 }
 
-bool commitOutputs(platform::OutputSet& outputs, platform::Prompter& prompter,
-                   std::string_view title) {
+platform::Status commitOutputs(platform::OutputSet& outputs) {
     platform::WriteError error;
-    if (outputs.commit(&error))
-        return true;
-    prompter.show(writeFailureText(error), title, platform::Icon::Critical, platform::Buttons::Ok);
-    return false;
+    if (!outputs.commit(&error))
+        return platform::Status::failure(writeFailureText(error));
+    return {};
 }
 
-bool writeFeatureAttrDatabase(const std::string& path,
-                              const std::vector<pdb::FeatureAttrRec>& records,
-                              const platform::LocalDate& today, platform::Prompter& prompter,
-                              std::string_view title) {
+platform::Status writeFeatureAttrDatabase(const std::string& path,
+                                          const std::vector<pdb::FeatureAttrRec>& records,
+                                          const platform::LocalDate& today) {
+    std::array<std::uint8_t, 32> name{};
+    if (platform::Status named = databaseNameField(baseNameOf(path), name); !named)
+        return named;
     platform::OutputSet outputs;
-    return stageFeatureAttrDatabase(outputs, path, records, today, prompter, title) &&
-           commitOutputs(outputs, prompter, title);
+    if (platform::Status staged = stageFeatureAttrDatabase(outputs, path, name, records, today);
+        !staged)
+        return staged;
+    return commitOutputs(outputs);
 }
 
 }  // namespace converter

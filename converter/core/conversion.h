@@ -13,7 +13,7 @@
 #include "pdbformat/feature_attr_rec.h"
 #include "platform/files.h"
 #include "platform/local_date.h"
-#include "platform/prompter.h"
+#include "platform/result.h"
 
 namespace converter {
 
@@ -39,31 +39,28 @@ std::optional<std::string> databaseNameProblem(std::string_view name);
 std::string refusedFileNameMessage(const std::string& path, const std::string& problem);
 
 // The 32-byte database name field for a name (UTF-8): cut to 31 characters, one byte per
-// character through Module1::byteConv, blanks and padding as 0. A character without a
-// single-byte code shows "エラー：byteConv"; the name then keeps the characters before it.
-std::array<std::uint8_t, 32> databaseNameField(std::string_view name, platform::Prompter& prompter);
+// character through Module1::byteConv, blanks and padding as 0. Fails as byteConv does for a
+// character without a single-byte code; the field then keeps the characters before it.
+platform::Status databaseNameField(std::string_view name, std::array<std::uint8_t, 32>& field);
 
-// Writes a converter attribute database to path, whole or not at all (an earlier file
-// survives a failure). The database name is baseNameOf(path), through databaseNameField;
-// the three dates are pdb::palmDayStamp(today). More than pdb::kMaxFeatureAttrRecs records, or a
-// failed write, shows an error naming the file (critical icon, the given title; empty
-// means the application's title) and returns false.
-bool writeFeatureAttrDatabase(const std::string& path,
-                              const std::vector<pdb::FeatureAttrRec>& records,
-                              const platform::LocalDate& today, platform::Prompter& prompter,
-                              std::string_view title = "");
+// Adds a converter attribute database (the name field as given, the three dates
+// pdb::palmDayStamp(today)) to a run's outputs, which the run puts in place with
+// commitOutputs once all its outputs are there. Fails, naming the file, with more than
+// pdb::kMaxFeatureAttrRecs records or when the file cannot be written.
+platform::Status stageFeatureAttrDatabase(platform::OutputSet& outputs, const std::string& path,
+                                          const std::array<std::uint8_t, 32>& nameField,
+                                          const std::vector<pdb::FeatureAttrRec>& records,
+                                          const platform::LocalDate& today);
 
-// The same as one file of a run's outputs: the database goes into the set, which the run
-// commits with commitOutputs once all its outputs are there.
-bool stageFeatureAttrDatabase(platform::OutputSet& outputs, const std::string& path,
-                              const std::vector<pdb::FeatureAttrRec>& records,
-                              const platform::LocalDate& today, platform::Prompter& prompter,
-                              std::string_view title = "");
+// Puts a run's outputs in place. Fails saying which file could not be written and why;
+// every earlier file is then kept.
+platform::Status commitOutputs(platform::OutputSet& outputs);
 
-// Puts a run's outputs in place; a failure shows which file could not be written and why
-// (critical icon, the given title) and returns false, every earlier file being kept.
-bool commitOutputs(platform::OutputSet& outputs, platform::Prompter& prompter,
-                   std::string_view title = "");
+// Writes a converter attribute database on its own, whole or not at all (an earlier file
+// survives a failure), named baseNameOf(path) (a name databaseNameProblem accepts).
+platform::Status writeFeatureAttrDatabase(const std::string& path,
+                                          const std::vector<pdb::FeatureAttrRec>& records,
+                                          const platform::LocalDate& today);
 
 // "ファイル「PATH」を作成できません（…）。" or "…を書き込めません（…）。", saying that the
 // earlier file is still there when there is one.

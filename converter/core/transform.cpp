@@ -29,13 +29,6 @@ std::optional<SheetTransform> ReadExtent(double d1, double d2, double d3, double
     return e;
 }
 
-DevicePoint ToDevice(const SheetTransform& t, double north, double east) {
-    DevicePoint p;
-    p.x = ((t.f * east / t.Re) * 64000 - 32000) * t.sx;
-    p.y = ((t.f * north / t.Rn) * 64000 - 32000) * t.sy * (-1);
-    return p;
-}
-
 namespace {
 
 bool outside(double v) {
@@ -44,34 +37,13 @@ bool outside(double v) {
 
 }  // namespace
 
-DeviceCheck CheckDevice(double x, double y, std::optional<long long> recordId) {
-    DeviceCheck c;
-    if (outside(x)) {
-        c.message = "x オーバーフロー： X=" + formatReal(x);
-        return c;
-    }
-    if (outside(y)) {
-        c.message = "y オーバーフロー：Y=" + formatReal(y);
-        if (recordId)
-            c.message += " ID=" + std::to_string(*recordId);
-        return c;
-    }
-    c.accepted = true;
-    c.x = roundTo16(x);
-    c.y = roundTo16(y);
-    return c;
-}
-
-void BoxOf::add(double x, double y) {
-    if (x < minX_)
-        minX_ = x;
-    if (x > maxX_)
-        maxX_ = x;
-    if (y < minY_)
-        minY_ = y;
-    if (y > maxY_)
-        maxY_ = y;
-    ++count_;
+std::string overflowMessage(double x, double y, std::optional<long long> recordId) {
+    if (outside(x))
+        return "x オーバーフロー： X=" + formatReal(x);
+    std::string message = "y オーバーフロー：Y=" + formatReal(y);
+    if (recordId)
+        message += " ID=" + std::to_string(*recordId);
+    return message;
 }
 
 bool BoxOf::degenerate() const {
@@ -96,13 +68,6 @@ pdb::Box LabelBox(double x, double y) {
 
 bool LabelBoxFits(double x, double y) {
     return !outside(x - 200) && !outside(y - 200) && !outside(x + 200) && !outside(y + 200);
-}
-
-std::int16_t roundTo16(double v) {
-    if (!std::isfinite(v) || std::fabs(v) > 1e15)
-        return 0;
-    auto r = static_cast<long long>(std::nearbyint(v));
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(r & 0xFFFF));
 }
 
 std::optional<std::int32_t> roundTo32(double v) {

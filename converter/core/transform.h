@@ -12,6 +12,7 @@
 // unit factor f turns into millimetres (the unit of Re and Rn); its frame header carries
 // the corners as they are.
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,7 +48,18 @@ struct DevicePoint {
 
 // Device coordinates of a point, in double precision and in this order of operations:
 // x = ((f × east ÷ Re) × 64000 − 32000) × sx, y = ((f × north ÷ Rn) × 64000 − 32000) × sy × (−1).
-DevicePoint ToDevice(const SheetTransform& t, double north, double east);
+inline DevicePoint ToDevice(const SheetTransform& t, double north, double east) {
+    return {((t.f * east / t.Re) * 64000 - 32000) * t.sx,
+            ((t.f * north / t.Rn) * 64000 - 32000) * t.sy * (-1)};
+}
+
+// Rounds to the nearest integer, halves to even, and keeps the low 16 bits.
+inline std::int16_t roundTo16(double v) {
+    if (!std::isfinite(v) || std::fabs(v) > 1e15)
+        return 0;
+    auto r = static_cast<long long>(std::nearbyint(v));
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(r & 0xFFFF));
+}
 
 // Range check of one transformed point: x first, then y, each within -32767 to 32767. An
 // accepted point carries its stored values (rounded, halves to even); a rejected one the
@@ -59,12 +71,30 @@ struct DeviceCheck {
     std::int16_t y = 0;
     std::string message;  // UTF-8
 };
-DeviceCheck CheckDevice(double x, double y, std::optional<long long> recordId = std::nullopt);
+std::string overflowMessage(double x, double y, std::optional<long long> recordId);
+inline DeviceCheck CheckDevice(double x, double y,
+                               std::optional<long long> recordId = std::nullopt) {
+    DeviceCheck c;
+    if (!(x >= -kDeviceLimit && x <= kDeviceLimit) || !(y >= -kDeviceLimit && y <= kDeviceLimit)) {
+        c.message = overflowMessage(x, y, recordId);
+        return c;
+    }
+    c.accepted = true;
+    c.x = roundTo16(x);
+    c.y = roundTo16(y);
+    return c;
+}
 
 // Bounding box of the points of one element, from the unrounded device coordinates.
 class BoxOf {
   public:
-    void add(double x, double y);
+    void add(double x, double y) {
+        minX_ = x < minX_ ? x : minX_;
+        maxX_ = x > maxX_ ? x : maxX_;
+        minY_ = y < minY_ ? y : minY_;
+        maxY_ = y > maxY_ ? y : maxY_;
+        ++count_;
+    }
     void add(const DevicePoint& p) { add(p.x, p.y); }
     bool empty() const { return count_ == 0; }
     // Width and height both zero (one point, or all points alike; also no point at all).
@@ -86,8 +116,6 @@ pdb::Box LabelBox(double x, double y);
 // True when the whole label box lies inside the device range.
 bool LabelBoxFits(double x, double y);
 
-// Rounds to the nearest integer, halves to even, and keeps the low 16 bits.
-std::int16_t roundTo16(double v);
 // Rounds (halves to even) a value that must fit in 32 bits; nothing when it does not.
 std::optional<std::int32_t> roundTo32(double v);
 

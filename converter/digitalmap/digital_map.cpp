@@ -321,7 +321,9 @@ bool GraphicRun::sizeFile(const Input& in, bool polygons, SheetTransform& extent
 }
 
 void GraphicRun::beginDatabase() {
-    auto name = converter::databaseNameField(paths_.base + "_G", prompter_);
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(paths_.base + "_G", name))
+        converter::Module1::showFailure(prompter_, "byteConv");
     graphic_.BeginGraphicDatabase(paths_.graphicDb, name, pdb::palmDayStamp(today_),
                                   pdb::GraphicRecordCount(estimate_));
     graphic_.AppendElement({pdb::kKindFrame, 1, pdb::kFrameBodyLength, 0, 0});
@@ -546,10 +548,12 @@ void GraphicRun::writeLabel(const PolygonRecord& polygon, const DevicePoint& anc
         std::span<const std::uint8_t> source(reinterpret_cast<const std::uint8_t*>(name.data()),
                                              name.size());
         auto n = static_cast<std::int16_t>(std::min<std::size_t>(name.size(), 32767));
-        if (converter::Module1::compressDbcs(field, source, n, prompter_) == 0 ||
-            name.size() > field.size()) {
-            // Too long for the field: the helper has reported it; keep what fits rather than
-            // an empty name, without splitting a double-byte character.
+        platform::Result<std::int32_t> copied = converter::Module1::compressDbcs(field, source, n);
+        if (!copied)
+            converter::Module1::showFailure(prompter_, "compressDbcs");
+        if (!copied || name.size() > field.size()) {
+            // Too long for the field: keep what fits rather than an empty name, without
+            // splitting a double-byte character.
             field.fill(0);
             pdb::storeText(field, name);
         }
@@ -650,9 +654,9 @@ std::string fitBuildingName(const std::string& name, platform::Prompter& prompte
     std::array<std::uint8_t, kText1Size> field{};
     std::span<const std::uint8_t> source(reinterpret_cast<const std::uint8_t*>(name.data()),
                                          name.size());
-    converter::Module1::compressDbcs(
-        field, source, static_cast<std::int16_t>(std::min<std::size_t>(name.size(), 32767)),
-        prompter);
+    if (!converter::Module1::compressDbcs(
+            field, source, static_cast<std::int16_t>(std::min<std::size_t>(name.size(), 32767))))
+        converter::Module1::showFailure(prompter, "compressDbcs");
     field.fill(0);
     pdb::storeText(field, name);
     return pdb::storedText(field);
@@ -833,10 +837,17 @@ bool attrPDBcreate(const std::string& csvPath, const std::string& csvText,
     }
     for (const converter::TextCut& cut : csv.cuts)
         prompter.show(converter::describeTextCut(csvPath, cut), title, Icon::Warning, Buttons::Ok);
-    if (!converter::stageFeatureAttrDatabase(outputs, attrDbPath, csv.records, today, prompter,
-                                             title) ||
-        !converter::commitOutputs(outputs, prompter, title))
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(converter::baseNameOf(attrDbPath), name))
+        converter::Module1::showFailure(prompter, "byteConv");
+    platform::Status written =
+        converter::stageFeatureAttrDatabase(outputs, attrDbPath, name, csv.records, today);
+    if (written)
+        written = converter::commitOutputs(outputs);
+    if (!written) {
+        showError(prompter, written.error(), title);
         return false;
+    }
     showInfo(prompter, kAttrDone, title);
     return true;
 }

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "converter/core/conversion.h"
+#include "converter/core/module1.h"
 #include "converter/dm/dm_attributes.h"
 #include "converter/dm/dm_passes.h"
 #include "converter/dm/dm_reader.h"
@@ -152,9 +153,11 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
     // Both databases are put in place together once the attribute stage has its own.
     platform::OutputSet outputs;
     GraphicImage image;
-    if (!buildGraphicImage(*lines, fileName, frameValues,
-                           converter::databaseNameField(base + "_G", prompter),
-                           pdb::palmDayStamp(today), prompter, image, message)) {
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(base + "_G", name))
+        converter::Module1::showFailure(prompter, "byteConv");
+    if (!buildGraphicImage(*lines, fileName, frameValues, name, pdb::palmDayStamp(today), prompter,
+                           image, message)) {
         error(prompter, message);
         return result;
     }

@@ -1,5 +1,6 @@
 #include "converter/dm/dm_attributes.h"
 
+#include "converter/core/module1.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 
@@ -47,11 +48,17 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
     std::vector<pdb::FeatureAttrRec> records;
     records.reserve(areas.size());
     for (const AreaBox& a : areas) records.push_back(areaRecord(a));
-    if (!converter::stageFeatureAttrDatabase(outputs,
-                                             converter::joinPath(folder, attrName + ".pdb"),
-                                             records, today, prompter, kAttrTitle) ||
-        !converter::commitOutputs(outputs, prompter, kAttrTitle))
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(attrName, name))
+        converter::Module1::showFailure(prompter, "byteConv");
+    platform::Status written = converter::stageFeatureAttrDatabase(
+        outputs, converter::joinPath(folder, attrName + ".pdb"), name, records, today);
+    if (written)
+        written = converter::commitOutputs(outputs);
+    if (!written) {
+        prompter.show(written.error(), kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
         return converter::Outcome::Failed;
+    }
     prompter.show("属性PDBファイル作成処理が完了しました！( 3 / 3 )", kAttrTitle,
                   platform::Icon::Information, platform::Buttons::Ok);
     return converter::Outcome::Done;

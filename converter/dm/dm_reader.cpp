@@ -28,6 +28,9 @@ struct Field {
     const char* name;
 };
 
+// A number field: a sign, digits and a decimal point; no exponent.
+constexpr platform::NumberSyntax kDmNumber{.plusSign = true, .exponent = false};
+
 constexpr Field kSheetCheck{66, 67, "「M 」レコードの数値欄"};
 constexpr Field kNmin{1, 7, "最小北座標"};
 constexpr Field kEmin{8, 14, "最小東座標"};
@@ -94,7 +97,7 @@ std::optional<double> unitFactor(int unitCode) {
 }
 
 bool parseDecimal(std::string_view t, double& value) {
-    platform::Number<double> n = platform::parseNumber<double>(t, {.exponent = false});
+    platform::Number<double> n = platform::parseNumber<double>(t, kDmNumber);
     if (n.status != platform::NumberStatus::Ok)
         return false;
     value = n.value;
@@ -125,14 +128,24 @@ class Fields {
     }
 
     double number(const DmLine& line, const Field& f) const {
+        if (line.text.size() >= static_cast<std::size_t>(f.last)) {
+            std::string_view t =
+                trimBlanks(line.text.substr(static_cast<std::size_t>(f.first - 1),
+                                            static_cast<std::size_t>(f.last - f.first + 1)));
+            platform::Number<double> n = platform::parseNumber<double>(t, kDmNumber);
+            if (n.status == platform::NumberStatus::Ok)
+                return n.value;
+        }
+        notANumber(line, f);
+    }
+
+    // Why the field is no number: the line is too short for it, it is empty, or it holds
+    // something else.
+    [[noreturn]] void notANumber(const DmLine& line, const Field& f) const {
         std::string_view raw = text(line, f);
-        std::string_view t = trimBlanks(raw);
-        double v;
-        if (t.empty())
+        if (trimBlanks(raw).empty())
             throw ReadFailure(where(line, f) + "が空です");
-        if (!parseDecimal(t, v))
-            throw ReadFailure(where(line, f) + "が数値ではありません: 「" + shown(raw) + "」");
-        return v;
+        throw ReadFailure(where(line, f) + "が数値ではありません: 「" + shown(raw) + "」");
     }
 
     long integer(const DmLine& line, const Field& f, long min, long max) const {

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
-#include "platform/scripted_prompter.h"
 #include "support/test_support.h"
 
 namespace {
@@ -33,8 +32,7 @@ TEST(ConversionNames, BaseName) {
 
 TEST(WriteFeatureAttrDatabase, EmptyAndLargestDatabases) {
     testsupport::TempDir dir;
-    platform::ScriptedPrompter p;
-    ASSERT_TRUE(converter::writeFeatureAttrDatabase(dir.file("e.pdb"), {}, {2001, 12, 5}, p));
+    ASSERT_TRUE(converter::writeFeatureAttrDatabase(dir.file("e.pdb"), {}, {2001, 12, 5}));
     Bytes b = testsupport::readBytes(dir.file("e.pdb"));
     ASSERT_EQ(b.size(), 80u);  // header, empty list and gap
     EXPECT_EQ(
@@ -46,8 +44,8 @@ TEST(WriteFeatureAttrDatabase, EmptyAndLargestDatabases) {
     EXPECT_TRUE(view.recordLengths.empty());
 
     const std::size_t n = 32767;
-    ASSERT_TRUE(converter::writeFeatureAttrDatabase(
-        dir.file("big.pdb"), std::vector<FeatureAttrRec>(n), {2001, 4, 1}, p));
+    ASSERT_TRUE(converter::writeFeatureAttrDatabase(dir.file("big.pdb"),
+                                                    std::vector<FeatureAttrRec>(n), {2001, 4, 1}));
     b = testsupport::readBytes(dir.file("big.pdb"));
     ASSERT_EQ(b.size(), 80 + 8 * n + 128 * n);
     // The last entry: iRecPos 80 + 8n + 128(n-1), attributes 0x40, unique ID 0x007FFF.
@@ -62,26 +60,22 @@ TEST(WriteFeatureAttrDatabase, FailuresLeaveTheEarlierFile) {
     std::string path = dir.file("keep.pdb");
     Bytes earlier{1, 2, 3};
     testsupport::writeBytes(path, earlier);
-    platform::ScriptedPrompter p;
     platform::testing::failWritesAfter(100);
-    EXPECT_FALSE(converter::writeFeatureAttrDatabase(path, std::vector<FeatureAttrRec>(3),
-                                                     {2001, 4, 1}, p, "attrPDBcreate"));
+    platform::Status failedWrite =
+        converter::writeFeatureAttrDatabase(path, std::vector<FeatureAttrRec>(3), {2001, 4, 1});
     platform::testing::failWritesAfter(std::nullopt);
-    EXPECT_FALSE(converter::writeFeatureAttrDatabase(path, std::vector<FeatureAttrRec>(32768),
-                                                     {2001, 4, 1}, p, "csv2pdb"));
-    EXPECT_FALSE(converter::writeFeatureAttrDatabase(dir.file("none") + "/a.pdb", {}, {2001, 4, 1},
-                                                     p, "csv2pdb"));
+    platform::Status tooMany =
+        converter::writeFeatureAttrDatabase(path, std::vector<FeatureAttrRec>(32768), {2001, 4, 1});
+    platform::Status noFolder =
+        converter::writeFeatureAttrDatabase(dir.file("none") + "/a.pdb", {}, {2001, 4, 1});
     EXPECT_EQ(testsupport::readBytes(path), earlier);
     EXPECT_FALSE(testsupport::exists(dir.file("none") + "/a.pdb"));
-    ASSERT_EQ(p.calls().size(), 3u);
-    EXPECT_EQ(p.calls()[0].title, "attrPDBcreate");
-    EXPECT_EQ(p.calls()[0].icon, platform::Icon::Critical);
-    EXPECT_EQ(p.calls()[0].text, "ファイル「" + path +
-                                     "」を書き込めません（Input/output error）。"
-                                     "以前のファイルはそのまま残っています。");
-    EXPECT_EQ(p.calls()[1].text,
+    EXPECT_EQ(failedWrite.error(), "ファイル「" + path +
+                                       "」を書き込めません（Input/output error）。"
+                                       "以前のファイルはそのまま残っています。");
+    EXPECT_EQ(tooMany.error(),
               "ファイル「" + path + "」に書くレコードが多すぎます（32768 件、32767 件まで）。");
-    EXPECT_NE(p.calls()[2].text.find("none/a.pdb」を作成できません"), std::string::npos);
+    EXPECT_NE(noFolder.error().find("none/a.pdb」を作成できません"), std::string::npos);
 }
 
 }  // namespace

@@ -144,7 +144,6 @@ bool lines(pdb::GraphicDatabase& g, const std::string& path, std::uint8_t cls, s
 bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
                          const platform::LocalDate& today) {
     SheetPaths paths = MakeSheetPaths(sheetDir, outDir);
-    platform::ScriptedPrompter quiet;
 
     std::uint64_t estimate = 24 + estimateOf(paths.tatemonoArc, false) +
                              estimateOf(paths.tyomePgn, true) + estimateOf(paths.gaikuArc, false) +
@@ -155,8 +154,11 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
     if (!header(othersFile, paths.othersArc, frame, h))
         return false;
     pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase(paths.graphicDb, converter::databaseNameField(paths.base + "_G", quiet),
-                           pdb::palmDayStamp(today), pdb::GraphicRecordCount(estimate));
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(paths.base + "_G", name))
+        return false;
+    g.BeginGraphicDatabase(paths.graphicDb, name, pdb::palmDayStamp(today),
+                           pdb::GraphicRecordCount(estimate));
     g.AppendElement({pdb::kKindFrame, 1, pdb::kFrameBodyLength, 0, 0});
     for (double v : {frame.originEast, frame.originNorth, frame.Re, frame.Rn})
         g.AppendBE32(static_cast<std::uint32_t>(static_cast<std::int32_t>(std::nearbyint(v))));
@@ -263,7 +265,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
         return false;
     auto records = converter::readAttrCsv(csv);
     return !records.problem &&
-           converter::writeFeatureAttrDatabase(paths.attrDb, records.records, today, quiet);
+           converter::writeFeatureAttrDatabase(paths.attrDb, records.records, today).ok();
 }
 
 }  // namespace rescan
