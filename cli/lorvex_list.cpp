@@ -24,9 +24,9 @@ int run(const std::vector<std::string>& argv) {
         return cli::kExitFailed;
     }
     pdb::PdbImage image;
-    pdb::LoadResult loaded = pdb::LoadDatabase(image, path);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(image, path);
     if (!loaded.ok()) {
-        prompter.show(loaded.message, "", platform::Icon::Critical, platform::Buttons::Ok);
+        prompter.show(loaded.error(), "", platform::Icon::Critical, platform::Buttons::Ok);
         return cli::kExitFailed;
     }
     std::cout << "name: " << platform::toUtf8(pdb::databaseName(image.header)) << '\n'

@@ -48,9 +48,9 @@ int run(const std::vector<std::string>& argv) {
             source.databaseName = *sjis;
         } else {
             pdb::PdbImage peek;
-            pdb::LoadResult loaded = pdb::LoadDatabase(peek, *from);
+            platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(peek, *from);
             if (!loaded.ok()) {
-                prompter.show(loaded.message, "", platform::Icon::Critical, platform::Buttons::Ok);
+                prompter.show(loaded.error(), "", platform::Icon::Critical, platform::Buttons::Ok);
                 return cli::kExitFailed;
             }
             source.databaseName = pdb::databaseName(peek.header);

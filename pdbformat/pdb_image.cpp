@@ -132,31 +132,33 @@ std::optional<std::string> decodeDatabase(PdbImage& loaded, const std::uint8_t* 
 
 }  // namespace
 
-LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::size_t size,
-                             const std::string& path) {
+platform::Result<LoadStatus> LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data,
+                                               std::size_t size, const std::string& path) {
+    using Loaded = platform::Result<LoadStatus>;
     // A master of many designs takes as much memory as its file: running out is a
     // refusal like any other, never an abort.
     try {
         PdbImage loaded;
         if (std::optional<std::string> refusal = decodeDatabase(loaded, data, size, path))
-            return {LoadStatus::Refused, std::move(*refusal)};
+            return Loaded::failure(std::move(*refusal));
         image = std::move(loaded);
-        return {LoadStatus::Loaded, {}};
+        return LoadStatus::Loaded;
     } catch (const std::bad_alloc&) {
-        return {LoadStatus::Refused, quoted(path) + "を読み込むためのメモリが足りません（" +
-                                         std::to_string(size) + " バイト）。"};
+        return Loaded::failure(quoted(path) + "を読み込むためのメモリが足りません（" +
+                               std::to_string(size) + " バイト）。");
     }
 }
 
-LoadResult LoadDatabase(PdbImage& image, const std::string& path) {
+platform::Result<LoadStatus> LoadDatabase(PdbImage& image, const std::string& path) {
     if (!platform::fileExists(path)) {
         MakeNewImage(image);
-        return {LoadStatus::NewImage, {}};
+        return LoadStatus::NewImage;
     }
     std::string reason;
     auto file = platform::MappedFile::open(path, &reason);
     if (!file)
-        return {LoadStatus::Refused, quoted(path) + "を読み込めません（" + reason + "）。"};
+        return platform::Result<LoadStatus>::failure(quoted(path) + "を読み込めません（" + reason +
+                                                     "）。");
     return LoadDatabaseBytes(image, file->data(), file->size(), path);
 }
 
@@ -224,29 +226,30 @@ platform::Bytes EncodeDatabase(PdbImage& image) {
     return out;
 }
 
-WriteResult WriteFailure(const platform::WriteError& error) {
+platform::Status WriteFailure(const platform::WriteError& error) {
     std::string head = error.stage == platform::WriteError::Stage::Create
                            ? "ファイルが開けません。"
                            : "ファイルの書込みに失敗しました。";
-    return {false, head + "\n" + error.path + "\n(" + error.reason + ")"};
+    return platform::Status::failure(head + "\n" + error.path + "\n(" + error.reason + ")");
 }
 
-WriteResult StageDatabase(PdbImage& image, const std::string& path, platform::OutputSet& outputs) {
+platform::Status StageDatabase(PdbImage& image, const std::string& path,
+                               platform::OutputSet& outputs) {
     platform::WriteError error;
     bool ok = outputs.open(path, &error) &&
               EncodeDatabase(image, [&](const std::uint8_t* p, std::size_t size) {
                   return outputs.write(p, size, &error);
               });
-    return ok ? WriteResult{} : WriteFailure(error);
+    return ok ? platform::Status{} : WriteFailure(error);
 }
 
-WriteResult WriteDatabase(PdbImage& image, const std::string& path) {
+platform::Status WriteDatabase(PdbImage& image, const std::string& path) {
     platform::OutputSet outputs;
-    WriteResult staged = StageDatabase(image, path, outputs);
-    if (!staged.ok)
+    platform::Status staged = StageDatabase(image, path, outputs);
+    if (!staged)
         return staged;
     platform::WriteError error;
-    return outputs.commit(&error) ? WriteResult{} : WriteFailure(error);
+    return outputs.commit(&error) ? platform::Status{} : WriteFailure(error);
 }
 
 }  // namespace pdb

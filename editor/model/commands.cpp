@@ -49,10 +49,10 @@ CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
     if (platform::fileExists(target.path) &&
         !confirm(prompter, "指定されたファイルが存在します。\n上書きしますか？"))
         return CommandResult::Cancelled;
-    pdb::LoadResult loaded = pdb::LoadDatabase(state.image, target.path);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(state.image, target.path);
     if (!loaded.ok()) {
         // The file is left alone, and so is its report: there is nothing new to describe.
-        prompter.show(loaded.message, "", platform::Icon::Warning, platform::Buttons::Ok);
+        prompter.show(loaded.error(), "", platform::Icon::Warning, platform::Buttons::Ok);
         return CommandResult::Failed;
     }
     // The database and its report are put in place together: a report always describes the
@@ -69,7 +69,7 @@ CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
     if (outputs.commit(&error))
         return CommandResult::Done;
     if (error.path == target.path)
-        prompter.show(pdb::WriteFailure(error).message, "", platform::Icon::Critical,
+        prompter.show(pdb::WriteFailure(error).error(), "", platform::Icon::Critical,
                       platform::Buttons::Ok);
     else if (report.staged)  // else its message was shown above
         prompter.show(CheckReportFailure(error), "", platform::Icon::Warning,

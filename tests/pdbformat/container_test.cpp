@@ -56,7 +56,7 @@ void expectPalmReads(const std::string& path, const std::vector<std::size_t>& le
 TEST(ContainerLayout, MasterDatabaseOfThreeDesigns) {
     TempDir dir;
     pdb::PdbImage image = makeImage("Master", 3, 0);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok());
     Bytes b = testsupport::readBytes(dir.file("m.pdb"));
     EXPECT_EQ(b.size(), 123518u);
     EXPECT_EQ(be16(b, 76), 3);
@@ -73,7 +73,7 @@ TEST(ContainerLayout, MasterDatabaseOfThreeDesigns) {
 TEST(ContainerLayout, AttributeDatabaseOfFourRecords) {
     TempDir dir;
     pdb::PdbImage image = makeImage("survey", 1, 3);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok());
     Bytes b = testsupport::readBytes(dir.file("a.pdb"));
     EXPECT_EQ(b.size(), 43158u);
     EXPECT_EQ(be32(b, 78), 112u);
@@ -89,8 +89,8 @@ TEST(ContainerLayout, FreshDefaultDatabaseAndEmptyDatabase) {
     TempDir dir;
     pdb::PdbImage image;
     pdb::setDatabaseName(image.header, "Default");
-    EXPECT_EQ(pdb::LoadDatabase(image, dir.file("none.pdb")).status, pdb::LoadStatus::NewImage);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("d.pdb")).ok);
+    EXPECT_EQ(*pdb::LoadDatabase(image, dir.file("none.pdb")), pdb::LoadStatus::NewImage);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("d.pdb")).ok());
     Bytes b = testsupport::readBytes(dir.file("d.pdb"));
     ASSERT_EQ(b.size(), 88u + kDesign);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data()), 8), std::string("Default\0", 8));
@@ -103,14 +103,14 @@ TEST(ContainerLayout, FreshDefaultDatabaseAndEmptyDatabase) {
     expectPalmReads(dir.file("d.pdb"), {kDesign});
 
     pdb::PdbImage empty = makeImage("Master", 0, 0);
-    ASSERT_TRUE(pdb::WriteDatabase(empty, dir.file("e.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(empty, dir.file("e.pdb")).ok());
     EXPECT_EQ(testsupport::readBytes(dir.file("e.pdb")).size(), 80u);
     // An empty attribute database reads back holding no record of either kind.
     pdb::PdbImage emptyAttr = makeImage("survey", 0, 0);
     emptyAttr.listHeader.iRecNum = 0;
-    ASSERT_TRUE(pdb::WriteDatabase(emptyAttr, dir.file("a.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(emptyAttr, dir.file("a.pdb")).ok());
     pdb::PdbImage loaded = makeImage("Master", 1, 1);
-    ASSERT_EQ(pdb::LoadDatabase(loaded, dir.file("a.pdb")).status, pdb::LoadStatus::Loaded);
+    ASSERT_EQ(*pdb::LoadDatabase(loaded, dir.file("a.pdb")), pdb::LoadStatus::Loaded);
     EXPECT_EQ(loaded.heldDesigns(), 0u);
     EXPECT_EQ(loaded.heldAttrRecs(), 0u);
 }
@@ -124,7 +124,7 @@ TEST(ContainerLayout, KindsAreToldApartByTheExactName) {
     // A file named "master" loads as an attribute database: one design, the rest attributes.
     TempDir dir;
     pdb::PdbImage image = makeImage("master", 1, 2);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("x.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("x.pdb")).ok());
     pdb::PdbImage loaded;
     ASSERT_TRUE(pdb::LoadDatabase(loaded, dir.file("x.pdb")).ok());
     EXPECT_EQ(loaded.heldDesigns(), 1u);
@@ -140,11 +140,11 @@ TEST(ContainerRoundTrip, ReadingThenWritingChangesNoByte) {
         image.header.uniqueIdSeed = 0xA0B0C0D0;
         image.designs[0].slots[5].objectY = -3;
         image.designs[0].titles[2][0] = 'T';
-        ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("first.pdb")).ok);
+        ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("first.pdb")).ok());
         pdb::PdbImage loaded;
-        ASSERT_EQ(pdb::LoadDatabase(loaded, dir.file("first.pdb")).status, pdb::LoadStatus::Loaded);
+        ASSERT_EQ(*pdb::LoadDatabase(loaded, dir.file("first.pdb")), pdb::LoadStatus::Loaded);
         EXPECT_EQ(loaded.designs[0], image.designs[0]);
-        ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("second.pdb")).ok);
+        ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("second.pdb")).ok());
         EXPECT_EQ(testsupport::readBytes(dir.file("first.pdb")),
                   testsupport::readBytes(dir.file("second.pdb")))
             << name;
@@ -154,7 +154,7 @@ TEST(ContainerRoundTrip, ReadingThenWritingChangesNoByte) {
 TEST(ContainerRoundTrip, WritingRecomputesOnlyTheListAndNextRecList) {
     TempDir dir;
     pdb::PdbImage image = makeImage("Master", 2, 0);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok());
     Bytes b = testsupport::readBytes(dir.file("a.pdb"));
     // A file from another tool: NextRecList set, list entries with attributes and IDs.
     b[75] = 9;
@@ -168,7 +168,7 @@ TEST(ContainerRoundTrip, WritingRecomputesOnlyTheListAndNextRecList) {
     EXPECT_EQ(loaded.listHeader.NextRecList, 9u);
     EXPECT_EQ(loaded.recList[0].attributes, 0x40);
     EXPECT_EQ(loaded.recList[1].uniqueId, 6u);
-    ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("c.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("c.pdb")).ok());
     EXPECT_EQ(testsupport::readBytes(dir.file("c.pdb")), testsupport::readBytes(dir.file("a.pdb")));
 }
 
@@ -239,10 +239,10 @@ class BadDatabases : public ::testing::Test {
   protected:
     // Writes bytes, tries to load them into an image that already holds something, and
     // checks the refusal left that image alone.
-    pdb::LoadResult load(const Bytes& bytes) {
+    platform::Result<pdb::LoadStatus> load(const Bytes& bytes) {
         testsupport::writeBytes(dir.file("bad.pdb"), bytes);
         image = makeImage("Master", 1, 0);
-        pdb::LoadResult r = pdb::LoadDatabase(image, dir.file("bad.pdb"));
+        platform::Result<pdb::LoadStatus> r = pdb::LoadDatabase(image, dir.file("bad.pdb"));
         if (!r.ok()) {
             EXPECT_EQ(pdb::fieldText(image.designs[0].code), "D0");
         }
@@ -312,17 +312,18 @@ TEST_F(BadDatabases, AHeaderThatDisagreesWithTheFileIsRefused) {
          "を超えています。"},
     };
     for (const Case& c : cases) {
-        pdb::LoadResult r = load(c.bytes);
-        EXPECT_EQ(r.status, pdb::LoadStatus::Refused) << c.name;
-        EXPECT_EQ(r.message, "「" + dir.file("bad.pdb") + "」" + c.message) << c.name;
+        platform::Result<pdb::LoadStatus> r = load(c.bytes);
+        EXPECT_FALSE(r) << c.name;
+        EXPECT_EQ(r.error(), "「" + dir.file("bad.pdb") + "」" + c.message) << c.name;
     }
 }
 
 TEST_F(BadDatabases, ADefaultFileWithMoreRecordsLoadsOnlyItsFirst) {
     Bytes b = goodMaster(3);
     std::memcpy(b.data(), "Default\0", 8);
-    pdb::LoadResult r = load(b);
-    ASSERT_EQ(r.status, pdb::LoadStatus::Loaded);
+    platform::Result<pdb::LoadStatus> r = load(b);
+    ASSERT_TRUE(r) << r.error();
+    ASSERT_EQ(*r, pdb::LoadStatus::Loaded);
     EXPECT_EQ(image.heldDesigns(), 1u);
     EXPECT_EQ(image.recordsNotLoaded, 2u);
     EXPECT_EQ(pdb::fieldText(image.designs[0].code), "D0");
@@ -333,20 +334,20 @@ TEST_F(BadDatabases, ADefaultFileWithMoreRecordsLoadsOnlyItsFirst) {
 TEST(ContainerWrites, AFailedWriteKeepsTheEarlierFile) {
     TempDir dir;
     pdb::PdbImage image = makeImage("Master", 2, 0);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok());
     Bytes before = testsupport::readBytes(dir.file("m.pdb"));
     image.designs[0].titles[0][0] = 'Z';
     platform::testing::failWritesAfter(50000);
-    pdb::WriteResult r = pdb::WriteDatabase(image, dir.file("m.pdb"));
+    platform::Status r = pdb::WriteDatabase(image, dir.file("m.pdb"));
     platform::testing::failWritesAfter(std::nullopt);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message.rfind("ファイルの書込みに失敗しました。", 0), 0u);
+    EXPECT_FALSE(r);
+    EXPECT_EQ(r.error().rfind("ファイルの書込みに失敗しました。", 0), 0u);
     EXPECT_EQ(testsupport::readBytes(dir.file("m.pdb")), before);
 
-    pdb::WriteResult noDir = pdb::WriteDatabase(image, dir.file("missing/m.pdb"));
-    EXPECT_FALSE(noDir.ok);
-    EXPECT_EQ(noDir.message.rfind("ファイルが開けません。", 0), 0u);
-    EXPECT_NE(noDir.message.find("missing/m.pdb"), std::string::npos);
+    platform::Status noDir = pdb::WriteDatabase(image, dir.file("missing/m.pdb"));
+    EXPECT_FALSE(noDir);
+    EXPECT_EQ(noDir.error().rfind("ファイルが開けません。", 0), 0u);
+    EXPECT_NE(noDir.error().find("missing/m.pdb"), std::string::npos);
 }
 
 TEST(FeatureAttrRecText, ZeroPaddedNeverSplitAndReadToTheFirstZero) {

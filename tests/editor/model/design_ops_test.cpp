@@ -140,7 +140,7 @@ TEST_F(Designs, AnEmptyCodeRecordIsTakenBeforeALaterMatch) {
     editor::setFieldText(image.designs[2].code, "B");
     image.designs[3] = editor::DispRec{};
     image.listHeader.iRecNum = 3;
-    ASSERT_TRUE(pdb::WriteDatabase(image, m).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, m).ok());
     save(m, "Master", "B", "new");
     EXPECT_EQ(codesIn(m), (std::vector<std::string>{"A", "B", "B"}));
     pdb::LoadDatabase(image, m);
@@ -209,7 +209,7 @@ TEST_F(Designs, AttributeNamesNeedACodeDefaultDoesNot) {
     withAttrs.attrRecs.assign(3, pdb::AttrRec{});
     withAttrs.attrRecs[1].ID = 77;
     withAttrs.listHeader.iRecNum = 3;
-    ASSERT_TRUE(pdb::WriteDatabase(withAttrs, a).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(withAttrs, a).ok());
     EXPECT_EQ(save(a, "survey"), CommandResult::Done);
     pdb::PdbImage back;
     pdb::LoadDatabase(back, a);

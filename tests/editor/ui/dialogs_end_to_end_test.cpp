@@ -164,7 +164,7 @@ TEST(EndToEnd, PlaceSaveReadAndConvertAttributesThroughTheButtons) {
             editor::setFieldText(image.attrRecs[i].Str[0], sj(i ? "北区" : "南区"));
         }
         image.listHeader.iRecNum = 4;
-        ASSERT_TRUE(pdb::WriteDatabase(image, attr).ok);
+        ASSERT_TRUE(pdb::WriteDatabase(image, attr).ok());
     }
     expectPalm(attr, {kDesignBytes, kAttrBytes, kAttrBytes, kAttrBytes});
 

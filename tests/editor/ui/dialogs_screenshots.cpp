@@ -29,7 +29,7 @@ bool writeMaster(const std::string& path, const std::vector<const char*>& codes)
     }
     image.designs.emplace_back();
     image.listHeader.iRecNum = static_cast<std::uint16_t>(codes.size());
-    return pdb::WriteDatabase(image, path).ok;
+    return pdb::WriteDatabase(image, path).ok();
 }
 
 bool save(QWidget& w, const QString& path) {
