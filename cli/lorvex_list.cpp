@@ -10,10 +10,9 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {}, {}, &error);
+    auto args = cli::parseArgs(argv, {}, {});
     if (!args)
-        return cli::usageError("list", error);
+        return cli::usageError("list", args.error());
     if (args->positional.size() != 1)
         return cli::usageError("list", "list takes one database");
     const std::string& path = args->positional[0];

@@ -15,12 +15,10 @@ const char* kUsage =
     "[--code CODE] [--yes]";
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args =
-        cli::parseArgs(argv, {"--from", "--from-name", "--from-code", "--to", "--name", "--code"},
-                       {"--yes"}, &error);
+    auto args = cli::parseArgs(
+        argv, {"--from", "--from-name", "--from-code", "--to", "--name", "--code"}, {"--yes"});
     if (!args)
-        return cli::usageError("store", error);
+        return cli::usageError("store", args.error());
     if (!args->positional.empty())
         return cli::usageError("store", "unexpected argument");
     if (!args->has("--to") || !args->has("--name"))

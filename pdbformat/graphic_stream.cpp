@@ -114,50 +114,39 @@ std::size_t GraphicDatabase::recordCount() const {
     return std::max(recordCount_, GraphicRecordCount(stream_.size()));
 }
 
-std::optional<std::vector<std::uint8_t>> GraphicDatabase::EncodeGraphicDatabase(
-    std::string* error) const {
+platform::Result<platform::Bytes> GraphicDatabase::EncodeGraphicDatabase() const {
     const std::size_t n = recordCount();
-    if (n > kMaxGraphicRecords) {
-        if (error)
-            *error = "図形データが大きすぎます（" + std::to_string(n) +
-                     " レコード必要、上限は 32767 レコード）。";
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> file =
+    if (n > kMaxGraphicRecords)
+        return platform::Result<platform::Bytes>::failure(
+            "図形データが大きすぎます（" + std::to_string(n) +
+            " レコード必要、上限は 32767 レコード）。");
+    platform::Bytes file =
         encodeHead(converterHeader(name_, dateStamp_), converterRecordList(n, kGraphicRecordSize));
     file.insert(file.end(), stream_.begin(), stream_.end());
     file.resize(recordsOffset(n) + n * kGraphicRecordSize, 0);
     return file;
 }
 
-bool GraphicDatabase::FinishGraphicDatabase(platform::OutputSet& outputs, std::string* error) {
-    std::string why;
-    auto file = EncodeGraphicDatabase(&why);
-    if (!file) {
-        if (error)
-            *error = path_ + "：" + why;
-        return false;
-    }
+platform::Status GraphicDatabase::FinishGraphicDatabase(platform::OutputSet& outputs) {
+    platform::Result<platform::Bytes> file = EncodeGraphicDatabase();
+    if (!file)
+        return platform::Status::failure(path_ + "：" + file.error());
     platform::WriteError writeError;
-    if (!outputs.add(path_, *file, &writeError)) {
-        if (error)
-            *error = path_ + " を書き込めません（" + writeError.reason + "）。";
-        return false;
-    }
-    return true;
+    if (!outputs.add(path_, *file, &writeError))
+        return platform::Status::failure(path_ + " を書き込めません（" + writeError.reason +
+                                         "）。");
+    return {};
 }
 
-bool GraphicDatabase::FinishGraphicDatabase(std::string* error) {
+platform::Status GraphicDatabase::FinishGraphicDatabase() {
     platform::OutputSet outputs;
+    if (platform::Status staged = FinishGraphicDatabase(outputs); !staged)
+        return staged;
     platform::WriteError writeError;
-    if (!FinishGraphicDatabase(outputs, error))
-        return false;
-    if (!outputs.commit(&writeError)) {
-        if (error)
-            *error = path_ + " を書き込めません（" + writeError.reason + "）。";
-        return false;
-    }
-    return true;
+    if (!outputs.commit(&writeError))
+        return platform::Status::failure(path_ + " を書き込めません（" + writeError.reason +
+                                         "）。");
+    return {};
 }
 
 // ---- Reading -------------------------------------------------------------------------

@@ -12,8 +12,8 @@
 //   auto at = g.BeginPointElement(kKindArea, 1, 32, serial);    // area and line elements
 //   g.AppendPoint(x, y); ...
 //   g.EndPointElement(at, box);      // body length, fill bytes and box from what was written
-//   std::string error; g.FinishGraphicDatabase(&error);          // writes the file atomically
-//                                     // (or FinishGraphicDatabase(outputs, &error): one of a set)
+//   platform::Status done = g.FinishGraphicDatabase();           // writes the file atomically
+//                                     // (or FinishGraphicDatabase(outputs): one of a set)
 //
 // The whole file is built in memory and written in one step by FinishGraphicDatabase, so
 // an abandoned run leaves any earlier file of that name untouched. Positions returned and
@@ -114,14 +114,14 @@ class GraphicDatabase {
 
     // The record count the file will have: N, enlarged to hold the whole stream.
     std::size_t recordCount() const;
-    // The complete file image. Nothing when more than kMaxGraphicRecords records would be
-    // needed (with the reason in *error).
-    std::optional<std::vector<std::uint8_t>> EncodeGraphicDatabase(std::string* error) const;
+    // The complete file image. Fails when more than kMaxGraphicRecords records would be
+    // needed.
+    platform::Result<platform::Bytes> EncodeGraphicDatabase() const;
     // Writes the file atomically (temporary file, then rename). On failure the earlier file
-    // is intact and *error (UTF-8, Japanese) says why.
-    bool FinishGraphicDatabase(std::string* error);
+    // is intact and the failure (UTF-8, Japanese) says why.
+    platform::Status FinishGraphicDatabase();
     // The same as one file of a run's outputs, which the caller commits together.
-    bool FinishGraphicDatabase(platform::OutputSet& outputs, std::string* error);
+    platform::Status FinishGraphicDatabase(platform::OutputSet& outputs);
 
     const std::string& path() const { return path_; }
 

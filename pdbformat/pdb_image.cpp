@@ -154,11 +154,10 @@ platform::Result<LoadStatus> LoadDatabase(PdbImage& image, const std::string& pa
         MakeNewImage(image);
         return LoadStatus::NewImage;
     }
-    std::string reason;
-    auto file = platform::MappedFile::open(path, &reason);
+    auto file = platform::MappedFile::open(path);
     if (!file)
-        return platform::Result<LoadStatus>::failure(quoted(path) + "を読み込めません（" + reason +
-                                                     "）。");
+        return platform::Result<LoadStatus>::failure(quoted(path) + "を読み込めません（" +
+                                                     file.error() + "）。");
     return LoadDatabaseBytes(image, file->data(), file->size(), path);
 }
 

@@ -202,19 +202,15 @@ Result<FileContents> readFile(const std::string& path, std::size_t limit) {
     return file;
 }
 
-std::optional<MappedFile> MappedFile::open(const std::string& path, std::string* error) {
+Result<MappedFile> MappedFile::open(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (error)
-            *error = std::strerror(errno);
-        return std::nullopt;
-    }
+    if (fd < 0)
+        return Result<MappedFile>::failure(std::strerror(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        if (error)
-            *error = std::strerror(errno);
+        int e = errno;
         ::close(fd);
-        return std::nullopt;
+        return Result<MappedFile>::failure(std::strerror(e));
     }
     if (st.st_size == 0) {
         ::close(fd);
@@ -224,11 +220,8 @@ std::optional<MappedFile> MappedFile::open(const std::string& path, std::string*
         ::mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     int savedErrno = errno;
     ::close(fd);
-    if (p == MAP_FAILED) {
-        if (error)
-            *error = std::strerror(savedErrno);
-        return std::nullopt;
-    }
+    if (p == MAP_FAILED)
+        return Result<MappedFile>::failure(std::strerror(savedErrno));
     return MappedFile(static_cast<const std::uint8_t*>(p), std::size_t(st.st_size));
 }
 

@@ -45,8 +45,8 @@ struct WriteError {
 // A file mapped read-only into memory, for readers that decode large files in place.
 class MappedFile {
   public:
-    // The mapping, or nothing (with the reason in *error) when the file cannot be read.
-    static std::optional<MappedFile> open(const std::string& path, std::string* error = nullptr);
+    // The mapping; fails with the system's reason when the file cannot be read.
+    static Result<MappedFile> open(const std::string& path);
     MappedFile(MappedFile&& other) noexcept;
     MappedFile& operator=(MappedFile&& other) noexcept;
     MappedFile(const MappedFile&) = delete;

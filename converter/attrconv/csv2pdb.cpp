@@ -51,10 +51,10 @@ Outcome convertCsv(const std::string& csvPath, const platform::LocalDate& today,
         return fail(prompter, refusedFileNameMessage(csvPath, *problem));
     inform(prompter, *pdbPath + "を作成します！");
 
-    std::string reason;
-    auto lines = platform::LineSource::openFile(csvPath, platform::LineEnds::AnyEnd, &reason);
+    auto lines = platform::LineSource::openFile(csvPath, platform::LineEnds::AnyEnd);
     if (!lines)
-        return fail(prompter, "CSV ファイル「" + csvPath + "」を読めません（" + reason + "）。");
+        return fail(prompter,
+                    "CSV ファイル「" + csvPath + "」を読めません（" + lines.error() + "）。");
     AttrCsvResult read = readAttrCsv(*lines);
     if (read.problem)
         return fail(prompter, describeCsvProblem(csvPath, *read.problem) +

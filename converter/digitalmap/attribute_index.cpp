@@ -27,22 +27,6 @@ std::string endedEarly(const std::string& label, std::size_t line) {
            " 行目：レコードの途中でファイルが終わっています。";
 }
 
-// Reads the polygon ID (second field) of a record whose keyword is already read.
-bool readId(FieldReader& fields, const std::string& label, long long& id, std::string& error) {
-    std::string text;
-    if (!fields.next(text)) {
-        error = endedEarly(label, fields.line());
-        return false;
-    }
-    auto v = parseInteger(text);
-    if (!v) {
-        error = notANumberMessage(label, fields.line(), "属性レコードのポリゴン ID", text, true);
-        return false;
-    }
-    id = *v;
-    return true;
-}
-
 std::string hexBytes(std::string_view bytes) {
     std::string out;
     char buf[8];
@@ -101,57 +85,60 @@ std::optional<std::string> AttributeFileEncodingProblem(std::string_view data,
     return std::nullopt;
 }
 
-bool LoadTownNames(std::string_view data, const std::string& label, NameIndex& index,
-                   std::string& error) {
-    if (auto problem = AttributeFileEncodingProblem(data, label)) {
-        error = *problem;
-        return false;
-    }
+namespace {
+
+using Names = platform::Result<NameIndex>;
+
+// Walks the records of an attribute file: its first line is skipped, then each record's
+// keyword and polygon ID are read and the rest of the record is left to readRest (which
+// returns a failure, or nothing). A failure names the file, the line and the field.
+template <typename ReadRest>
+Names forEachRecord(std::string_view data, const std::string& label, ReadRest readRest) {
+    if (auto problem = AttributeFileEncodingProblem(data, label))
+        return Names::failure(*problem);
+    NameIndex index;
     FieldReader fields(data);
     fields.skipLine();
     std::string keyword, text;
     while (fields.next(keyword)) {
-        long long id = 0;
-        if (!readId(fields, label, id, error))
-            return false;
-        for (int i = 0; i < 4; ++i) {
-            if (!fields.next(text)) {
-                error = endedEarly(label, fields.line());
-                return false;
-            }
-        }
-        index.names().try_emplace(id, text);  // the first record of an ID keeps its name
+        if (!fields.next(text))
+            return Names::failure(endedEarly(label, fields.line()));
+        std::optional<long long> id = parseInteger(text);
+        if (!id)
+            return Names::failure(
+                notANumberMessage(label, fields.line(), "属性レコードのポリゴン ID", text, true));
+        if (std::optional<std::string> failure = readRest(fields, *id, index))
+            return Names::failure(*failure);
     }
-    return true;
+    return index;
 }
 
-bool LoadBuildingNames(std::string_view data, const std::string& label, NameIndex& index,
-                       std::string& error) {
-    if (auto problem = AttributeFileEncodingProblem(data, label)) {
-        error = *problem;
-        return false;
-    }
-    FieldReader fields(data);
-    fields.skipLine();
-    std::string keyword, text;
-    while (fields.next(keyword)) {
-        long long id = 0;
-        if (!readId(fields, label, id, error))
-            return false;
-        if (!fields.next(text)) {
-            error = endedEarly(label, fields.line());
-            return false;
-        }
+}  // namespace
+
+Names LoadTownNames(std::string_view data, const std::string& label) {
+    return forEachRecord(data, label, [&](FieldReader& fields, long long id, NameIndex& index) {
+        std::string text;
+        for (int i = 0; i < 4; ++i)
+            if (!fields.next(text))
+                return std::optional(endedEarly(label, fields.line()));
+        index.names().try_emplace(id, text);  // the first record of an ID keeps its name
+        return std::optional<std::string>();
+    });
+}
+
+Names LoadBuildingNames(std::string_view data, const std::string& label) {
+    return forEachRecord(data, label, [&](FieldReader& fields, long long id, NameIndex& index) {
+        using Failure = std::optional<std::string>;
+        std::string text;
+        if (!fields.next(text))
+            return Failure(endedEarly(label, fields.line()));
         auto q = parseInteger(text);
-        if (!q) {
-            error = notANumberMessage(label, fields.line(), "属性レコードの値の数", text, true);
-            return false;
-        }
-        if (*q < 0) {
-            error = label + " の " + std::to_string(fields.line()) +
-                    " 行目：属性レコードの値の数「" + text + "」が負です。";
-            return false;
-        }
+        if (!q)
+            return Failure(
+                notANumberMessage(label, fields.line(), "属性レコードの値の数", text, true));
+        if (*q < 0)
+            return Failure(label + " の " + std::to_string(fields.line()) +
+                           " 行目：属性レコードの値の数「" + text + "」が負です。");
         std::string name;
         const std::size_t countLine = fields.line();
         const std::string count = text;
@@ -160,18 +147,17 @@ bool LoadBuildingNames(std::string_view data, const std::string& label, NameInde
             std::string code;
             if (!fields.next(code) || !fields.next(text)) {
                 // The file ran out while reading the pairs: the count is what is wrong.
-                error = label + " の " + std::to_string(countLine) +
-                        " 行目：属性レコードの値の数「" + count +
-                        "」に対して、ファイルの終わりまでに値が " + std::to_string(p) +
-                        " 組しかありません。";
-                return false;
+                return Failure(label + " の " + std::to_string(countLine) +
+                               " 行目：属性レコードの値の数「" + count +
+                               "」に対して、ファイルの終わりまでに値が " + std::to_string(p) +
+                               " 組しかありません。");
             }
             if (p == 0)
                 name = text;
         }
         index.names()[id] = name;  // a later record of the same ID wins
-    }
-    return true;
+        return Failure();
+    });
 }
 
 }  // namespace digitalmap

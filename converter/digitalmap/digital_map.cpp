@@ -119,12 +119,18 @@ bool readCheckedHeader(SheetFile& file, ExtentHeader& header, SheetTransform& ex
 bool loadNames(const Input& in, bool town, NameIndex& index, platform::Prompter& prompter,
                std::string_view title) {
     platform::Result<std::string> data = readInputFile(in.path, in.label);
-    std::string error = data.error();
-    bool ok = data && (town ? LoadTownNames(*data, in.label, index, error)
-                            : LoadBuildingNames(*data, in.label, index, error));
-    if (!ok)
-        showError(prompter, error, title);
-    return ok;
+    if (!data) {
+        showError(prompter, data.error(), title);
+        return false;
+    }
+    platform::Result<NameIndex> names =
+        town ? LoadTownNames(*data, in.label) : LoadBuildingNames(*data, in.label);
+    if (!names) {
+        showError(prompter, names.error(), title);
+        return false;
+    }
+    index = std::move(*names);
+    return true;
 }
 
 // The building arcs of tatemono.arc, looked up by arc ID in stored order. The points of all
@@ -240,9 +246,8 @@ bool GraphicRun::run() {
         !lines("鉄道レコードを書き込み中です！( 5 / 7 )",
                input(paths_.othersArc, "OTHERS/others.arc"), 3, 80))
         return false;
-    std::string why;
-    if (!graphic_.FinishGraphicDatabase(outputs_, &why)) {
-        error(why, kTitle);
+    if (platform::Status staged = graphic_.FinishGraphicDatabase(outputs_); !staged) {
+        error(staged.error(), kTitle);
         return false;
     }
     showInfo(prompter_, kGraphicDone, kTitle);

@@ -6,15 +6,13 @@
 
 namespace dm {
 
-std::optional<platform::LineSource> openDmFile(const std::string& path, std::string& message) {
-    if (!platform::fileExists(path)) {
-        message = "DMファイル「" + path + "」がありません。";
-        return std::nullopt;
-    }
-    std::string reason;
-    auto lines = platform::LineSource::openFile(path, platform::LineEnds::Lf, &reason);
+platform::Result<platform::LineSource> openDmFile(const std::string& path) {
+    using Opened = platform::Result<platform::LineSource>;
+    if (!platform::fileExists(path))
+        return Opened::failure("DMファイル「" + path + "」がありません。");
+    Opened lines = platform::LineSource::openFile(path, platform::LineEnds::Lf);
     if (!lines)
-        message = "DMファイル「" + path + "」が読めません（" + reason + "）。";
+        return Opened::failure("DMファイル「" + path + "」が読めません（" + lines.error() + "）。");
     return lines;
 }
 
@@ -67,10 +65,9 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
 converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string& attrName,
                                    int areaCount, const std::string& dmPath,
                                    const platform::LocalDate& today, platform::Prompter& prompter) {
-    std::string message;
-    std::optional<platform::LineSource> lines = openDmFile(dmPath, message);
+    platform::Result<platform::LineSource> lines = openDmFile(dmPath);
     if (!lines) {
-        prompter.show(message, kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
+        prompter.show(lines.error(), kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
         return converter::Outcome::Failed;
     }
     platform::OutputSet outputs;

@@ -40,8 +40,8 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
                                             platform::Prompter& prompter,
                                             platform::OutputSet& outputs);
 
-// Opens a DM file for reading line by line; nothing, with a message naming it, when it
-// cannot be read.
-std::optional<platform::LineSource> openDmFile(const std::string& path, std::string& message);
+// Opens a DM file for reading line by line; fails with a message naming it when it cannot
+// be read.
+platform::Result<platform::LineSource> openDmFile(const std::string& path);
 
 }  // namespace dm

@@ -46,18 +46,14 @@ std::string overflowMessage(const Rejection& r, const LineElementRecord& e,
 
 }  // namespace
 
-bool frameValuesFrom(const std::array<double, 12>& numbers, FrameValues& out,
-                     std::string& message) {
-    for (std::size_t i = 0; i < 12; ++i) {
-        double r = std::nearbyint(numbers[i]);
-        if (!(r >= -32768 && r <= 32767)) {
-            message = std::string("枠の値 ") + kFrameNames[i] +
-                      " が 16 ビットの範囲外です: " + formatReal(numbers[i]);
-            return false;
-        }
-        out[i] = static_cast<std::int16_t>(r);
-    }
-    return true;
+platform::Result<FrameValues> frameValuesFrom(const std::array<double, 12>& numbers) {
+    std::size_t bad = 0;
+    std::optional<FrameValues> values = converter::FrameValues(numbers, &bad);
+    if (!values)
+        return platform::Result<FrameValues>::failure(
+            std::string("枠の値 ") + kFrameNames[bad] +
+            " が 16 ビットの範囲外です: " + formatReal(numbers[bad]));
+    return *values;
 }
 
 std::uint8_t styleCodeOf(int classCode) {

@@ -29,8 +29,8 @@ inline bool isAreaClass(int classCode) {
 using FrameValues = std::array<std::int16_t, 12>;
 
 // Converts the twelve numbers of the settings form (rounded, halves to even). A value that
-// does not fit in 16 bits gives false and a message naming it.
-bool frameValuesFrom(const std::array<double, 12>& numbers, FrameValues& out, std::string& message);
+// does not fit in 16 bits fails with a message naming it.
+platform::Result<FrameValues> frameValuesFrom(const std::array<double, 12>& numbers);
 
 struct DevicePoint {
     std::int16_t x = 0;

@@ -175,8 +175,10 @@ std::string lineSourceFailure(const platform::LineSource& lines, const std::stri
            "行目で読めなくなりました（" + lines.error() + "）。";
 }
 
-Estimate estimateStream(platform::LineSource& lines, const std::string& fileName) {
-    Estimate est;
+platform::Result<std::uint64_t> estimateStream(platform::LineSource& lines,
+                                               const std::string& fileName) {
+    using Estimate = platform::Result<std::uint64_t>;
+    std::uint64_t bytes = 0;
     Fields fields(fileName);
     DmLine line;
     bool sheet = false;
@@ -187,29 +189,24 @@ Estimate estimateStream(platform::LineSource& lines, const std::string& fileName
                 continue;
             if (line.text[0] == 'E' && (line.text[1] == '1' || line.text[1] == '2')) {
                 long n = fields.integer(line, kPointCount, 0, 9999);
-                est.bytes += 16 + 4 * static_cast<std::uint64_t>(n + (n & 1));
+                bytes += 16 + 4 * static_cast<std::uint64_t>(n + (n & 1));
             } else if (line.text[0] == 'M' && line.text[1] == ' ') {
                 sheet = true;
             }
         }
     } catch (const ReadFailure& f) {
-        est.ok = false;
-        est.message = f.what();
-        return est;
+        return Estimate::failure(f.what());
     }
-    if (lines.failed()) {
-        est.ok = false;
-        est.message = lineSourceFailure(lines, fileName);
-    } else if (!sheet) {
-        est.ok = false;
-        est.message = "「" + fileName + "」はDMファイルではありません（「M 」レコードがありません" +
-                      (lines.lineNumber() == 0 ? "。ファイルが空です" : "") +
-                      "）。何も作成しませんでした。";
-    }
-    return est;
+    if (lines.failed())
+        return Estimate::failure(lineSourceFailure(lines, fileName));
+    if (!sheet)
+        return Estimate::failure(
+            "「" + fileName + "」はDMファイルではありません（「M 」レコードがありません" +
+            (lines.lineNumber() == 0 ? "。ファイルが空です" : "") + "）。何も作成しませんでした。");
+    return bytes;
 }
 
-Estimate estimateStream(std::string_view data, const std::string& fileName) {
+platform::Result<std::uint64_t> estimateStream(std::string_view data, const std::string& fileName) {
     platform::LineSource lines(data);
     return estimateStream(lines, fileName);
 }

@@ -38,16 +38,12 @@ std::optional<double> unitFactor(int unitCode);
 // Blanks are not allowed here (callers trim them); neither are exponents, "inf" or "nan".
 bool parseDecimal(std::string_view text, double& value);
 
-// The stream estimate of the graphic database: 16 + 4 × (n rounded up to even) for every
-// line of the file that starts "E1" or "E2", n being its columns 28–31. The same pass finds
-// out whether the file is a DM file at all: one without an "M " record is not.
-struct Estimate {
-    bool ok = true;
-    std::string message;  // why not, when !ok
-    std::uint64_t bytes = 0;
-};
-Estimate estimateStream(platform::LineSource& lines, const std::string& fileName);
-Estimate estimateStream(std::string_view data, const std::string& fileName);
+// The stream estimate of the graphic database in bytes: 16 + 4 × (n rounded up to even) for
+// every line of the file that starts "E1" or "E2", n being its columns 28–31. The same pass
+// finds out whether the file is a DM file at all: one without an "M " record is not.
+platform::Result<std::uint64_t> estimateStream(platform::LineSource& lines,
+                                               const std::string& fileName);
+platform::Result<std::uint64_t> estimateStream(std::string_view data, const std::string& fileName);
 
 // The message for a source that stopped early (a read error or an overlong line).
 std::string lineSourceFailure(const platform::LineSource& lines, const std::string& fileName);

@@ -441,12 +441,11 @@ ImportResult ImportAttributesCsvText(pdb::PdbImage& image, std::string_view csv,
 ImportResult ImportAttributesCsv(pdb::PdbImage& image, const std::string& path) {
     // Mapped rather than read: the file is walked a few times front to back, and a large
     // one need not fit in memory beside the records made from it.
-    std::string reason;
-    std::optional<platform::MappedFile> file = platform::MappedFile::open(path, &reason);
+    platform::Result<platform::MappedFile> file = platform::MappedFile::open(path);
     if (!file) {
         ImportResult result;
         result.ok = false;
-        result.message = quoted(path) + "を読み込めません（" + reason + "）。";
+        result.message = quoted(path) + "を読み込めません（" + file.error() + "）。";
         return result;
     }
     std::string_view csv(reinterpret_cast<const char*>(file->data()), file->size());

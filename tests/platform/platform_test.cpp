@@ -362,10 +362,9 @@ TEST(LineSources, ALineLongerThanTheBufferStopsTheReading) {
     EXPECT_FALSE(file->next(line));
     EXPECT_EQ(file->failure(), platform::LineSource::Failure::LineTooLong);
     EXPECT_EQ(file->lineNumber(), 2u);  // the overlong line is the third
-    std::string reason;
-    EXPECT_FALSE(
-        platform::LineSource::openFile(dir.file("missing"), platform::LineEnds::Lf, &reason));
-    EXPECT_FALSE(reason.empty());
+    auto missing = platform::LineSource::openFile(dir.file("missing"), platform::LineEnds::Lf);
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.error().empty());
 }
 
 }  // namespace

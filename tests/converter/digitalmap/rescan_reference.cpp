@@ -240,7 +240,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
         }
     }
     if (!lines(g, paths.gaikuArc, 2, 0) || !lines(g, paths.kasenArc, 4, 112) ||
-        !lines(g, paths.othersArc, 3, 80) || !g.FinishGraphicDatabase(nullptr))
+        !lines(g, paths.othersArc, 3, 80) || !g.FinishGraphicDatabase())
         return false;
 
     // The attribute CSV, with tatemono.atr read in full for every building.

@@ -247,16 +247,16 @@ TEST(DmAttributePass, ACountThatDisagreesWithTheGraphicPassIsRefused) {
 
 TEST(DmFrameValues, RoundHalvesToEvenAndRefuseWhatDoesNotFit) {
     std::array<double, 12> numbers{35, 40, 12.5, 139, 45, 13.5, -0.5, 0, 0, 0, 0, 32767};
-    dm::FrameValues out{};
-    std::string message;
-    ASSERT_TRUE(dm::frameValuesFrom(numbers, out, message));
-    EXPECT_EQ(out[2], 12);
-    EXPECT_EQ(out[5], 14);
-    EXPECT_EQ(out[6], 0);
-    EXPECT_EQ(out[11], 32767);
+    auto out = dm::frameValuesFrom(numbers);
+    ASSERT_TRUE(out);
+    EXPECT_EQ((*out)[2], 12);
+    EXPECT_EQ((*out)[5], 14);
+    EXPECT_EQ((*out)[6], 0);
+    EXPECT_EQ((*out)[11], 32767);
     numbers[9] = 40000;
-    EXPECT_FALSE(dm::frameValuesFrom(numbers, out, message));
-    EXPECT_EQ(message, "枠の値 右下経度（度） が 16 ビットの範囲外です: 40000");
+    out = dm::frameValuesFrom(numbers);
+    EXPECT_FALSE(out);
+    EXPECT_EQ(out.error(), "枠の値 右下経度（度） が 16 ビットの範囲外です: 40000");
 }
 
 TEST(DmTransform, UnitTableStyleTableAndBoxes) {

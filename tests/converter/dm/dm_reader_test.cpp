@@ -76,21 +76,21 @@ TEST(DmEstimate, CountsEveryE1AndE2LineWithEvenPointCounts) {
                              {group(2)},
                              lineElement("E1", 2301, std::vector<Pt>(5, Pt{0.1, 0.1})),
                              lineElement("E2", 2301, std::vector<Pt>(8, Pt{0.1, 0.2}))});
-    dm::Estimate e = dm::estimateStream(data, "t.dm");
-    ASSERT_TRUE(e.ok) << e.message;
-    EXPECT_EQ(e.bytes, 88u);
+    auto e = dm::estimateStream(data, "t.dm");
+    ASSERT_TRUE(e) << e.error();
+    EXPECT_EQ(*e, 88u);
 
     // An "E1" outside any group counts too; other codes do not.
     std::string loose = file({sheet(0, 0, 1, 1, 999),
                               lineElement("E1", 2301, std::vector<Pt>(3, Pt{0.1, 0.1})),
                               {record({{1, "E3"}, {28, "  40"}})}});
     e = dm::estimateStream(loose, "t.dm");
-    EXPECT_EQ(e.bytes, 16u + 16u);
+    EXPECT_EQ(*e, 16u + 16u);
 
     std::string bad = file({{record({{1, "E2"}, {28, " 1x "}})}});
     e = dm::estimateStream(bad, "t.dm");
-    EXPECT_FALSE(e.ok);
-    EXPECT_EQ(e.message, "t.dm 1行目 28-31桁（点数）が数値ではありません: 「 1x 」");
+    EXPECT_FALSE(e);
+    EXPECT_EQ(e.error(), "t.dm 1行目 28-31桁（点数）が数値ではありません: 「 1x 」");
 }
 
 TEST(DmReader, WalksSheetsGroupsAndBothCoordinateLayouts) {
