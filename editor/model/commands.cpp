@@ -62,16 +62,16 @@ CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
                                      target.code, prompter, outputs);
     if (stored != StoreResult::Staged)
         return CommandResult::Failed;
-    ReportResult report = StageCheckReport(state.image, state.working, target.path, outputs);
-    if (!report.staged)
-        prompter.show(report.message, "", platform::Icon::Warning, platform::Buttons::Ok);
+    platform::Status report = StageCheckReport(state.image, state.working, target.path, outputs);
+    if (!report)
+        prompter.show(report.error(), "", platform::Icon::Warning, platform::Buttons::Ok);
     platform::WriteError error;
     if (outputs.commit(&error))
         return CommandResult::Done;
     if (error.path == target.path)
         prompter.show(pdb::WriteFailure(error).error(), "", platform::Icon::Critical,
                       platform::Buttons::Ok);
-    else if (report.staged)  // else its message was shown above
+    else if (report)  // else its message was shown above
         prompter.show(CheckReportFailure(error), "", platform::Icon::Warning,
                       platform::Buttons::Ok);
     return CommandResult::Failed;

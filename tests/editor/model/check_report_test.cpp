@@ -215,9 +215,9 @@ TEST(CheckReport, NoDesignsAndShortPaths) {
     EXPECT_EQ(editor::CheckReportPath("/d/x.PDB"), "/d/x.txt");
     EXPECT_EQ(editor::CheckReportPath("abc"), "");
     platform::OutputSet outputs;
-    editor::ReportResult r = editor::StageCheckReport(empty, editor::DispRec{}, "abc", outputs);
-    EXPECT_FALSE(r.staged);
-    EXPECT_FALSE(r.message.empty());
+    platform::Status r = editor::StageCheckReport(empty, editor::DispRec{}, "abc", outputs);
+    EXPECT_FALSE(r);
+    EXPECT_FALSE(r.error().empty());
 }
 
 }  // namespace
