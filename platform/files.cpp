@@ -21,7 +21,8 @@
 namespace platform {
 namespace {
 
-std::optional<std::size_t> g_failAfter;
+// The write faults tests set for the output sets made on this thread.
+thread_local std::optional<std::size_t> t_failAfter;
 
 std::string folderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
@@ -241,6 +242,8 @@ MappedFile::~MappedFile() {
         ::munmap(const_cast<std::uint8_t*>(data_), size_);
 }
 
+OutputSet::OutputSet() : failAfter_(t_failAfter) {}
+
 OutputSet::~OutputSet() {
     discard();
 }
@@ -301,12 +304,12 @@ bool OutputSet::write(const void* data, std::size_t size, WriteError* error) {
     std::size_t done = 0;
     while (done < size) {
         std::size_t chunk = size - done;
-        if (g_failAfter) {
-            if (written_ >= *g_failAfter) {
+        if (failAfter_) {
+            if (written_ >= *failAfter_) {
                 errno = EIO;
                 break;
             }
-            chunk = std::min(chunk, *g_failAfter - written_);
+            chunk = std::min(chunk, *failAfter_ - written_);
         }
         ssize_t n = ::write(e.fd, p + done, chunk);
         if (n < 0 && errno == EINTR)
@@ -392,9 +395,17 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
 }
 
 namespace testing {
-void failWritesAfter(std::optional<std::size_t> bytes) {
-    g_failAfter = bytes;
+
+WriteFaults::WriteFaults(std::optional<std::size_t> failAfter) : previous_(t_failAfter) {
+    t_failAfter = failAfter;
 }
+
+void WriteFaults::end() {
+    if (active_)
+        t_failAfter = previous_;
+    active_ = false;
+}
+
 }  // namespace testing
 
 }  // namespace platform

@@ -75,7 +75,7 @@ class MappedFile {
 // by processes that no longer run.
 class OutputSet {
   public:
-    OutputSet() = default;
+    OutputSet();
     OutputSet(const OutputSet&) = delete;
     OutputSet& operator=(const OutputSet&) = delete;
     ~OutputSet();
@@ -108,6 +108,7 @@ class OutputSet {
     std::vector<Entry> entries_;
     std::optional<WriteError> failure_;
     std::size_t written_ = 0;
+    std::optional<std::size_t> failAfter_;  // set by testing::WriteFaults
 };
 
 // One file written as a set of its own.
@@ -123,9 +124,22 @@ inline bool writeFileAtomically(const std::string& path, const std::string& text
 }
 
 namespace testing {
-// Makes writes fail once this many bytes of one output set have been written (nothing =
-// no failure). For tests of what a failed write leaves behind.
-void failWritesAfter(std::optional<std::size_t> bytes);
+// While it lives (or until end()), the output sets made on this thread fail their writes
+// once this many bytes of one set have been written (nothing: no failure). For tests of what
+// a failed write leaves behind; sets made on other threads are not affected.
+class WriteFaults {
+  public:
+    explicit WriteFaults(std::optional<std::size_t> failAfter);
+    WriteFaults(const WriteFaults&) = delete;
+    WriteFaults& operator=(const WriteFaults&) = delete;
+    ~WriteFaults() { end(); }
+    // Puts back what the thread had before.
+    void end();
+
+  private:
+    std::optional<std::size_t> previous_;
+    bool active_ = true;
+};
 }  // namespace testing
 
 }  // namespace platform

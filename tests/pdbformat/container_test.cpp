@@ -337,9 +337,9 @@ TEST(ContainerWrites, AFailedWriteKeepsTheEarlierFile) {
     ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok());
     Bytes before = testsupport::readBytes(dir.file("m.pdb"));
     image.designs[0].titles[0][0] = 'Z';
-    platform::testing::failWritesAfter(50000);
+    platform::testing::WriteFaults faults(50000);
     platform::Status r = pdb::WriteDatabase(image, dir.file("m.pdb"));
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     EXPECT_FALSE(r);
     EXPECT_EQ(r.error().rfind("ファイルの書込みに失敗しました。", 0), 0u);
     EXPECT_EQ(testsupport::readBytes(dir.file("m.pdb")), before);

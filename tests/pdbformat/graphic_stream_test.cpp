@@ -230,9 +230,9 @@ TEST(GraphicDatabaseWrite, FailedWriteKeepsTheEarlierFile) {
     pdb::GraphicDatabase g;
     g.BeginGraphicDatabase(path, nameField("keep_G"), 0, 1);
     appendFrame(g);
-    platform::testing::failWritesAfter(100);
+    platform::testing::WriteFaults faults(100);
     platform::Status finished = g.FinishGraphicDatabase();
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     EXPECT_FALSE(finished);
     EXPECT_NE(finished.error().find("keep_G.pdb"), std::string::npos) << finished.error();
     EXPECT_EQ(testsupport::readBytes(path), (Bytes{1, 2, 3}));

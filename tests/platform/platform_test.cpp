@@ -253,13 +253,13 @@ TEST(OutputSet, ReplacesAllOrNothingAndKeepsWhatTheUserSetUp) {
         TempDir dir;
         c.before(dir);
         const auto planted = temporariesIn(dir.path());
-        platform::testing::failWritesAfter(c.failAfter);
+        platform::testing::WriteFaults faults(c.failAfter);
         platform::OutputSet set;
         platform::WriteError error;
         bool ok = true;
         for (const auto& [name, text] : c.files) ok = ok && set.add(dir.file(name), text, &error);
         ok = ok && set.commit(&error);
-        platform::testing::failWritesAfter(std::nullopt);
+        faults.end();
         EXPECT_EQ(ok, !c.failure);
         if (c.failure) {
             EXPECT_EQ(error.stage, *c.failure);

@@ -60,10 +60,10 @@ TEST(WriteFeatureAttrDatabase, FailuresLeaveTheEarlierFile) {
     std::string path = dir.file("keep.pdb");
     Bytes earlier{1, 2, 3};
     testsupport::writeBytes(path, earlier);
-    platform::testing::failWritesAfter(100);
+    platform::testing::WriteFaults faults(100);
     platform::Status failedWrite =
         converter::writeFeatureAttrDatabase(path, std::vector<FeatureAttrRec>(3), {2001, 4, 1});
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     platform::Status tooMany =
         converter::writeFeatureAttrDatabase(path, std::vector<FeatureAttrRec>(32768), {2001, 4, 1});
     platform::Status noFolder =

@@ -490,9 +490,9 @@ TEST(Dm2Pdb, MissingInputsAndFailedWritesLeaveEarlierFilesAlone) {
               {group(1)},
               lineElement("E1", 3001, {{0.25, 0.25}, {0.25, 0.75}, {0.75, 0.75}, {0.25, 0.25}})});
     testsupport::writeBytes(dir.file("t_G.pdb"), Bytes{1, 2, 3});
-    platform::testing::failWritesAfter(10);
+    platform::testing::WriteFaults faults(10);
     Conversion failed = convert(dir, good);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     EXPECT_EQ(failed.result.outcome, converter::Outcome::Failed);
     ASSERT_EQ(failed.calls.size(), 2u);
     EXPECT_EQ(failed.calls[1].text.rfind(
@@ -509,9 +509,9 @@ TEST(Dm2Pdb, MissingInputsAndFailedWritesLeaveEarlierFilesAlone) {
     testsupport::TempDir sized;
     std::size_t graphicSize = testsupport::readBytes(convert(sized, good).graphicPath).size();
     testsupport::writeBytes(dir.file("t_A.pdb"), Bytes{4, 5, 6});
-    platform::testing::failWritesAfter(graphicSize + 10);
+    platform::testing::WriteFaults faults2(graphicSize + 10);
     Conversion late = convert(dir, good);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults2.end();
     EXPECT_EQ(late.result.outcome, converter::Outcome::Failed);
     EXPECT_EQ(
         textsOf(late).back().rfind("ファイル「" + dir.file("t_A.pdb") + "」を書き込めません（", 0),

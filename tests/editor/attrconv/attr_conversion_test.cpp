@@ -399,8 +399,8 @@ TEST(AttributeConversion, UnwritableOutputsReportTheWriteFailure) {
 
     // A write that fails half-way leaves the earlier database whole.
     f.prompter.clear();
-    platform::testing::failWritesAfter(1000);
+    platform::testing::WriteFaults faults(1000);
     EXPECT_EQ(f.toPdb(csvIn, f.attr), CommandResult::Failed);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     expectPalmAttributeDatabase(f.attr, kRows, "attrdb");
 }
