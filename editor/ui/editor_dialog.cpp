@@ -24,7 +24,7 @@
 #include "editor/ui/cp932_limit.h"
 #include "editor/ui/editor_icon.h"
 #include "platform/cp932.h"
-#include "platform/qt_prompter.h"
+#include "platform/qt/qt_prompter.h"
 
 namespace lorvex {
 namespace {

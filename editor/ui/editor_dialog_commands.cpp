@@ -1,6 +1,6 @@
 // The editor dialog's command buttons: read, save and delete through the database-file
 // dialog, and the attribute conversion through its own dialog.
-#include "editor/attrconv/attribute_conversion_dialog.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/ui/database_file_dialog.h"
 #include "editor/ui/design_commands.h"
 #include "editor/ui/editor_dialog.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs_support.h"
-#include "editor/attrconv/attribute_conversion_dialog.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "platform/scripted_prompter.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <QProcess>
 
 #include "dialogs_support.h"
-#include "editor/attrconv/attribute_conversion_dialog.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/ui/editor_dialog.h"
 #include "platform/console_prompter.h"
 #include "platform/scripted_prompter.h"

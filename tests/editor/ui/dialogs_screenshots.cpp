@@ -8,7 +8,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "editor/attrconv/attribute_conversion_dialog.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/model/kinds.h"
 #include "editor/ui/database_file_dialog.h"
 #include "pdbformat/pdb_image.h"
