@@ -8,8 +8,8 @@
 #include <QTest>
 #include <cstdio>
 
-#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/model/kinds.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/ui/database_file_dialog.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"
