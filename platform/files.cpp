@@ -54,7 +54,10 @@ int followLinks(const std::string& path, std::string& target) {
 // ".NAME.kwib-tmp-": the start of the temporary files' names of a target (a very long
 // name is shortened so that the whole name stays within the system's limit).
 std::string temporaryPrefix(const std::string& target) {
-    return "." + std::string(fileNameOf(target).substr(0, 200)) + ".kwib-tmp-";
+    std::string prefix = ".";
+    prefix += fileNameOf(target).substr(0, 200);
+    prefix += ".kwib-tmp-";
+    return prefix;
 }
 
 // A name for a new temporary file of the target: prefix, process ID, six random characters.

@@ -206,8 +206,11 @@ std::string frameWarning(const std::array<double, kFrameValueCount>& typed,
 
 std::string frameValuesText(const FrameValues& values) {
     std::string text;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        text += (i ? "," : "") + std::to_string(values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i)
+            text += ',';
+        text += std::to_string(values[i]);
+    }
     return text;
 }
 
