@@ -174,8 +174,8 @@ Result<FileContents> readFile(const std::string& path, std::size_t limit) {
     }
     if (!fits) {
         ::close(fd);
-        return Result<FileContents>::failure("メモリに入りきらない大きさです（" +
-                                             std::to_string(file.size) + " バイト）");
+        return Result<FileContents>::failure(std::to_string(file.size) +
+                                             " バイトあり、メモリに入りきりません");
     }
     // The size from fstat is only what the file held when asked: read to the end (or the
     // limit) whatever it holds now.
