@@ -7,9 +7,9 @@
 #include <string>
 
 #include "bench/bench_timing.h"
-#include "converter/attrconv/attr_csv.h"
 #include "converter/attrconv/csv2pdb.h"
 #include "converter/attrconv/pdb2csv.h"
+#include "converter/core/attr_csv.h"
 #include "platform/files.h"
 #include "platform/prompter.h"
 

@@ -8,7 +8,6 @@
 
 #include "bench/bench_timing.h"
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "pdbformat/pdb_image.h"
 
 namespace {}  // namespace
@@ -28,7 +27,7 @@ int main() {
         editor::setFieldText(image.designs[i].code, "CODE" + std::to_string(i));
     image.designs.back() = editor::DispRec{};
     image.listHeader.iRecNum = 1000;
-    if (!pdb::WriteDatabase(image, src).ok)
+    if (!pdb::WriteDatabase(image, src).ok())
         return 1;
     const double megabytes = double(fs::file_size(src)) / 1e6;
 
@@ -36,7 +35,7 @@ int main() {
     double ours = bench::bestOf(5, [&] {
         pdb::PdbImage loaded;
         ok = ok && pdb::LoadDatabase(loaded, src).ok();
-        ok = ok && pdb::WriteDatabase(loaded, dst).ok;
+        ok = ok && pdb::WriteDatabase(loaded, dst).ok();
     });
     const std::string dd = "dd if='" + src + "' of='" + ddDst + "' bs=1M conv=fsync status=none";
     double ddTime = bench::bestOf(5, [&] { ok = ok && std::system(dd.c_str()) == 0; });

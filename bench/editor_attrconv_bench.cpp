@@ -13,7 +13,6 @@
 #include "editor/attrconv/attr_csv_export.h"
 #include "editor/attrconv/attr_csv_import.h"
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -89,7 +88,7 @@ int main() {
     pdb::MakeNewImage(master);
     pdb::setDatabaseName(master.header, "Master");
     master.designs[0] = attr.designs[0];
-    if (!pdb::WriteDatabase(attr, attrPath).ok || !pdb::WriteDatabase(master, masterPath).ok) {
+    if (!pdb::WriteDatabase(attr, attrPath).ok() || !pdb::WriteDatabase(master, masterPath).ok()) {
         std::fprintf(stderr, "cannot write the input databases in %s\n", dir.string().c_str());
         return 1;
     }

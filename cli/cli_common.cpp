@@ -6,6 +6,8 @@
 #include <iostream>
 #include <memory>
 
+#include "platform/text.h"
+
 namespace cli {
 namespace {
 
@@ -31,9 +33,9 @@ std::optional<std::string> Args::value(const std::string& name) const {
     return std::nullopt;
 }
 
-std::optional<Args> parseArgs(const std::vector<std::string>& argv,
-                              const std::vector<std::string>& valueOptions,
-                              const std::vector<std::string>& flagOptions, std::string* error) {
+platform::Result<Args> parseArgs(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& valueOptions,
+                                 const std::vector<std::string>& flagOptions) {
     Args args;
     auto in = [](const std::vector<std::string>& v, const std::string& s) {
         return std::find(v.begin(), v.end(), s) != v.end();
@@ -43,32 +45,31 @@ std::optional<Args> parseArgs(const std::vector<std::string>& argv,
         if (a.rfind("--", 0) != 0) {
             args.positional.push_back(a);
         } else if (in(valueOptions, a)) {
-            if (i + 1 >= argv.size()) {
-                *error = a + " needs a value";
-                return std::nullopt;
-            }
+            if (i + 1 >= argv.size())
+                return platform::Result<Args>::failure(a + " needs a value");
             args.options.emplace_back(a, argv[++i]);
         } else if (in(flagOptions, a)) {
             args.options.emplace_back(a, "");
         } else {
-            *error = "unknown option " + a;
-            return std::nullopt;
+            return platform::Result<Args>::failure("unknown option " + a);
         }
     }
     return args;
 }
 
-std::optional<platform::LocalDate> todayOption(const Args& args, std::string* error) {
+platform::Result<platform::LocalDate> todayOption(const Args& args) {
     auto text = args.value("--today");
     if (!text)
         return platform::today();
     auto date = platform::parseDate(*text);
     if (!date)
-        *error = "--today wants a date YYYY-MM-DD, not \"" + *text + "\"";
-    return date;
+        return platform::Result<platform::LocalDate>::failure(
+            "--today wants a date YYYY-MM-DD, not \"" + *text + "\"");
+    return *date;
 }
 
-std::optional<std::array<double, 12>> frameOption(const Args& args, std::string* error) {
+platform::Result<std::array<double, 12>> frameOption(const Args& args) {
+    using Frame = platform::Result<std::array<double, 12>>;
     std::array<double, 12> frame{};
     auto text = args.value("--frame");
     if (!text)
@@ -77,17 +78,14 @@ std::optional<std::array<double, 12>> frameOption(const Args& args, std::string*
     for (std::size_t i = 0; i < 12; ++i) {
         std::size_t end = text->find(',', start);
         bool last = i == 11;
-        if ((end == std::string::npos) != last) {
-            *error = "--frame wants twelve numbers separated by commas";
-            return std::nullopt;
-        }
+        if ((end == std::string::npos) != last)
+            return Frame::failure("--frame wants twelve numbers separated by commas");
         std::string item = text->substr(start, last ? std::string::npos : end - start);
-        char* stop = nullptr;
-        frame[i] = std::strtod(item.c_str(), &stop);
-        if (item.empty() || *stop != '\0') {
-            *error =
-                "--frame value " + std::to_string(i + 1) + " is not a number: \"" + item + "\"";
-            return std::nullopt;
+        platform::Number<double> number = platform::parseNumber<double>(item);
+        frame[i] = number.value;
+        if (number.status != platform::NumberStatus::Ok) {
+            return Frame::failure("--frame value " + std::to_string(i + 1) +
+                                  " is not a number: \"" + item + "\"");
         }
         start = end + 1;
     }

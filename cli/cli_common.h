@@ -14,6 +14,7 @@
 
 #include "platform/console_prompter.h"
 #include "platform/local_date.h"
+#include "platform/result.h"
 
 namespace cli {
 
@@ -41,14 +42,14 @@ struct Args {
 
 // Splits argv into positional arguments and options. valueOptions take the next argument
 // as their value; flagOptions take none. Anything else starting with "--" is an error.
-std::optional<Args> parseArgs(const std::vector<std::string>& argv,
-                              const std::vector<std::string>& valueOptions,
-                              const std::vector<std::string>& flagOptions, std::string* error);
+platform::Result<Args> parseArgs(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& valueOptions,
+                                 const std::vector<std::string>& flagOptions);
 
 // --today YYYY-MM-DD, or the local date.
-std::optional<platform::LocalDate> todayOption(const Args& args, std::string* error);
+platform::Result<platform::LocalDate> todayOption(const Args& args);
 // --frame N,...(12), or twelve zeros.
-std::optional<std::array<double, 12>> frameOption(const Args& args, std::string* error);
+platform::Result<std::array<double, 12>> frameOption(const Args& args);
 
 using CommandFn = int (*)(const std::vector<std::string>& argv);
 

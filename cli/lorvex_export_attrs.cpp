@@ -7,10 +7,9 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {}, {"--yes"}, &error);
+    auto args = cli::parseArgs(argv, {}, {"--yes"});
     if (!args)
-        return cli::usageError("export-attrs", error);
+        return cli::usageError("export-attrs", args.error());
     if (args->positional.size() != 2)
         return cli::usageError("export-attrs",
                                "export-attrs takes an attribute database and a CSV");

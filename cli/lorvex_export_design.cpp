@@ -6,10 +6,9 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {}, {}, &error);
+    auto args = cli::parseArgs(argv, {}, {});
     if (!args)
-        return cli::usageError("export-design", error);
+        return cli::usageError("export-design", args.error());
     if (args->positional.size() != 3)
         return cli::usageError("export-design", "export-design takes a master, a code and a file");
     platform::ConsolePrompter& prompter = cli::consolePrompter();

@@ -22,10 +22,9 @@ std::optional<std::string> shiftJisArgument(const std::string& utf8, const char*
 }
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {}, {"--yes"}, &error);
+    auto args = cli::parseArgs(argv, {}, {"--yes"});
     if (!args)
-        return cli::usageError("import-attrs", error);
+        return cli::usageError("import-attrs", args.error());
     if (args->positional.size() != 5)
         return cli::usageError("import-attrs",
                                "import-attrs takes a CSV, a master database, a code, a database "

@@ -7,10 +7,9 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {}, {"--yes"}, &error);
+    auto args = cli::parseArgs(argv, {}, {"--yes"});
     if (!args)
-        return cli::usageError("import-design", error);
+        return cli::usageError("import-design", args.error());
     if (args->positional.size() != 3)
         return cli::usageError("import-design", "import-design takes a file, a master and a code");
     platform::ConsolePrompter& prompter = cli::consolePrompter(args->has("--yes"));

@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
@@ -10,10 +10,9 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {}, {}, &error);
+    auto args = cli::parseArgs(argv, {}, {});
     if (!args)
-        return cli::usageError("list", error);
+        return cli::usageError("list", args.error());
     if (args->positional.size() != 1)
         return cli::usageError("list", "list takes one database");
     const std::string& path = args->positional[0];
@@ -24,9 +23,9 @@ int run(const std::vector<std::string>& argv) {
         return cli::kExitFailed;
     }
     pdb::PdbImage image;
-    pdb::LoadResult loaded = pdb::LoadDatabase(image, path);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(image, path);
     if (!loaded.ok()) {
-        prompter.show(loaded.message, "", platform::Icon::Critical, platform::Buttons::Ok);
+        prompter.show(loaded.error(), "", platform::Icon::Critical, platform::Buttons::Ok);
         return cli::kExitFailed;
     }
     std::cout << "name: " << platform::toUtf8(pdb::databaseName(image.header)) << '\n'

@@ -7,10 +7,9 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {}, {"--yes"}, &error);
+    auto args = cli::parseArgs(argv, {}, {"--yes"});
     if (!args)
-        return cli::usageError("remove", error);
+        return cli::usageError("remove", args.error());
     if (args->positional.size() != 2)
         return cli::usageError("remove", "remove takes a database and a code");
     platform::ConsolePrompter& prompter = cli::consolePrompter(args->has("--yes"));

@@ -15,12 +15,10 @@ const char* kUsage =
     "[--code CODE] [--yes]";
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args =
-        cli::parseArgs(argv, {"--from", "--from-name", "--from-code", "--to", "--name", "--code"},
-                       {"--yes"}, &error);
+    auto args = cli::parseArgs(
+        argv, {"--from", "--from-name", "--from-code", "--to", "--name", "--code"}, {"--yes"});
     if (!args)
-        return cli::usageError("store", error);
+        return cli::usageError("store", args.error());
     if (!args->positional.empty())
         return cli::usageError("store", "unexpected argument");
     if (!args->has("--to") || !args->has("--name"))
@@ -48,9 +46,9 @@ int run(const std::vector<std::string>& argv) {
             source.databaseName = *sjis;
         } else {
             pdb::PdbImage peek;
-            pdb::LoadResult loaded = pdb::LoadDatabase(peek, *from);
+            platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(peek, *from);
             if (!loaded.ok()) {
-                prompter.show(loaded.message, "", platform::Icon::Critical, platform::Buttons::Ok);
+                prompter.show(loaded.error(), "", platform::Icon::Critical, platform::Buttons::Ok);
                 return cli::kExitFailed;
             }
             source.databaseName = pdb::databaseName(peek.header);

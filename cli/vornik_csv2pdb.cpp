@@ -8,15 +8,14 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {"--today"}, {}, &error);
+    auto args = cli::parseArgs(argv, {"--today"}, {});
     if (!args)
-        return cli::usageError("csv2pdb", error);
+        return cli::usageError("csv2pdb", args.error());
     if (args->positional.size() != 1)
         return cli::usageError("csv2pdb", "csv2pdb takes one CSV file");
-    auto today = cli::todayOption(*args, &error);
+    auto today = cli::todayOption(*args);
     if (!today)
-        return cli::usageError("csv2pdb", error);
+        return cli::usageError("csv2pdb", today.error());
     platform::ConsolePrompter& prompter = cli::consolePrompter();
     converter::Outcome outcome = converter::csv2pdbFile(args->positional[0], *today, prompter);
     // A helper's error box (a name that cannot be stored) does not stop the run; the run

@@ -7,18 +7,17 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {"--frame", "--today"}, {}, &error);
+    auto args = cli::parseArgs(argv, {"--frame", "--today"}, {});
     if (!args)
-        return cli::usageError("dm2pdb", error);
+        return cli::usageError("dm2pdb", args.error());
     if (args->positional.size() != 2)
         return cli::usageError("dm2pdb", "dm2pdb takes a DM file and an output folder");
-    auto frame = cli::frameOption(*args, &error);
+    auto frame = cli::frameOption(*args);
     if (!frame)
-        return cli::usageError("dm2pdb", error);
-    auto today = cli::todayOption(*args, &error);
+        return cli::usageError("dm2pdb", frame.error());
+    auto today = cli::todayOption(*args);
     if (!today)
-        return cli::usageError("dm2pdb", error);
+        return cli::usageError("dm2pdb", today.error());
     platform::ConsolePrompter& prompter = cli::consolePrompter();
     dm::Dm2PdbResult result =
         dm::dm2pdb(args->positional[0], args->positional[1], *frame, *today, prompter);

@@ -19,64 +19,51 @@ constexpr const char* kName = "frame";
 struct SheetExtent {
     georef::PlaneExtent extent;
     georef::ExtentSource source = georef::ExtentSource::DmFile;
-    std::string error;  // when the extent could not be read
 };
+using Extent = platform::Result<SheetExtent>;
 
 // The extent of the first "M " record of a DM file.
-SheetExtent dmExtent(const std::string& path) {
-    SheetExtent out;
-    std::string why;
-    auto mapped = platform::MappedFile::open(path, &why);
-    if (!mapped) {
-        out.error = "DMファイル「" + path + "」が読めません（" + why + "）。";
-        return out;
-    }
+Extent dmExtent(const std::string& path) {
+    auto mapped = platform::MappedFile::open(path);
+    if (!mapped)
+        return Extent::failure("DMファイル「" + path + "」が読めません（" + mapped.error() +
+                               "）。");
     const std::string fileName = std::filesystem::path(path).filename().string();
     dm::DmReader reader(
         std::string_view(reinterpret_cast<const char*>(mapped->data()), mapped->size()), fileName);
     switch (reader.next()) {
         case dm::DmEvent::Sheet: {
             const dm::SheetRecord& s = reader.sheet();
-            out.extent = {s.nmin, s.emin, s.nmax, s.emax};
-            break;
+            return SheetExtent{{s.nmin, s.emin, s.nmax, s.emax}, georef::ExtentSource::DmFile};
         }
         case dm::DmEvent::Failed:
-            out.error = reader.failure();
-            break;
+            return Extent::failure(reader.failure());
         default:
-            out.error = fileName + ": 「M 」レコードがありません（DMファイルではありません）。";
+            return Extent::failure(fileName +
+                                   ": 「M 」レコードがありません（DMファイルではありません）。");
     }
-    return out;
 }
 
 // The header extent of a Digital Map 2500 sheet folder, from the file whose extent the
 // conversion writes into the frame header (the railway file).
-SheetExtent sheetExtent(const std::string& dir) {
-    SheetExtent out;
-    out.source = georef::ExtentSource::DigitalMapSheet;
+Extent sheetExtent(const std::string& dir) {
     digitalmap::SheetFile file;
     const std::string path = dir + "/OTHERS/others.arc";
-    if (!platform::fileExists(path)) {
-        out.error = "入力ファイルがありません：OTHERS/others.arc（" + path + "）";
-        return out;
-    }
-    if (!file.open(path, "OTHERS/others.arc")) {
-        out.error = file.error();
-        return out;
-    }
+    if (!platform::fileExists(path))
+        return Extent::failure("入力ファイルがありません：OTHERS/others.arc（" + path + "）");
+    if (!file.open(path, "OTHERS/others.arc"))
+        return Extent::failure(file.error());
     digitalmap::ExtentHeader header;
     switch (file.readHeader(header)) {
         case digitalmap::ReadStatus::Ok:
-            out.extent = {header.d1, header.d2, header.d3, header.d4};
             break;
         case digitalmap::ReadStatus::EndOfFile:
-            out.error = file.label() + "：ヘッダーの途中でファイルが終わっています。";
-            break;
+            return Extent::failure(file.label() + "：ヘッダーの途中でファイルが終わっています。");
         case digitalmap::ReadStatus::Bad:
-            out.error = file.error();
-            break;
+            return Extent::failure(file.error());
     }
-    return out;
+    return SheetExtent{{header.d1, header.d2, header.d3, header.d4},
+                       georef::ExtentSource::DigitalMapSheet};
 }
 
 std::string degrees(double v) {
@@ -86,10 +73,9 @@ std::string degrees(double v) {
 }
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {"--zone", "--datum", "--extent-unit"}, {}, &error);
+    auto args = cli::parseArgs(argv, {"--zone", "--datum", "--extent-unit"}, {});
     if (!args)
-        return cli::usageError(kName, error);
+        return cli::usageError(kName, args.error());
     if (args->positional.size() != 1)
         return cli::usageError(kName, "frame takes one sheet folder or DM file");
     const std::string& input = args->positional[0];
@@ -122,10 +108,10 @@ int run(const std::vector<std::string>& argv) {
         unit = *parsed;
     }
 
-    SheetExtent sheet = isSheet ? sheetExtent(input) : dmExtent(input);
-    if (!sheet.error.empty())
-        return fail(sheet.error);
-    auto computed = georef::computeSheetFrame(sheet.extent, sheet.source, unit, *zone, *datum);
+    Extent sheet = isSheet ? sheetExtent(input) : dmExtent(input);
+    if (!sheet)
+        return fail(sheet.error());
+    auto computed = georef::computeSheetFrame(sheet->extent, sheet->source, unit, *zone, *datum);
     if (!computed)
         return fail(computed.error());
 

@@ -8,18 +8,17 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {"--frame", "--today"}, {}, &error);
+    auto args = cli::parseArgs(argv, {"--frame", "--today"}, {});
     if (!args)
-        return cli::usageError("nsdi2pdb", error);
+        return cli::usageError("nsdi2pdb", args.error());
     if (args->positional.size() != 2)
         return cli::usageError("nsdi2pdb", "nsdi2pdb takes a sheet folder and an output folder");
-    auto frame = cli::frameOption(*args, &error);
+    auto frame = cli::frameOption(*args);
     if (!frame)
-        return cli::usageError("nsdi2pdb", error);
-    auto today = cli::todayOption(*args, &error);
+        return cli::usageError("nsdi2pdb", frame.error());
+    auto today = cli::todayOption(*args);
     if (!today)
-        return cli::usageError("nsdi2pdb", error);
+        return cli::usageError("nsdi2pdb", today.error());
     platform::ConsolePrompter& prompter = cli::consolePrompter();
     bool done = digitalmap::CreateFromDigitalMap(args->positional[0], args->positional[1], *frame,
                                                  *today, prompter);

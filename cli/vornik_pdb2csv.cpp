@@ -7,10 +7,9 @@
 namespace {
 
 int run(const std::vector<std::string>& argv) {
-    std::string error;
-    auto args = cli::parseArgs(argv, {}, {}, &error);
+    auto args = cli::parseArgs(argv, {}, {});
     if (!args)
-        return cli::usageError("pdb2csv", error);
+        return cli::usageError("pdb2csv", args.error());
     if (args->positional.size() != 2)
         return cli::usageError("pdb2csv", "pdb2csv takes a database and a CSV file");
     platform::ConsolePrompter& prompter = cli::consolePrompter();

@@ -8,8 +8,8 @@
 #include <span>
 #include <string_view>
 
-#include "converter/attrconv/attr_csv.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/attr_csv.h"
+#include "converter/core/conversion.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -21,13 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     std::array<std::uint8_t, 32> name{};
-    platform::Bytes file = converter::encodeFeatureAttrDatabase(name, result.records, 0);
+    platform::Bytes file = pdb::encodeFeatureAttrDatabase(name, result.records, 0);
     std::size_t n = result.records.size();
     if (file.size() != 80 + 8 * n + 128 * n)
         std::abort();
     for (std::size_t k = 0; k < n; ++k) {
         std::span<const std::uint8_t, 128> rec(file.data() + 80 + 8 * n + 128 * k, 128);
-        if (!(converter::decodeFeatureAttrRec(rec) == result.records[k]))
+        if (!(pdb::decodeFeatureAttrRec(rec) == result.records[k]))
             std::abort();
     }
     return 0;

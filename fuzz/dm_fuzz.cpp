@@ -26,19 +26,17 @@ class SilentPrompter : public platform::Prompter {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     SilentPrompter prompter;
-    dm::estimateStream(bytes, "fuzz.dm");
+    (void)dm::estimateStream(bytes, "fuzz.dm");
 
-    dm::GraphicImage image;
-    std::string message;
     std::array<std::uint8_t, 32> name{'f', 'u', 'z', 'z', '_', 'G'};
-    if (!dm::buildGraphicImage(bytes, "fuzz.dm", dm::FrameValues{}, name, 0, prompter, image,
-                               message))
+    auto image = dm::buildGraphicImage(bytes, "fuzz.dm", dm::FrameValues{}, name, 0, prompter);
+    if (!image)
         return 0;
-    if (!pdb::ReadGraphicDatabase(image.file).ok)
+    if (!pdb::ReadGraphicDatabase(image->file).ok)
         std::abort();
     std::vector<dm::AreaBox> areas;
-    dm::PassResult attrs = dm::runAttributePass(bytes, "fuzz.dm", image.pass.areaCount, areas);
-    if (!attrs.ok || areas.size() != static_cast<std::size_t>(image.pass.areaCount))
+    dm::PassResult attrs = dm::runAttributePass(bytes, "fuzz.dm", image->pass.areaCount, areas);
+    if (!attrs.ok || areas.size() != static_cast<std::size_t>(image->pass.areaCount))
         std::abort();
     return 0;
 }

@@ -7,7 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     pdb::PdbImage image;
-    pdb::LoadResult result = pdb::LoadDatabaseBytes(image, data, size, "fuzz.pdb");
+    platform::Result<pdb::LoadStatus> result =
+        pdb::LoadDatabaseBytes(image, data, size, "fuzz.pdb");
     if (result.ok()) {
         platform::Bytes again = pdb::EncodeDatabase(image);
         pdb::PdbImage reread;

@@ -65,12 +65,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SilentPrompter prompter;
     digitalmap::CreateFromDigitalMap(sheet.string(), out.string(), {}, {2001, 12, 5}, prompter);
 
-    if (auto g = platform::readWholeFile((out / "53394525_G.pdb").string())) {
-        if (!pdb::ReadGraphicDatabase(*g).ok)
+    if (auto g = platform::readFile((out / "53394525_G.pdb").string())) {
+        if (!pdb::ReadGraphicDatabase(g->asBytes()).ok)
             std::abort();
     }
-    auto csv = platform::readWholeFile((out / "53394525.csv").string());
-    auto attrs = platform::readWholeFile((out / "53394525_A.pdb").string());
+    auto csvFile = platform::readFile((out / "53394525.csv").string());
+    auto attrsFile = platform::readFile((out / "53394525_A.pdb").string());
+    std::optional<std::string> csv, attrs;
+    if (csvFile)
+        csv = csvFile->bytes;
+    if (attrsFile)
+        attrs = attrsFile->bytes;
     if (attrs) {
         if (!csv || attrs->size() < 80)
             std::abort();

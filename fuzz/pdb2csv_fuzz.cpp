@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::span<const std::uint8_t> file(data, size);
     if (size >= 32)
         converter::databaseNameMatches(file.first(32), "fuzz");
-    converter::AttrDbRecords db = converter::readFeatureAttrRecords(file, "fuzz.pdb");
+    pdb::FeatureAttrRecords db = pdb::readFeatureAttrRecords(file, "fuzz.pdb");
     if (db.problem)
         return 0;
     std::string csv = converter::formatAttrCsv(db.records);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/cp932.h"
+#include "pdbformat/text_field.h"
 #include "platform/endian.h"
 
 namespace pdb {
@@ -71,16 +71,59 @@ void SwapRecList(const RecList& r, std::uint8_t* f) {
     putBE24(f + 5, r.uniqueId);
 }
 
+ContainerHead readHead(std::span<const std::uint8_t> bytes) {
+    ContainerHead head;
+    if (bytes.size() < kRecListOffset)
+        return head;
+    SwapHeader(bytes.data(), head.header);
+    SwapListHeader(bytes.data() + kHeaderSize, head.listHeader);
+    const std::size_t n = head.listHeader.iRecNum;
+    head.needed = recordsOffset(n);
+    if (bytes.size() < head.needed)
+        return head;
+    head.recList.resize(n);
+    for (std::size_t k = 0; k < n; ++k)
+        SwapRecList(bytes.data() + kRecListOffset + kRecListSize * k, head.recList[k]);
+    head.complete = true;
+    return head;
+}
+
+platform::Bytes encodeHead(const PdbHeader& header, const std::vector<RecList>& recList) {
+    const std::size_t n = recList.size();
+    platform::Bytes bytes(recordsOffset(n), 0);
+    SwapHeader(header, bytes.data());
+    SwapListHeader(ListHeader{0, static_cast<std::uint16_t>(n)}, bytes.data() + kHeaderSize);
+    for (std::size_t k = 0; k < n; ++k)
+        SwapRecList(recList[k], bytes.data() + kRecListOffset + kRecListSize * k);
+    return bytes;
+}
+
+PdbHeader converterHeader(const std::array<std::uint8_t, 32>& nameField, std::uint32_t dayStamp) {
+    PdbHeader header;
+    std::memcpy(header.name.data(), nameField.data(), nameField.size());
+    header.attributes = kConverterDatabaseAttributes;
+    header.creationDate = header.modificationDate = header.lastBackupDate = dayStamp;
+    header.type = {'D', 'A', 'T', 'A'};
+    header.creator = {'K', 'W', 'I', 'B'};
+    return header;
+}
+
+std::vector<RecList> converterRecordList(std::size_t n, std::size_t recordSize) {
+    std::vector<RecList> list(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        list[k].iRecPos = static_cast<std::uint32_t>(recordsOffset(n) + recordSize * k);
+        list[k].attributes = kConverterRecordAttributes;
+        list[k].uniqueId = static_cast<std::uint32_t>(k + 1);
+    }
+    return list;
+}
+
 std::string databaseName(const PdbHeader& header) {
-    std::size_t len = 0;
-    while (len < header.name.size() && header.name[len] != '\0') ++len;
-    return std::string(header.name.data(), len);
+    return fieldText(header.name);
 }
 
 void setDatabaseName(PdbHeader& header, std::string_view name) {
-    std::size_t len = platform::cp932PrefixLength(name, header.name.size() - 1);
-    header.name.fill('\0');
-    name.copy(header.name.data(), len);
+    setFieldText(header.name, name);
 }
 
 }  // namespace pdb

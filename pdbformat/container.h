@@ -2,11 +2,20 @@
 // The Palm database container: 72-byte header, list header, 8-byte record-list entries,
 // a 2-byte gap, then the records back to back. Numbers are big-endian in the file and
 // in host order in these structures.
+//
+// Every database of both programs is read and written through readHead and encodeHead:
+// the editor's master, default and attribute databases (PdbImage), the converter's
+// attribute databases (FeatureAttrRec) and the graphic databases. What follows the gap is
+// up to each database's own layout.
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/files.h"
 
 namespace pdb {
 
@@ -59,6 +68,37 @@ void SwapListHeader(const std::uint8_t* file, ListHeader& host);
 void SwapListHeader(const ListHeader& host, std::uint8_t* file);
 void SwapRecList(const std::uint8_t* file, RecList& host);
 void SwapRecList(const RecList& host, std::uint8_t* file);
+
+// ---- Reading and writing ------------------------------------------------------------
+
+// The header, list header and record list at the start of a database file.
+struct ContainerHead {
+    PdbHeader header;
+    ListHeader listHeader;
+    std::vector<RecList> recList;
+    // Bytes the head takes: 78 until the record count is known, then up to the end of the
+    // gap. The head is complete when the bytes read hold that many.
+    std::size_t needed = kRecListOffset;
+    bool complete = false;
+};
+
+// Reads the head from the first bytes of a file. Bytes too short for the header leave it
+// empty; bytes too short for the record list leave the header and list header read and
+// the record list empty.
+ContainerHead readHead(std::span<const std::uint8_t> bytes);
+
+// The bytes before the first record: the header, the list header (NextRecList 0, iRecNum
+// the number of entries), the record list and the zero gap.
+platform::Bytes encodeHead(const PdbHeader& header, const std::vector<RecList>& recList);
+
+// The converter's databases: attributes 8, version 0, the Palm day stamp in all three
+// dates, type "DATA", creator "KWIB", the name field as it is to be stored.
+constexpr std::uint16_t kConverterDatabaseAttributes = 8;
+constexpr std::uint8_t kConverterRecordAttributes = 0x40;
+PdbHeader converterHeader(const std::array<std::uint8_t, 32>& nameField, std::uint32_t dayStamp);
+// The converter's record list: n records of recordSize bytes back to back after the gap,
+// attributes 0x40, unique IDs 1 to n.
+std::vector<RecList> converterRecordList(std::size_t n, std::size_t recordSize);
 
 // The database name up to its terminator.
 std::string databaseName(const PdbHeader& header);

@@ -114,71 +114,39 @@ std::size_t GraphicDatabase::recordCount() const {
     return std::max(recordCount_, GraphicRecordCount(stream_.size()));
 }
 
-std::optional<std::vector<std::uint8_t>> GraphicDatabase::EncodeGraphicDatabase(
-    std::string* error) const {
+platform::Result<platform::Bytes> GraphicDatabase::EncodeGraphicDatabase() const {
     const std::size_t n = recordCount();
-    if (n > kMaxGraphicRecords) {
-        if (error)
-            *error = "図形データが大きすぎます（" + std::to_string(n) +
-                     " レコード必要、上限は 32767 レコード）。";
-        return std::nullopt;
-    }
-    const std::size_t streamStart = recordsOffset(n);
-    std::vector<std::uint8_t> file(streamStart + n * kGraphicRecordSize, 0);
-
-    PdbHeader header;
-    std::memcpy(header.name.data(), name_.data(), name_.size());
-    header.attributes = kGraphicDatabaseAttributes;
-    header.version = 0;
-    header.creationDate = header.modificationDate = header.lastBackupDate = dateStamp_;
-    header.type = {'D', 'A', 'T', 'A'};
-    header.creator = {'K', 'W', 'I', 'B'};
-    SwapHeader(header, file.data());
-
-    ListHeader list;
-    list.NextRecList = 0;
-    list.iRecNum = static_cast<std::uint16_t>(n);
-    SwapListHeader(list, file.data() + kHeaderSize);
-
-    for (std::size_t k = 0; k < n; ++k) {
-        RecList entry;
-        entry.iRecPos = static_cast<std::uint32_t>(streamStart + kGraphicRecordSize * k);
-        entry.attributes = kGraphicRecordAttributes;
-        entry.uniqueId = static_cast<std::uint32_t>(k + 1);
-        SwapRecList(entry, file.data() + kRecListOffset + kRecListSize * k);
-    }
-    std::copy(stream_.begin(), stream_.end(), file.begin() + static_cast<long>(streamStart));
+    if (n > kMaxGraphicRecords)
+        return platform::Result<platform::Bytes>::failure(
+            "図形データが大きすぎます（" + std::to_string(n) +
+            " レコード必要、上限は 32767 レコード）。");
+    platform::Bytes file =
+        encodeHead(converterHeader(name_, dateStamp_), converterRecordList(n, kGraphicRecordSize));
+    file.insert(file.end(), stream_.begin(), stream_.end());
+    file.resize(recordsOffset(n) + n * kGraphicRecordSize, 0);
     return file;
 }
 
-bool GraphicDatabase::FinishGraphicDatabase(platform::OutputSet& outputs, std::string* error) {
-    std::string why;
-    auto file = EncodeGraphicDatabase(&why);
-    if (!file) {
-        if (error)
-            *error = path_ + "：" + why;
-        return false;
-    }
+platform::Status GraphicDatabase::FinishGraphicDatabase(platform::OutputSet& outputs) {
+    platform::Result<platform::Bytes> file = EncodeGraphicDatabase();
+    if (!file)
+        return platform::Status::failure(path_ + "：" + file.error());
     platform::WriteError writeError;
-    if (!outputs.add(path_, *file, &writeError)) {
-        if (error)
-            *error = path_ + " を書き込めません（" + writeError.reason + "）。";
-        return false;
-    }
-    return true;
+    if (!outputs.add(path_, *file, &writeError))
+        return platform::Status::failure(path_ + " を書き込めません（" + writeError.reason +
+                                         "）。");
+    return {};
 }
 
-bool GraphicDatabase::FinishGraphicDatabase(std::string* error) {
+platform::Status GraphicDatabase::FinishGraphicDatabase() {
     platform::OutputSet outputs;
+    if (platform::Status staged = FinishGraphicDatabase(outputs); !staged)
+        return staged;
     platform::WriteError writeError;
-    if (!FinishGraphicDatabase(outputs, error))
-        return false;
-    if (!outputs.commit(&writeError)) {
-        if (error)
-            *error = path_ + " を書き込めません（" + writeError.reason + "）。";
-        return false;
-    }
-    return true;
+    if (!outputs.commit(&writeError))
+        return platform::Status::failure(path_ + " を書き込めません（" + writeError.reason +
+                                         "）。");
+    return {};
 }
 
 // ---- Reading -------------------------------------------------------------------------
@@ -194,23 +162,22 @@ std::string offsetText(std::size_t offset) {
     return std::to_string(offset);
 }
 
-bool readRecords(const std::vector<std::uint8_t>& bytes, GraphicReadResult& result) {
+bool readRecords(std::span<const std::uint8_t> bytes, GraphicReadResult& result) {
     GraphicFile& f = result.file;
+    ContainerHead head = readHead(bytes);
     if (bytes.size() < kRecListOffset) {
         result.error =
             "ファイルがヘッダーより短いです（" + std::to_string(bytes.size()) + " バイト）。";
         return false;
     }
-    SwapHeader(bytes.data(), f.header);
-    SwapListHeader(bytes.data() + kHeaderSize, f.listHeader);
+    f.header = head.header;
+    f.listHeader = head.listHeader;
     const std::size_t n = f.listHeader.iRecNum;
-    if (bytes.size() < recordsOffset(n)) {
+    if (!head.complete) {
         result.error = "ファイルがレコードリスト（" + std::to_string(n) + " 件）より短いです。";
         return false;
     }
-    f.recList.resize(n);
-    for (std::size_t k = 0; k < n; ++k)
-        SwapRecList(bytes.data() + kRecListOffset + kRecListSize * k, f.recList[k]);
+    f.recList = std::move(head.recList);
     std::size_t previous = recordsOffset(n);
     for (std::size_t k = 0; k < n; ++k) {
         std::size_t pos = f.recList[k].iRecPos;
@@ -298,7 +265,7 @@ Box decodeBox(const std::uint8_t* p) {
 
 }  // namespace
 
-GraphicReadResult ReadGraphicDatabase(const std::vector<std::uint8_t>& file) {
+GraphicReadResult ReadGraphicDatabase(std::span<const std::uint8_t> file) {
     GraphicReadResult result;
     if (!readRecords(file, result))
         return result;

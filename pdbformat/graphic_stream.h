@@ -12,8 +12,8 @@
 //   auto at = g.BeginPointElement(kKindArea, 1, 32, serial);    // area and line elements
 //   g.AppendPoint(x, y); ...
 //   g.EndPointElement(at, box);      // body length, fill bytes and box from what was written
-//   std::string error; g.FinishGraphicDatabase(&error);          // writes the file atomically
-//                                     // (or FinishGraphicDatabase(outputs, &error): one of a set)
+//   platform::Status done = g.FinishGraphicDatabase();           // writes the file atomically
+//                                     // (or FinishGraphicDatabase(outputs): one of a set)
 //
 // The whole file is built in memory and written in one step by FinishGraphicDatabase, so
 // an abandoned run leaves any earlier file of that name untouched. Positions returned and
@@ -23,12 +23,14 @@
 // to the end of record N.
 //
 // Reading. ReadGraphicDatabase joins the records in list order and walks the stream element
-// by element; it reports a record list that does not describe the file and any element
-// whose length runs past the stream. Tests use it to prove that every file written walks.
+// by element, as a viewer of the map does; it reports a record list that does not describe
+// the file and any element whose length runs past the stream, so every file the writer
+// makes can be proved to walk.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,8 +43,6 @@ namespace pdb {
 constexpr std::size_t kGraphicRecordSize = 1024;
 constexpr std::size_t kMaxGraphicRecords = 32767;  // iRecNum is a signed 16-bit count here
 constexpr std::size_t kElementHeaderSize = 8;
-constexpr std::uint8_t kGraphicRecordAttributes = 0x40;
-constexpr std::uint16_t kGraphicDatabaseAttributes = 8;
 
 // Element kinds and the classes and style codes the map conversions write.
 constexpr std::uint8_t kKindFrame = 1;
@@ -114,14 +114,14 @@ class GraphicDatabase {
 
     // The record count the file will have: N, enlarged to hold the whole stream.
     std::size_t recordCount() const;
-    // The complete file image. Nothing when more than kMaxGraphicRecords records would be
-    // needed (with the reason in *error).
-    std::optional<std::vector<std::uint8_t>> EncodeGraphicDatabase(std::string* error) const;
+    // The complete file image. Fails when more than kMaxGraphicRecords records would be
+    // needed.
+    platform::Result<platform::Bytes> EncodeGraphicDatabase() const;
     // Writes the file atomically (temporary file, then rename). On failure the earlier file
-    // is intact and *error (UTF-8, Japanese) says why.
-    bool FinishGraphicDatabase(std::string* error);
+    // is intact and the failure (UTF-8, Japanese) says why.
+    platform::Status FinishGraphicDatabase();
     // The same as one file of a run's outputs, which the caller commits together.
-    bool FinishGraphicDatabase(platform::OutputSet& outputs, std::string* error);
+    platform::Status FinishGraphicDatabase(platform::OutputSet& outputs);
 
     const std::string& path() const { return path_; }
 
@@ -162,7 +162,7 @@ struct GraphicReadResult {
 // Reads a whole graphic database image: header, record list (every iRecPos inside the
 // file and increasing), records joined, then the elements. The walk stops at the zero fill
 // (an element header of kind 0, with only zero bytes after it).
-GraphicReadResult ReadGraphicDatabase(const std::vector<std::uint8_t>& file);
+GraphicReadResult ReadGraphicDatabase(std::span<const std::uint8_t> file);
 
 // Bodies of the element kinds, decoded from big-endian.
 struct PointBody {

@@ -5,12 +5,8 @@
 #include <new>
 #include <optional>
 
-#include "editor/model/kinds.h"
-
 namespace pdb {
 namespace {
-
-using editor::kDispRecSize;
 
 // Design and attribute records a database of this kind and record count holds.
 std::size_t designRecordCount(DatabaseKind kind, std::size_t n) {
@@ -55,7 +51,7 @@ void MakeNewImage(PdbImage& image) {
     std::memcpy(image.header.creator.data(), "KWIB", 4);
     image.listHeader = ListHeader{0, 1};
     image.recList.assign(1, RecList{});
-    image.designs.assign(2, editor::DispRec{});
+    image.designs.assign(2, DispRec{});
     image.attrRecs.assign(1, AttrRec{});
     image.fromFile = false;
     image.recordsNotLoaded = 0;
@@ -73,12 +69,13 @@ namespace {
 // Checks the header against the file and decodes it into loaded; a message when refused.
 std::optional<std::string> decodeDatabase(PdbImage& loaded, const std::uint8_t* data,
                                           std::size_t size, const std::string& path) {
+    ContainerHead head = readHead({data, size});
     if (size < kRecListOffset) {
         return quoted(path) + "はPDBファイルではありません（" + std::to_string(size) +
                " バイト。ヘッダーには 78 バイト必要です）。";
     }
-    SwapHeader(data, loaded.header);
-    SwapListHeader(data + kHeaderSize, loaded.listHeader);
+    loaded.header = head.header;
+    loaded.listHeader = head.listHeader;
     const std::size_t n = loaded.listHeader.iRecNum;
     const DatabaseKind kind = loaded.kind();
     // Records lie back to back after the gap, so the record count fixes the file's
@@ -97,9 +94,8 @@ std::optional<std::string> decodeDatabase(PdbImage& loaded, const std::uint8_t* 
                std::to_string(n) + " なら " + std::to_string(expected) + " バイトのはずですが、" +
                std::to_string(size) + " バイトあります）。";
     }
-    loaded.recList.resize(n);
+    loaded.recList = std::move(head.recList);
     for (std::size_t i = 0; i < n; ++i) {
-        SwapRecList(data + kRecListOffset + kRecListSize * i, loaded.recList[i]);
         const std::uint32_t at = recordOffset(kind, n, i);
         if (loaded.recList[i].iRecPos != at) {
             return quoted(path) + "のレコードリストが合いません（レコード " + std::to_string(i) +
@@ -116,12 +112,12 @@ std::optional<std::string> decodeDatabase(PdbImage& loaded, const std::uint8_t* 
     loaded.designs.clear();
     loaded.designs.reserve(designCount + 1);
     for (std::size_t i = 0; i < designCount; ++i, p += kDispRecSize) {
-        editor::SwapDispRec(p, loaded.designs.emplace_back());
-        if (auto over = editor::countOverCapacity(loaded.designs[i].counts)) {
+        SwapDispRec(p, loaded.designs.emplace_back());
+        if (auto over = countOverCapacity(loaded.designs[i].counts)) {
             return quoted(path) + "のレコード " + std::to_string(i) + " の" +
-                   editor::countFieldName(*over) + " が " +
+                   countFieldName(*over) + " が " +
                    std::to_string(loaded.designs[i].counts[*over]) + " で、上限 " +
-                   std::to_string(editor::kCapacities[*over]) + " を超えています。";
+                   std::to_string(kCapacities[*over]) + " を超えています。";
         }
     }
     loaded.designs.emplace_back();  // the spare
@@ -136,31 +132,32 @@ std::optional<std::string> decodeDatabase(PdbImage& loaded, const std::uint8_t* 
 
 }  // namespace
 
-LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::size_t size,
-                             const std::string& path) {
+platform::Result<LoadStatus> LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data,
+                                               std::size_t size, const std::string& path) {
+    using Loaded = platform::Result<LoadStatus>;
     // A master of many designs takes as much memory as its file: running out is a
     // refusal like any other, never an abort.
     try {
         PdbImage loaded;
         if (std::optional<std::string> refusal = decodeDatabase(loaded, data, size, path))
-            return {LoadStatus::Refused, std::move(*refusal)};
+            return Loaded::failure(std::move(*refusal));
         image = std::move(loaded);
-        return {LoadStatus::Loaded, {}};
+        return LoadStatus::Loaded;
     } catch (const std::bad_alloc&) {
-        return {LoadStatus::Refused, quoted(path) + "を読み込むためのメモリが足りません（" +
-                                         std::to_string(size) + " バイト）。"};
+        return Loaded::failure(quoted(path) + "を読み込むためのメモリが足りません（" +
+                               std::to_string(size) + " バイト）。");
     }
 }
 
-LoadResult LoadDatabase(PdbImage& image, const std::string& path) {
+platform::Result<LoadStatus> LoadDatabase(PdbImage& image, const std::string& path) {
     if (!platform::fileExists(path)) {
         MakeNewImage(image);
-        return {LoadStatus::NewImage, {}};
+        return LoadStatus::NewImage;
     }
-    std::string reason;
-    auto file = platform::MappedFile::open(path, &reason);
+    auto file = platform::MappedFile::open(path);
     if (!file)
-        return {LoadStatus::Refused, quoted(path) + "を読み込めません（" + reason + "）。"};
+        return platform::Result<LoadStatus>::failure(quoted(path) + "を読み込めません（" +
+                                                     file.error() + "）。");
     return LoadDatabaseBytes(image, file->data(), file->size(), path);
 }
 
@@ -185,11 +182,7 @@ bool encodeInBlocks(PdbImage& image, platform::Bytes& block, std::size_t blockSi
     image.recList.assign(n, RecList{});
     for (std::size_t i = 0; i < n; ++i) image.recList[i].iRecPos = recordOffset(kind, n, i);
 
-    block.assign(recordsOffset(n), 0);
-    SwapHeader(image.header, block.data());
-    SwapListHeader(image.listHeader, block.data() + kHeaderSize);
-    for (std::size_t i = 0; i < n; ++i)
-        SwapRecList(image.recList[i], block.data() + kRecListOffset + kRecListSize * i);
+    block = encodeHead(image.header, image.recList);
 
     auto append = [&](std::size_t size) {
         if (block.size() >= blockSize && !flush())
@@ -202,7 +195,7 @@ bool encodeInBlocks(PdbImage& image, platform::Bytes& block, std::size_t blockSi
         std::uint8_t* p = append(kDispRecSize);
         if (!p)
             return false;
-        editor::SwapDispRec(image.designs[i], p);
+        SwapDispRec(image.designs[i], p);
     }
     for (std::size_t i = 0; i < attrRecordCount(kind, n); ++i) {
         std::uint8_t* p = append(kAttrRecSize);
@@ -232,29 +225,30 @@ platform::Bytes EncodeDatabase(PdbImage& image) {
     return out;
 }
 
-WriteResult WriteFailure(const platform::WriteError& error) {
+platform::Status WriteFailure(const platform::WriteError& error) {
     std::string head = error.stage == platform::WriteError::Stage::Create
                            ? "ファイルが開けません。"
                            : "ファイルの書込みに失敗しました。";
-    return {false, head + "\n" + error.path + "\n(" + error.reason + ")"};
+    return platform::Status::failure(head + "\n" + error.path + "\n(" + error.reason + ")");
 }
 
-WriteResult StageDatabase(PdbImage& image, const std::string& path, platform::OutputSet& outputs) {
+platform::Status StageDatabase(PdbImage& image, const std::string& path,
+                               platform::OutputSet& outputs) {
     platform::WriteError error;
     bool ok = outputs.open(path, &error) &&
               EncodeDatabase(image, [&](const std::uint8_t* p, std::size_t size) {
                   return outputs.write(p, size, &error);
               });
-    return ok ? WriteResult{} : WriteFailure(error);
+    return ok ? platform::Status{} : WriteFailure(error);
 }
 
-WriteResult WriteDatabase(PdbImage& image, const std::string& path) {
+platform::Status WriteDatabase(PdbImage& image, const std::string& path) {
     platform::OutputSet outputs;
-    WriteResult staged = StageDatabase(image, path, outputs);
-    if (!staged.ok)
+    platform::Status staged = StageDatabase(image, path, outputs);
+    if (!staged)
         return staged;
     platform::WriteError error;
-    return outputs.commit(&error) ? WriteResult{} : WriteFailure(error);
+    return outputs.commit(&error) ? platform::Status{} : WriteFailure(error);
 }
 
 }  // namespace pdb

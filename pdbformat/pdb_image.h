@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "editor/model/disprec.h"
 #include "pdbformat/attr_rec.h"
 #include "pdbformat/container.h"
+#include "pdbformat/disp_rec.h"
 #include "platform/files.h"
 #include "platform/large_block_allocator.h"
 
@@ -21,7 +21,7 @@ enum class DatabaseKind { Master, Default, Attribute };
 DatabaseKind kindOfName(std::string_view name);
 const char* kindLabel(DatabaseKind kind);  // "master", "default", "attribute"
 
-using DesignList = std::vector<editor::DispRec, platform::LargeBlockAllocator<editor::DispRec>>;
+using DesignList = std::vector<DispRec, platform::LargeBlockAllocator<DispRec>>;
 
 struct PdbImage {
     PdbHeader header;
@@ -43,27 +43,18 @@ struct PdbImage {
 // zero dates, one all-zero design record. The database name is left as it was.
 void MakeNewImage(PdbImage& image);
 
-enum class LoadStatus { Loaded, NewImage, Refused };
-struct LoadResult {
-    LoadStatus status = LoadStatus::Loaded;
-    std::string message;  // UTF-8; why the file was refused
-    bool ok() const { return status != LoadStatus::Refused; }
-};
+// What LoadDatabase made of the file: its image, or a new image where no file was.
+enum class LoadStatus { Loaded, NewImage };
 
 // Reads the file into the image. A file that does not exist gives a new image.
 // A file that exists but cannot be read, whose length or record list disagrees with
 // the record count its header gives (records back to back after the gap), that holds a
 // design whose counts exceed the capacities, or that needs more memory than there is, is
-// refused: the image is then left as it was and the message names the file and says why.
-LoadResult LoadDatabase(PdbImage& image, const std::string& path);
+// refused: the image is then left as it was and the failure names the file and says why.
+platform::Result<LoadStatus> LoadDatabase(PdbImage& image, const std::string& path);
 // The same for bytes already in memory; path only names the file in messages.
-LoadResult LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data, std::size_t size,
-                             const std::string& path);
-
-struct WriteResult {
-    bool ok = true;
-    std::string message;  // UTF-8
-};
+platform::Result<LoadStatus> LoadDatabaseBytes(PdbImage& image, const std::uint8_t* data,
+                                               std::size_t size, const std::string& path);
 
 // Rebuilds the record list and returns the whole file's bytes. Writes no more records
 // than the image holds.
@@ -75,17 +66,18 @@ bool EncodeDatabase(PdbImage& image,
                     const std::function<bool(const std::uint8_t*, std::size_t)>& sink);
 
 // Rebuilds the record list and writes the whole image to the file, atomically: on any
-// failure the file that was there before is unchanged and the message says why
+// failure the file that was there before is unchanged and the failure says why
 // ("ファイルが開けません。" when the file cannot be created).
-WriteResult WriteDatabase(PdbImage& image, const std::string& path);
+platform::Status WriteDatabase(PdbImage& image, const std::string& path);
 
 // The same as one file of a run's outputs: the file goes into the set, which the caller
 // commits with the run's other outputs.
-WriteResult StageDatabase(PdbImage& image, const std::string& path, platform::OutputSet& outputs);
+platform::Status StageDatabase(PdbImage& image, const std::string& path,
+                               platform::OutputSet& outputs);
 
 // The message of a failed write of a database: "ファイルが開けません。" when the file
 // cannot be created, else "ファイルの書込みに失敗しました。", then the path and the reason.
-WriteResult WriteFailure(const platform::WriteError& error);
+platform::Status WriteFailure(const platform::WriteError& error);
 
 // Offset of record i as the editor lays it out for the given kind and record count.
 std::uint32_t recordOffset(DatabaseKind kind, std::size_t recordCount, std::size_t i);

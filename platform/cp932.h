@@ -1,6 +1,8 @@
 #pragma once
 // Conversion between UTF-8 (the text of the user interface and the console)
-// and code page 932 (the Shift-JIS bytes stored in every file).
+// and code page 932 (the Shift-JIS bytes stored in every file), through the C library's
+// iconv; also whether a text is valid in either encoding. Every thread keeps its own
+// conversion descriptors.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,12 +25,18 @@ TextConversion cp932ToUtf8(std::string_view sjis);
 std::string toCp932(std::string_view utf8);
 std::string toUtf8(std::string_view sjis);
 
-// Offset of the first byte where the text stops being valid CP932 (a sequence iconv
-// cannot convert, or a character cut off by the end), or nothing when all of it is
-// valid. Reads the text once without keeping a converted copy, so it suits large files.
+// Offset of the first byte where the text stops being valid CP932 (a character iconv
+// cannot convert, or one cut off by the end), or nothing when all of it is valid. What
+// iconv converts is asked once per process for every character; the text is then checked
+// against that table, once and without a converted copy, so it suits large files.
 std::optional<std::size_t> firstInvalidCp932(std::string_view sjis);
-// The same for UTF-8.
+// The same for UTF-8, through iconv.
 std::optional<std::size_t> firstInvalidUtf8(std::string_view utf8);
+
+// Length in bytes of the UTF-8 character that starts with byte b (1 for a stray byte).
+inline std::size_t utf8CharLength(unsigned char b) {
+    return b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+}
 
 // True when byte b starts a double-byte CP932 character.
 inline bool isCp932LeadByte(unsigned char b) {

@@ -14,13 +14,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <random>
 #include <string_view>
 
 namespace platform {
 namespace {
 
-std::optional<std::size_t> g_failAfter;
+// The write faults tests set for the output sets made on this thread.
+thread_local std::optional<std::size_t> t_failAfter;
 
 std::string folderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
@@ -29,11 +31,6 @@ std::string folderOf(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The file a path names once symbolic links are followed (a link to a file that does not
@@ -57,7 +54,10 @@ int followLinks(const std::string& path, std::string& target) {
 // ".NAME.kwib-tmp-": the start of the temporary files' names of a target (a very long
 // name is shortened so that the whole name stays within the system's limit).
 std::string temporaryPrefix(const std::string& target) {
-    return "." + nameOf(target).substr(0, 200) + ".kwib-tmp-";
+    std::string prefix = ".";
+    prefix += fileNameOf(target).substr(0, 200);
+    prefix += ".kwib-tmp-";
+    return prefix;
 }
 
 // A name for a new temporary file of the target: prefix, process ID, six random characters.
@@ -142,65 +142,79 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::optional<Bytes> readWholeFile(const std::string& path, std::string* error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (error)
-            *error = std::strerror(errno);
-        return std::nullopt;
-    }
-    struct stat st {};
-    Bytes bytes;
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
-        bytes.reserve(std::size_t(st.st_size));
-    // Read in large blocks until the end; the size from fstat is only a hint.
-    std::uint8_t block[1 << 16];
-    for (;;) {
-        std::size_t room = bytes.capacity() - bytes.size();
-        if (room > 0) {
-            std::size_t at = bytes.size();
-            bytes.resize(bytes.capacity());
-            ssize_t n = ::read(fd, bytes.data() + at, room);
-            bytes.resize(at + (n > 0 ? std::size_t(n) : 0));
-            if (n > 0)
-                continue;
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                break;
-        }
-        ssize_t n = ::read(fd, block, sizeof block);
-        if (n > 0) {
-            bytes.insert(bytes.end(), block, block + n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0) {
-            ::close(fd);
-            return bytes;
-        }
-        break;
-    }
-    if (error)
-        *error = std::strerror(errno);
-    ::close(fd);
-    return std::nullopt;
+std::string_view fileNameOf(std::string_view path) {
+    std::size_t slash = path.find_last_of('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::optional<MappedFile> MappedFile::open(const std::string& path, std::string* error) {
+Result<FileContents> readFile(const std::string& path, std::size_t limit) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (error)
-            *error = std::strerror(errno);
-        return std::nullopt;
-    }
+    if (fd < 0)
+        return Result<FileContents>::failure(std::strerror(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        if (error)
-            *error = std::strerror(errno);
+        int e = errno;
         ::close(fd);
-        return std::nullopt;
+        return Result<FileContents>::failure(std::strerror(e));
+    }
+    FileContents file;
+    file.size = static_cast<std::uint64_t>(st.st_size);
+    const std::uint64_t wanted = std::min<std::uint64_t>(file.size, limit);
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    bool fits =
+        !(pages > 0 && pageSize > 0 &&
+          wanted > static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize));
+    if (fits) {
+        try {
+            file.bytes.resize(static_cast<std::size_t>(wanted));
+        } catch (const std::bad_alloc&) {
+            fits = false;
+        }
+    }
+    if (!fits) {
+        ::close(fd);
+        return Result<FileContents>::failure(std::to_string(file.size) +
+                                             " バイトあり、メモリに入りきりません");
+    }
+    // The size from fstat is only what the file held when asked: read to the end (or the
+    // limit) whatever it holds now.
+    std::size_t done = 0;
+    char block[1 << 16];
+    for (;;) {
+        const bool intoBytes = done < file.bytes.size();
+        const std::size_t room =
+            intoBytes ? file.bytes.size() - done : std::min(sizeof block, limit - done);
+        if (room == 0)
+            break;
+        ssize_t n = ::read(fd, intoBytes ? file.bytes.data() + done : block, room);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            int e = errno;
+            ::close(fd);
+            return Result<FileContents>::failure(std::strerror(e));
+        }
+        if (n == 0)
+            break;
+        if (!intoBytes)
+            file.bytes.append(block, static_cast<std::size_t>(n));
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    file.bytes.resize(done);
+    return file;
+}
+
+Result<MappedFile> MappedFile::open(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Result<MappedFile>::failure(std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int e = errno;
+        ::close(fd);
+        return Result<MappedFile>::failure(std::strerror(e));
     }
     if (st.st_size == 0) {
         ::close(fd);
@@ -210,11 +224,8 @@ std::optional<MappedFile> MappedFile::open(const std::string& path, std::string*
         ::mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     int savedErrno = errno;
     ::close(fd);
-    if (p == MAP_FAILED) {
-        if (error)
-            *error = std::strerror(savedErrno);
-        return std::nullopt;
-    }
+    if (p == MAP_FAILED)
+        return Result<MappedFile>::failure(std::strerror(savedErrno));
     return MappedFile(static_cast<const std::uint8_t*>(p), std::size_t(st.st_size));
 }
 
@@ -233,6 +244,8 @@ MappedFile::~MappedFile() {
     if (data_)
         ::munmap(const_cast<std::uint8_t*>(data_), size_);
 }
+
+OutputSet::OutputSet() : failAfter_(t_failAfter) {}
 
 OutputSet::~OutputSet() {
     discard();
@@ -294,12 +307,12 @@ bool OutputSet::write(const void* data, std::size_t size, WriteError* error) {
     std::size_t done = 0;
     while (done < size) {
         std::size_t chunk = size - done;
-        if (g_failAfter) {
-            if (written_ >= *g_failAfter) {
+        if (failAfter_) {
+            if (written_ >= *failAfter_) {
                 errno = EIO;
                 break;
             }
-            chunk = std::min(chunk, *g_failAfter - written_);
+            chunk = std::min(chunk, *failAfter_ - written_);
         }
         ssize_t n = ::write(e.fd, p + done, chunk);
         if (n < 0 && errno == EINTR)
@@ -385,9 +398,17 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
 }
 
 namespace testing {
-void failWritesAfter(std::optional<std::size_t> bytes) {
-    g_failAfter = bytes;
+
+WriteFaults::WriteFaults(std::optional<std::size_t> failAfter) : previous_(t_failAfter) {
+    t_failAfter = failAfter;
 }
+
+void WriteFaults::end() {
+    if (active_)
+        t_failAfter = previous_;
+    active_ = false;
+}
+
 }  // namespace testing
 
 }  // namespace platform

@@ -2,10 +2,15 @@
 // Whole-file reading, and writing output files whole: every output goes to a temporary
 // file beside its target and is renamed over it only once complete, so a failure leaves
 // the earlier file intact. The outputs of one run are put in place as a set (OutputSet).
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/result.h"
 
 namespace platform {
 
@@ -13,8 +18,20 @@ using Bytes = std::vector<std::uint8_t>;
 
 bool fileExists(const std::string& path);
 
-// The file's bytes, or nothing (with the reason in *error) when it cannot be read.
-std::optional<Bytes> readWholeFile(const std::string& path, std::string* error = nullptr);
+// The part of a path after its last "/" (all of it when there is none).
+std::string_view fileNameOf(std::string_view path);
+
+// A file's bytes: all of them, or the first limit bytes, and the size of the whole file.
+struct FileContents {
+    std::string bytes;
+    std::uint64_t size = 0;
+    std::span<const std::uint8_t> asBytes() const {
+        return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+    }
+};
+// Reads a file. Fails with the system's reason, or saying that the file is larger than
+// the machine's memory (it is then refused before any of it is read).
+Result<FileContents> readFile(const std::string& path, std::size_t limit = SIZE_MAX);
 
 // Why a write failed, and of which file: its temporary file could not be created (the file
 // "cannot be opened"), a write, sync or close failed, or it could not be put in place.
@@ -28,8 +45,8 @@ struct WriteError {
 // A file mapped read-only into memory, for readers that decode large files in place.
 class MappedFile {
   public:
-    // The mapping, or nothing (with the reason in *error) when the file cannot be read.
-    static std::optional<MappedFile> open(const std::string& path, std::string* error = nullptr);
+    // The mapping; fails with the system's reason when the file cannot be read.
+    static Result<MappedFile> open(const std::string& path);
     MappedFile(MappedFile&& other) noexcept;
     MappedFile& operator=(MappedFile&& other) noexcept;
     MappedFile(const MappedFile&) = delete;
@@ -58,7 +75,7 @@ class MappedFile {
 // by processes that no longer run.
 class OutputSet {
   public:
-    OutputSet() = default;
+    OutputSet();
     OutputSet(const OutputSet&) = delete;
     OutputSet& operator=(const OutputSet&) = delete;
     ~OutputSet();
@@ -91,6 +108,7 @@ class OutputSet {
     std::vector<Entry> entries_;
     std::optional<WriteError> failure_;
     std::size_t written_ = 0;
+    std::optional<std::size_t> failAfter_;  // set by testing::WriteFaults
 };
 
 // One file written as a set of its own.
@@ -106,9 +124,22 @@ inline bool writeFileAtomically(const std::string& path, const std::string& text
 }
 
 namespace testing {
-// Makes writes fail once this many bytes of one output set have been written (nothing =
-// no failure). For tests of what a failed write leaves behind.
-void failWritesAfter(std::optional<std::size_t> bytes);
+// While it lives (or until end()), the output sets made on this thread fail their writes
+// once this many bytes of one set have been written (nothing: no failure). For tests of what
+// a failed write leaves behind; sets made on other threads are not affected.
+class WriteFaults {
+  public:
+    explicit WriteFaults(std::optional<std::size_t> failAfter);
+    WriteFaults(const WriteFaults&) = delete;
+    WriteFaults& operator=(const WriteFaults&) = delete;
+    ~WriteFaults() { end(); }
+    // Puts back what the thread had before.
+    void end();
+
+  private:
+    std::optional<std::size_t> previous_;
+    bool active_ = true;
+};
 }  // namespace testing
 
 }  // namespace platform

@@ -17,14 +17,10 @@ LineSource::LineSource(int fd, LineEnds ends) : fd_(fd), ends_(ends) {
     data_ = buffer_.data();
 }
 
-std::optional<LineSource> LineSource::openFile(const std::string& path, LineEnds ends,
-                                               std::string* error) {
+Result<LineSource> LineSource::openFile(const std::string& path, LineEnds ends) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (error)
-            *error = std::strerror(errno);
-        return std::nullopt;
-    }
+    if (fd < 0)
+        return Result<LineSource>::failure(std::strerror(errno));
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return LineSource(fd, ends);
 }

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace platform {
 
 enum class LineEnds { Lf, AnyEnd };
@@ -26,9 +28,8 @@ class LineSource {
 
     // The lines of data (not copied: data must outlive the source).
     explicit LineSource(std::string_view data, LineEnds ends = LineEnds::Lf);
-    // The lines of a file; nothing, with the reason in *error, when it cannot be opened.
-    static std::optional<LineSource> openFile(const std::string& path, LineEnds ends,
-                                              std::string* error = nullptr);
+    // The lines of a file; fails with the system's reason when it cannot be opened.
+    static Result<LineSource> openFile(const std::string& path, LineEnds ends);
 
     LineSource(LineSource&& other) noexcept;
     LineSource& operator=(LineSource&& other) noexcept;
@@ -40,6 +41,8 @@ class LineSource {
     bool next(std::string_view& line);
     // 1-based number of the last line handed out (0 before the first).
     std::size_t lineNumber() const { return number_; }
+    // True when no line is left. (A file is known to be exhausted once its end was read.)
+    bool exhausted() const { return atEnd_ && begin_ >= end_; }
     // Why reading stopped early: a read error (error() holds the system's reason) or a
     // line longer than kMaxLine (the line lineNumber() + 1).
     enum class Failure { None, Read, LineTooLong };

@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "converter/attrconv/attr_csv.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/attr_csv.h"
+#include "converter/core/conversion.h"
 #include "platform/files.h"
 #include "platform/line_source.h"
 
@@ -25,8 +25,7 @@ void inform(platform::Prompter& prompter, const std::string& text) {
 
 std::optional<std::string> csv2pdbOutputPath(std::string_view csvPath) {
     // Only a "." of the file name counts, not one in a folder name.
-    std::size_t nameStart = csvPath.find_last_of('/');
-    nameStart = nameStart == std::string_view::npos ? 0 : nameStart + 1;
+    const std::size_t nameStart = csvPath.size() - platform::fileNameOf(csvPath).size();
     if (csvPath.size() < 2)
         return std::nullopt;
     std::size_t dot = csvPath.find_last_of('.', csvPath.size() - 2);
@@ -52,10 +51,10 @@ Outcome convertCsv(const std::string& csvPath, const platform::LocalDate& today,
         return fail(prompter, refusedFileNameMessage(csvPath, *problem));
     inform(prompter, *pdbPath + "を作成します！");
 
-    std::string reason;
-    auto lines = platform::LineSource::openFile(csvPath, platform::LineEnds::AnyEnd, &reason);
+    auto lines = platform::LineSource::openFile(csvPath, platform::LineEnds::AnyEnd);
     if (!lines)
-        return fail(prompter, "CSV ファイル「" + csvPath + "」を読めません（" + reason + "）。");
+        return fail(prompter,
+                    "CSV ファイル「" + csvPath + "」を読めません（" + lines.error() + "）。");
     AttrCsvResult read = readAttrCsv(*lines);
     if (read.problem)
         return fail(prompter, describeCsvProblem(csvPath, *read.problem) +
@@ -63,8 +62,9 @@ Outcome convertCsv(const std::string& csvPath, const platform::LocalDate& today,
     for (const TextCut& cut : read.cuts)
         prompter.show(describeTextCut(csvPath, cut), kTitle, platform::Icon::Warning,
                       platform::Buttons::Ok);
-    if (!writeFeatureAttrDatabase(*pdbPath, read.records, today, prompter, kTitle))
-        return Outcome::Failed;
+    if (platform::Status written = writeFeatureAttrDatabase(*pdbPath, read.records, today);
+        !written)
+        return fail(prompter, written.error());
     inform(prompter, "処理が終了しました！");
     return Outcome::Done;
 }

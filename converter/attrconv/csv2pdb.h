@@ -6,15 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "converter/core/conversion.h"
 #include "platform/file_chooser.h"
 #include "platform/local_date.h"
 #include "platform/prompter.h"
 
 namespace converter {
-
-// How an operation of the main menu ended: it reached its end, it ended on an error that
-// it reported, or the user cancelled a file dialog (nothing reported, nothing written).
-enum class Outcome { Done, Failed, Cancelled };
 
 // The database path for a CSV path: everything up to and including the last "." of the
 // file name, then "pdb" (/data/a.b.csv gives /data/a.b.pdb). Nothing when the file name has

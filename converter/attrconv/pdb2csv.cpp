@@ -1,14 +1,12 @@
 #include "converter/attrconv/pdb2csv.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
 #include <new>
 
+#include "pdbformat/container.h"
 #include "platform/cp932.h"
-#include "platform/endian.h"
 #include "platform/files.h"
 
 namespace converter {
@@ -16,7 +14,6 @@ namespace {
 
 constexpr std::string_view kTitle = "pdb2csv";
 constexpr std::size_t kNameSize = 32;
-constexpr std::size_t kCountOffset = 76;
 
 Outcome fail(platform::Prompter& prompter, const std::string& text) {
     prompter.show(text, kTitle, platform::Icon::Critical, platform::Buttons::Ok);
@@ -35,7 +32,7 @@ void appendNumber(std::string& out, T value) {
 }
 
 void appendText(std::string& out, std::span<const std::uint8_t> field) {
-    std::string text = fieldText(field);
+    std::string text = pdb::storedText(field);
     bool needsQuotes = text.find(',') != std::string::npos ||
                        (!text.empty() && (text.front() == ' ' || text.front() == '\t'));
     if (needsQuotes && text.find('"') == std::string::npos) {
@@ -70,35 +67,7 @@ bool databaseNameMatches(std::span<const std::uint8_t> storedName, std::string_v
     return true;
 }
 
-AttrDbRecords readFeatureAttrRecords(std::span<const std::uint8_t> file, const std::string& path) {
-    AttrDbRecords result;
-    if (file.size() < kCountOffset + 2) {
-        result.problem = "データベースファイル「" + path + "」は短すぎます（" +
-                         std::to_string(file.size()) +
-                         " バイト。ヘッダーだけで 78 バイト必要です）。";
-        return result;
-    }
-    std::size_t n = platform::getBE16(file.data() + kCountOffset);
-    std::size_t first = 80 + 8 * n;
-    result.records.reserve(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        std::size_t at = first + kFeatureAttrRecSize * k;
-        if (at + kFeatureAttrRecSize > file.size()) {
-            result.problem =
-                "データベースファイル「" + path + "」のレコード " + std::to_string(k + 1) +
-                "（全 " + std::to_string(n) + " 件）が途中で切れています（ファイルは " +
-                std::to_string(file.size()) + " バイトで、" +
-                std::to_string(first + kFeatureAttrRecSize * n) + " バイト必要です）。";
-            return result;
-        }
-        result.records.push_back(
-            decodeFeatureAttrRec(std::span<const std::uint8_t, kFeatureAttrRecSize>(
-                file.data() + at, kFeatureAttrRecSize)));
-    }
-    return result;
-}
-
-std::string formatAttrCsvLine(const FeatureAttrRec& r) {
+std::string formatAttrCsvLine(const pdb::FeatureAttrRec& r) {
     std::string line;
     line.reserve(160);
     auto comma = [&] { line += ','; };
@@ -140,10 +109,10 @@ std::string formatAttrCsvLine(const FeatureAttrRec& r) {
     return line;
 }
 
-std::string formatAttrCsv(const std::vector<FeatureAttrRec>& records) {
+std::string formatAttrCsv(const std::vector<pdb::FeatureAttrRec>& records) {
     std::string csv;
     csv.reserve(records.size() * 80);
-    for (const FeatureAttrRec& r : records) {
+    for (const pdb::FeatureAttrRec& r : records) {
         csv += formatAttrCsvLine(r);
         csv += "\r\n";
     }
@@ -152,40 +121,16 @@ std::string formatAttrCsv(const std::vector<FeatureAttrRec>& records) {
 
 namespace {
 
-// The first bytes of a file, at most limit of them, and the file's whole size.
-struct FilePrefix {
-    platform::Bytes bytes;
-    std::uint64_t size = 0;
-};
-std::optional<FilePrefix> readPrefix(const std::string& path, std::size_t limit,
-                                     std::string& reason) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (size < 0) {
-        reason = std::strerror(errno);
-        return std::nullopt;
-    }
-    FilePrefix p;
-    p.size = static_cast<std::uint64_t>(size);
-    p.bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(p.size, limit)));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(p.bytes.data()), static_cast<std::streamsize>(p.bytes.size()));
-    if (!in) {
-        reason = std::strerror(errno);
-        return std::nullopt;
-    }
-    return p;
-}
-
 // Why the file cannot be a Palm database: its header and record list do not fit in it.
-std::optional<std::string> notPalmDatabase(const FilePrefix& file) {
+std::optional<std::string> notPalmDatabase(const platform::FileContents& file) {
     if (file.size == 0)
         return std::string("ファイルが空です");
-    if (file.size < kCountOffset + 2)
+    if (file.size < pdb::kRecListOffset)
         return "ヘッダーだけで 78 バイト必要ですが、" + std::to_string(file.size) +
                " バイトしかありません";
-    std::size_t n = platform::getBE16(file.bytes.data() + kCountOffset);
-    if (80 + 8 * n > file.size)
+    pdb::ContainerHead head = pdb::readHead(file.asBytes());
+    std::size_t n = head.listHeader.iRecNum;
+    if (head.needed > file.size)
         return "ヘッダーのレコード数 " + std::to_string(n) + " のレコードリスト（" +
                std::to_string(80 + 8 * n) + " バイトまで）がファイル（" +
                std::to_string(file.size) + " バイト）に収まりません";
@@ -194,7 +139,7 @@ std::optional<std::string> notPalmDatabase(const FilePrefix& file) {
 
 // The stored name for a message: its text up to the first zero byte, as UTF-8.
 std::string shownName(std::span<const std::uint8_t> field) {
-    std::string text = fieldText(field);
+    std::string text = pdb::storedText(field);
     platform::TextConversion utf8 = platform::cp932ToUtf8(text);
     return utf8.ok ? utf8.text : "（読めない文字を含む名前）";
 }
@@ -206,25 +151,24 @@ Outcome convertDatabase(const std::string& pdbPath, const std::string& csvPath,
                                   "」と同じファイルは選べません。");
     // At most what 65535 records of 128 bytes and their list take: the file's size beyond
     // that does not matter, however large it is.
-    constexpr std::size_t kLargest = 80 + (8 + kFeatureAttrRecSize) * 65535;
-    std::string reason;
-    std::optional<FilePrefix> file = readPrefix(pdbPath, kLargest, reason);
+    constexpr std::size_t kLargest = 80 + (8 + pdb::kFeatureAttrRecSize) * 65535;
+    platform::Result<platform::FileContents> file = platform::readFile(pdbPath, kLargest);
     if (!file)
-        return fail(prompter,
-                    "データベースファイル「" + pdbPath + "」を読めません（" + reason + "）。");
+        return fail(prompter, "データベースファイル「" + pdbPath + "」を読めません（" +
+                                  file.error() + "）。");
     // The file is checked before anything is written, so a rejected database leaves an
     // earlier CSV as it was.
     if (auto why = notPalmDatabase(*file))
         return fail(prompter, "データベースファイル「" + pdbPath +
                                   "」は Palm のデータベースではありません（" + *why +
                                   "）。CSV ファイルは作成しませんでした。");
-    std::span<const std::uint8_t> storedName(file->bytes.data(), kNameSize);
+    std::span<const std::uint8_t> storedName = file->asBytes().first(kNameSize);
     if (!databaseNameMatches(storedName, baseNameOf(pdbPath)))
         return fail(prompter, " データベース名が違っています！\nデータベースファイル「" + pdbPath +
                                   "」に記録された名前「" + shownName(storedName) +
                                   "」が、ファイル名から決まる名前「" + baseNameOf(pdbPath) +
                                   "」で始まっていません。");
-    AttrDbRecords db = readFeatureAttrRecords(file->bytes, pdbPath);
+    pdb::FeatureAttrRecords db = pdb::readFeatureAttrRecords(file->asBytes(), pdbPath);
     if (db.problem)
         return fail(prompter, *db.problem + "\nCSV ファイルは作成しませんでした。");
     platform::WriteError error;

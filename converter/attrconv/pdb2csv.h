@@ -1,6 +1,6 @@
 #pragma once
 // pdb2csv: a converter attribute database back into an attribute CSV, one CR LF line of 22
-// fields per FeatureAttrRec. The database's stored name must begin with its file's base
+// fields per pdb::FeatureAttrRec. The database's stored name must begin with its file's base
 // name (letter case ignored). Messages carry the title "pdb2csv".
 #include <optional>
 #include <span>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "converter/attrconv/csv2pdb.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/conversion.h"
 #include "platform/file_chooser.h"
 #include "platform/prompter.h"
 
@@ -21,22 +21,14 @@ namespace converter {
 // nothing but itself: "li" stored does not pass for "list".
 bool databaseNameMatches(std::span<const std::uint8_t> storedName, std::string_view expected);
 
-// The records of a converter attribute database (record k at 80 + 8n + 128(k-1), n from
-// iRecNum), or why the file cannot hold them (UTF-8, naming the file and the record).
-struct AttrDbRecords {
-    std::vector<FeatureAttrRec> records;
-    std::optional<std::string> problem;
-};
-AttrDbRecords readFeatureAttrRecords(std::span<const std::uint8_t> file, const std::string& path);
-
 // One CSV line (Shift-JIS, without its line end): ID unsigned 32-bit, StatusCode and
 // SymbolCode unsigned 8-bit, UserData unsigned 16-bit, TopLeftX to ExtentY signed 16-bit,
 // X and Y signed 32-bit, the texts up to their first zero byte, Value1 to Value3 unsigned
 // 16-bit, the flags unsigned 8-bit. A text holding a comma or starting with a blank is
 // written in double quotes (when it holds none itself) so it reads back as one field.
-std::string formatAttrCsvLine(const FeatureAttrRec& rec);
+std::string formatAttrCsvLine(const pdb::FeatureAttrRec& rec);
 // All lines, each ended by CR LF.
-std::string formatAttrCsv(const std::vector<FeatureAttrRec>& records);
+std::string formatAttrCsv(const std::vector<pdb::FeatureAttrRec>& records);
 
 // Everything after the two file dialogs: checks that the file is a Palm database (its
 // header and record list fit in it) and its name, converts every record and writes the CSV

@@ -27,22 +27,6 @@ std::string endedEarly(const std::string& label, std::size_t line) {
            " 行目：レコードの途中でファイルが終わっています。";
 }
 
-// Reads the polygon ID (second field) of a record whose keyword is already read.
-bool readId(FieldReader& fields, const std::string& label, long long& id, std::string& error) {
-    std::string text;
-    if (!fields.next(text)) {
-        error = endedEarly(label, fields.line());
-        return false;
-    }
-    auto v = parseInteger(text);
-    if (!v) {
-        error = notANumberMessage(label, fields.line(), "属性レコードのポリゴン ID", text, true);
-        return false;
-    }
-    id = *v;
-    return true;
-}
-
 std::string hexBytes(std::string_view bytes) {
     std::string out;
     char buf[8];
@@ -62,41 +46,6 @@ std::size_t lineAt(std::string_view data, std::size_t pos) {
     return line;
 }
 
-// Length of the UTF-8 sequence of more than one byte at the start of text, or 0.
-std::size_t utf8Sequence(std::string_view text) {
-    auto b = static_cast<unsigned char>(text[0]);
-    std::size_t len = b >= 0xC2 && b <= 0xDF   ? 2
-                      : b >= 0xE0 && b <= 0xEF ? 3
-                      : b >= 0xF0 && b <= 0xF4 ? 4
-                                               : 0;
-    if (len == 0 || len > text.size())
-        return 0;
-    for (std::size_t i = 1; i < len; ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-            return 0;
-    return len;
-}
-
-// Where the text stops being UTF-8 with at least one character above ASCII: npos when it
-// is such UTF-8 throughout; else the first byte that breaks it (data.size() when the text
-// is plain ASCII). firstWide is the position of the first character above ASCII.
-std::size_t utf8Break(std::string_view data, std::size_t& firstWide) {
-    firstWide = std::string_view::npos;
-    for (std::size_t i = 0; i < data.size();) {
-        if (static_cast<unsigned char>(data[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t len = utf8Sequence(data.substr(i));
-        if (len == 0)
-            return i;
-        if (firstWide == std::string_view::npos)
-            firstWide = i;
-        i += len;
-    }
-    return firstWide == std::string_view::npos ? data.size() : std::string_view::npos;
-}
-
 }  // namespace
 
 std::optional<std::string> AttributeFileEncodingProblem(std::string_view data,
@@ -113,8 +62,11 @@ std::optional<std::string> AttributeFileEncodingProblem(std::string_view data,
     }
     // Shift-JIS text is hardly ever valid UTF-8 (its lead bytes 0x81-0x9F cannot start a
     // UTF-8 character), so a file that is UTF-8 throughout was saved in UTF-8.
-    std::size_t firstWide = 0;
-    if (utf8Break(data, firstWide) == std::string_view::npos) {
+    const std::size_t firstWide =
+        std::find_if(data.begin(), data.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
+        data.begin();
+    if (firstWide < data.size() && !platform::firstInvalidUtf8(data)) {
         // The line's text from there, at most 60 bytes, not cut inside a character.
         std::size_t end = data.find_first_of("\r\n", firstWide);
         std::string_view rest = data.substr(
@@ -125,75 +77,68 @@ std::optional<std::string> AttributeFileEncodingProblem(std::string_view data,
         return at(firstWide) + "UTF-8 で書かれているようです（「" + std::string(rest.substr(0, n)) +
                "」）。" + advice;
     }
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        auto b = static_cast<unsigned char>(data[i]);
-        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
-            continue;
-        if (platform::isCp932LeadByte(b) && i + 1 < data.size()) {
-            auto t = static_cast<unsigned char>(data[i + 1]);
-            if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) {
-                ++i;
-                continue;
-            }
-        }
-        return at(i) + "Shift-JIS の文字として読めないバイト（" +
-               hexBytes(data.substr(i, std::min<std::size_t>(2, data.size() - i))) +
+    if (std::optional<std::size_t> bad = platform::firstInvalidCp932(data)) {
+        return at(*bad) + "Shift-JIS の文字として読めないバイト（" +
+               hexBytes(data.substr(*bad, std::min<std::size_t>(2, data.size() - *bad))) +
                "）があります。" + advice;
     }
     return std::nullopt;
 }
 
-bool LoadTownNames(std::string_view data, const std::string& label, NameIndex& index,
-                   std::string& error) {
-    if (auto problem = AttributeFileEncodingProblem(data, label)) {
-        error = *problem;
-        return false;
-    }
+namespace {
+
+using Names = platform::Result<NameIndex>;
+
+// Walks the records of an attribute file: its first line is skipped, then each record's
+// keyword and polygon ID are read and the rest of the record is left to readRest (which
+// returns a failure, or nothing). A failure names the file, the line and the field.
+template <typename ReadRest>
+Names forEachRecord(std::string_view data, const std::string& label, ReadRest readRest) {
+    if (auto problem = AttributeFileEncodingProblem(data, label))
+        return Names::failure(*problem);
+    NameIndex index;
     FieldReader fields(data);
     fields.skipLine();
     std::string keyword, text;
     while (fields.next(keyword)) {
-        long long id = 0;
-        if (!readId(fields, label, id, error))
-            return false;
-        for (int i = 0; i < 4; ++i) {
-            if (!fields.next(text)) {
-                error = endedEarly(label, fields.line());
-                return false;
-            }
-        }
-        index.names().try_emplace(id, text);  // the first record of an ID keeps its name
+        if (!fields.next(text))
+            return Names::failure(endedEarly(label, fields.line()));
+        std::optional<long long> id = parseInteger(text);
+        if (!id)
+            return Names::failure(
+                notANumberMessage(label, fields.line(), "属性レコードのポリゴン ID", text, true));
+        if (std::optional<std::string> failure = readRest(fields, *id, index))
+            return Names::failure(*failure);
     }
-    return true;
+    return index;
 }
 
-bool LoadBuildingNames(std::string_view data, const std::string& label, NameIndex& index,
-                       std::string& error) {
-    if (auto problem = AttributeFileEncodingProblem(data, label)) {
-        error = *problem;
-        return false;
-    }
-    FieldReader fields(data);
-    fields.skipLine();
-    std::string keyword, text;
-    while (fields.next(keyword)) {
-        long long id = 0;
-        if (!readId(fields, label, id, error))
-            return false;
-        if (!fields.next(text)) {
-            error = endedEarly(label, fields.line());
-            return false;
-        }
+}  // namespace
+
+Names LoadTownNames(std::string_view data, const std::string& label) {
+    return forEachRecord(data, label, [&](FieldReader& fields, long long id, NameIndex& index) {
+        std::string text;
+        for (int i = 0; i < 4; ++i)
+            if (!fields.next(text))
+                return std::optional(endedEarly(label, fields.line()));
+        index.names().try_emplace(id, text);  // the first record of an ID keeps its name
+        return std::optional<std::string>();
+    });
+}
+
+Names LoadBuildingNames(std::string_view data, const std::string& label) {
+    return forEachRecord(data, label, [&](FieldReader& fields, long long id, NameIndex& index) {
+        using Failure = std::optional<std::string>;
+        std::string text;
+        if (!fields.next(text))
+            return Failure(endedEarly(label, fields.line()));
         auto q = parseInteger(text);
-        if (!q) {
-            error = notANumberMessage(label, fields.line(), "属性レコードの値の数", text, true);
-            return false;
-        }
-        if (*q < 0) {
-            error = label + " の " + std::to_string(fields.line()) +
-                    " 行目：属性レコードの値の数「" + text + "」が負です。";
-            return false;
-        }
+        if (!q)
+            return Failure(
+                notANumberMessage(label, fields.line(), "属性レコードの値の数", text, true));
+        if (*q < 0)
+            return Failure(label + " の " + std::to_string(fields.line()) +
+                           " 行目：属性レコードの値の数「" + text + "」が負です。");
         std::string name;
         const std::size_t countLine = fields.line();
         const std::string count = text;
@@ -202,18 +147,17 @@ bool LoadBuildingNames(std::string_view data, const std::string& label, NameInde
             std::string code;
             if (!fields.next(code) || !fields.next(text)) {
                 // The file ran out while reading the pairs: the count is what is wrong.
-                error = label + " の " + std::to_string(countLine) +
-                        " 行目：属性レコードの値の数「" + count +
-                        "」に対して、ファイルの終わりまでに値が " + std::to_string(p) +
-                        " 組しかありません。";
-                return false;
+                return Failure(label + " の " + std::to_string(countLine) +
+                               " 行目：属性レコードの値の数「" + count +
+                               "」に対して、ファイルの終わりまでに値が " + std::to_string(p) +
+                               " 組しかありません。");
             }
             if (p == 0)
                 name = text;
         }
         index.names()[id] = name;  // a later record of the same ID wins
-    }
-    return true;
+        return Failure();
+    });
 }
 
 }  // namespace digitalmap

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/result.h"
+
 namespace digitalmap {
 
 class NameIndex {
@@ -28,13 +30,11 @@ class NameIndex {
     std::unordered_map<long long, std::string> names_;
 };
 
-// Reads the file's bytes (data) into an index; label names the file in messages. False,
+// Reads the file's bytes (data) into an index; label names the file in messages. Fails,
 // with a UTF-8 message naming file, line and field, when a record is malformed or ends
 // early.
-bool LoadTownNames(std::string_view data, const std::string& label, NameIndex& index,
-                   std::string& error);
-bool LoadBuildingNames(std::string_view data, const std::string& label, NameIndex& index,
-                       std::string& error);
+platform::Result<NameIndex> LoadTownNames(std::string_view data, const std::string& label);
+platform::Result<NameIndex> LoadBuildingNames(std::string_view data, const std::string& label);
 
 // Why an attribute file is not Shift-JIS text, naming the file (label) and the line: the
 // first control character, the first line of a file saved in UTF-8, or the first bytes that

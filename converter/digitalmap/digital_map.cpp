@@ -9,12 +9,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "converter/attrconv/attr_csv.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/attr_csv.h"
+#include "converter/core/conversion.h"
+#include "converter/core/module1.h"
+#include "converter/core/transform.h"
 #include "converter/digitalmap/attribute_index.h"
 #include "converter/digitalmap/sheet_reader.h"
-#include "converter/digitalmap/transform.h"
-#include "converter/shell/module1.h"
 #include "pdbformat/graphic_stream.h"
 #include "platform/files.h"
 #include "platform/line_source.h"
@@ -23,6 +23,19 @@ namespace digitalmap {
 
 namespace {
 
+using converter::BoxOf;
+using converter::CheckDevice;
+using converter::DeviceCheck;
+using converter::DevicePoint;
+using converter::formatReal;
+using converter::frameValueName;
+using converter::FrameValues;
+using converter::LabelBox;
+using converter::LabelBoxFits;
+using converter::ReadExtent;
+using converter::roundTo32;
+using converter::SheetTransform;
+using converter::ToDevice;
 using platform::Buttons;
 using platform::Icon;
 
@@ -66,7 +79,7 @@ long long abs64(long long v) {
 // Reads the extent header and checks its record count and extent; messages on failure.
 // The record-count message carries badCountTitle (the stages show it under the
 // application's title, attrCSVcreate under its own).
-bool readCheckedHeader(SheetFile& file, ExtentHeader& header, Extent& extent,
+bool readCheckedHeader(SheetFile& file, ExtentHeader& header, SheetTransform& extent,
                        const char* badCountText, platform::Prompter& prompter,
                        std::string_view title, std::string_view badCountTitle = "") {
     switch (file.readHeader(header)) {
@@ -105,13 +118,19 @@ bool readCheckedHeader(SheetFile& file, ExtentHeader& header, Extent& extent,
 
 bool loadNames(const Input& in, bool town, NameIndex& index, platform::Prompter& prompter,
                std::string_view title) {
-    std::string data, error;
-    bool ok = readInputFile(in.path, in.label, data, error) &&
-              (town ? LoadTownNames(data, in.label, index, error)
-                    : LoadBuildingNames(data, in.label, index, error));
-    if (!ok)
-        showError(prompter, error, title);
-    return ok;
+    platform::Result<std::string> data = readInputFile(in.path, in.label);
+    if (!data) {
+        showError(prompter, data.error(), title);
+        return false;
+    }
+    platform::Result<NameIndex> names =
+        town ? LoadTownNames(*data, in.label) : LoadBuildingNames(*data, in.label);
+    if (!names) {
+        showError(prompter, names.error(), title);
+        return false;
+    }
+    index = std::move(*names);
+    return true;
 }
 
 // The building arcs of tatemono.arc, looked up by arc ID in stored order. The points of all
@@ -169,14 +188,15 @@ class GraphicRun {
 
   private:
     bool sizingPass();
-    bool sizeFile(const Input& in, bool polygons, Extent& extent, bool arcTable = false);
+    bool sizeFile(const Input& in, bool polygons, SheetTransform& extent, bool arcTable = false);
     void beginDatabase();
     bool loadArcTable(ArcTable& table);
     // Opens one input and reads its checked extent header; a message on failure.
     bool openChecked(const Input& in, const char* badCountText, SheetFile& file,
-                     ExtentHeader& header, Extent& extent);
+                     ExtentHeader& header, SheetTransform& extent);
     bool buildings();
-    void writeBuilding(const PolygonRecord& polygon, std::int16_t serial, const Extent& extent);
+    void writeBuilding(const PolygonRecord& polygon, std::int16_t serial,
+                       const SheetTransform& extent);
     bool placeNames();
     void writeLabel(const PolygonRecord& polygon, const DevicePoint& anchor);
     bool lines(const char* progress, const Input& in, std::uint8_t elementClass,
@@ -193,7 +213,7 @@ class GraphicRun {
     platform::OutputSet& outputs_;
     pdb::GraphicDatabase graphic_;
     std::uint64_t estimate_ = 24;
-    Extent frameExtent_;
+    SheetTransform frameExtent_;
     ArcTable arcs_;
     std::vector<PointRecord> outline_;
     NameIndex towns_;
@@ -205,7 +225,7 @@ Input input(const std::string& path, const char* label) {
 }
 
 bool GraphicRun::openChecked(const Input& in, const char* badCountText, SheetFile& file,
-                             ExtentHeader& header, Extent& extent) {
+                             ExtentHeader& header, SheetTransform& extent) {
     if (!file.open(in.path, in.label)) {
         error(file.error(), kTitle);
         return false;
@@ -226,9 +246,8 @@ bool GraphicRun::run() {
         !lines("鉄道レコードを書き込み中です！( 5 / 7 )",
                input(paths_.othersArc, "OTHERS/others.arc"), 3, 80))
         return false;
-    std::string why;
-    if (!graphic_.FinishGraphicDatabase(outputs_, &why)) {
-        error(why, kTitle);
+    if (platform::Status staged = graphic_.FinishGraphicDatabase(outputs_); !staged) {
+        error(staged.error(), kTitle);
         return false;
     }
     showInfo(prompter_, kGraphicDone, kTitle);
@@ -236,7 +255,7 @@ bool GraphicRun::run() {
 }
 
 bool GraphicRun::sizingPass() {
-    Extent extent;
+    SheetTransform extent;
     return sizeFile(input(paths_.tatemonoArc, "TATEMONO/tatemono.arc"), false, extent, true) &&
            sizeFile(input(paths_.tyomePgn, "GYOUSEI/tyome.pgn"), true, extent) &&
            sizeFile(input(paths_.gaikuArc, "GAIKU/gaiku.arc"), false, extent) &&
@@ -244,7 +263,7 @@ bool GraphicRun::sizingPass() {
            sizeFile(input(paths_.othersArc, "OTHERS/others.arc"), false, frameExtent_);
 }
 
-bool GraphicRun::sizeFile(const Input& in, bool polygons, Extent& extent, bool arcTable) {
+bool GraphicRun::sizeFile(const Input& in, bool polygons, SheetTransform& extent, bool arcTable) {
     SheetFile file;
     ExtentHeader header;
     if (!openChecked(in, kBadCount, file, header, extent))
@@ -307,8 +326,10 @@ bool GraphicRun::sizeFile(const Input& in, bool polygons, Extent& extent, bool a
 }
 
 void GraphicRun::beginDatabase() {
-    auto name = converter::databaseNameField(paths_.base + "_G", prompter_);
-    graphic_.BeginGraphicDatabase(paths_.graphicDb, name, converter::palmDayStamp(today_),
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(paths_.base + "_G", name))
+        converter::Module1::showFailure(prompter_, "byteConv");
+    graphic_.BeginGraphicDatabase(paths_.graphicDb, name, pdb::palmDayStamp(today_),
                                   pdb::GraphicRecordCount(estimate_));
     graphic_.AppendElement({pdb::kKindFrame, 1, pdb::kFrameBodyLength, 0, 0});
     graphic_.AppendBE32(static_cast<std::uint32_t>(*roundTo32(frameExtent_.originEast)));
@@ -321,7 +342,7 @@ void GraphicRun::beginDatabase() {
 bool GraphicRun::loadArcTable(ArcTable& table) {
     SheetFile file;
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!openChecked(input(paths_.tatemonoArc, "TATEMONO/tatemono.arc"), kBadCountStage, file,
                      header, extent))
         return false;
@@ -372,7 +393,7 @@ bool GraphicRun::buildings() {
     showInfo(prompter_, "建物レコード書き込み中です！( 1 / 7 )", "");
     SheetFile file;
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!openChecked(input(paths_.tatemonoPgn, "TATEMONO/tatemono.pgn"), kBadCountStage, file,
                      header, extent))
         return false;
@@ -442,7 +463,7 @@ bool GraphicRun::buildings() {
 }
 
 void GraphicRun::writeBuilding(const PolygonRecord& polygon, std::int16_t serial,
-                               const Extent& extent) {
+                               const SheetTransform& extent) {
     std::size_t at = graphic_.BeginPointElement(pdb::kKindArea, 1, 32, serial);
     BoxOf box;
     for (const PointRecord& pt : outline_) {
@@ -473,7 +494,7 @@ bool GraphicRun::placeNames() {
     showInfo(prompter_, "地名レコード書き込み中です！( 2 / 7 )", "");
     SheetFile file;
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!openChecked(input(paths_.tyomePgn, "GYOUSEI/tyome.pgn"), kBadCountStage, file, header,
                      extent))
         return false;
@@ -532,12 +553,14 @@ void GraphicRun::writeLabel(const PolygonRecord& polygon, const DevicePoint& anc
         std::span<const std::uint8_t> source(reinterpret_cast<const std::uint8_t*>(name.data()),
                                              name.size());
         auto n = static_cast<std::int16_t>(std::min<std::size_t>(name.size(), 32767));
-        if (converter::Module1::compressDbcs(field, source, n, prompter_) == 0 ||
-            name.size() > field.size()) {
-            // Too long for the field: the helper has reported it; keep what fits rather than
-            // an empty name, without splitting a double-byte character.
+        platform::Result<std::int32_t> copied = converter::Module1::compressDbcs(field, source, n);
+        if (!copied)
+            converter::Module1::showFailure(prompter_, "compressDbcs");
+        if (!copied || name.size() > field.size()) {
+            // Too long for the field: keep what fits rather than an empty name, without
+            // splitting a double-byte character.
             field.fill(0);
-            converter::storeText(field, name);
+            pdb::storeText(field, name);
         }
     }
     graphic_.AppendBytes(field.data(), field.size());
@@ -548,7 +571,7 @@ bool GraphicRun::lines(const char* progress, const Input& in, std::uint8_t eleme
     showInfo(prompter_, progress, "");
     SheetFile file;
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!openChecked(in, kBadCount, file, header, extent))
         return false;
     while (file.recordsLeft()) {
@@ -636,20 +659,19 @@ std::string fitBuildingName(const std::string& name, platform::Prompter& prompte
     std::array<std::uint8_t, kText1Size> field{};
     std::span<const std::uint8_t> source(reinterpret_cast<const std::uint8_t*>(name.data()),
                                          name.size());
-    converter::Module1::compressDbcs(
-        field, source, static_cast<std::int16_t>(std::min<std::size_t>(name.size(), 32767)),
-        prompter);
+    if (!converter::Module1::compressDbcs(
+            field, source, static_cast<std::int16_t>(std::min<std::size_t>(name.size(), 32767))))
+        converter::Module1::showFailure(prompter, "compressDbcs");
     field.fill(0);
-    converter::storeText(field, name);
-    return converter::fieldText(field);
+    pdb::storeText(field, name);
+    return pdb::storedText(field);
 }
 
 }  // namespace
 
 std::string SheetBaseName(std::string_view sheetDir) {
     while (sheetDir.size() > 1 && sheetDir.back() == '/') sheetDir.remove_suffix(1);
-    auto slash = sheetDir.rfind('/');
-    return std::string(slash == std::string_view::npos ? sheetDir : sheetDir.substr(slash + 1));
+    return std::string(platform::fileNameOf(sheetDir));
 }
 
 SheetPaths MakeSheetPaths(const std::string& sheetDir, const std::string& outDir) {
@@ -718,12 +740,12 @@ bool CreateFromDigitalMap(const std::string& sheetDir, const std::string& outDir
     // refused before anything is written, not found out after the graphic database.
     for (const Input& in : {Input{paths.tatemonoAtr, "TATEMONO/tatemono.atr"},
                             Input{paths.tyomeAtr, "GYOUSEI/tyome.atr"}}) {
-        std::string data, error;
-        if (!readInputFile(in.path, in.label, data, error)) {
-            showError(prompter, error, kTitle);
+        platform::Result<std::string> data = readInputFile(in.path, in.label);
+        if (!data) {
+            showError(prompter, data.error(), kTitle);
             return false;
         }
-        if (auto problem = AttributeFileEncodingProblem(data, in.label)) {
+        if (auto problem = AttributeFileEncodingProblem(*data, in.label)) {
             showError(prompter, *problem, kTitle);
             return false;
         }
@@ -756,7 +778,7 @@ bool attrCSVcreate(const std::string& csvPath, const std::string& sheetDir,
         return false;
     }
     ExtentHeader header;
-    Extent extent;
+    SheetTransform extent;
     if (!readCheckedHeader(file, header, extent, kBadCount, prompter, title, title))
         return false;
 
@@ -820,10 +842,17 @@ bool attrPDBcreate(const std::string& csvPath, const std::string& csvText,
     }
     for (const converter::TextCut& cut : csv.cuts)
         prompter.show(converter::describeTextCut(csvPath, cut), title, Icon::Warning, Buttons::Ok);
-    if (!converter::stageFeatureAttrDatabase(outputs, attrDbPath, csv.records, today, prompter,
-                                             title) ||
-        !converter::commitOutputs(outputs, prompter, title))
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(converter::baseNameOf(attrDbPath), name))
+        converter::Module1::showFailure(prompter, "byteConv");
+    platform::Status written =
+        converter::stageFeatureAttrDatabase(outputs, attrDbPath, name, csv.records, today);
+    if (written)
+        written = converter::commitOutputs(outputs);
+    if (!written) {
+        showError(prompter, written.error(), title);
         return false;
+    }
     showInfo(prompter, kAttrDone, title);
     return true;
 }

@@ -1,118 +1,40 @@
 #include "converter/digitalmap/sheet_reader.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstring>
-#include <fstream>
-#include <new>
-
 #include "platform/cp932.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace digitalmap {
 
-namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-}  // namespace
-
-bool FieldReader::atLineEnd(std::size_t i) const {
-    return i < data_.size() && (data_[i] == '\n' || data_[i] == '\r');
-}
-
-void FieldReader::consumeLineEnd() {
-    if (pos_ < data_.size() && data_[pos_] == '\r')
-        ++pos_;
-    if (pos_ < data_.size() && data_[pos_] == '\n')
-        ++pos_;
-    ++line_;
-}
-
-void FieldReader::skipLine() {
-    while (pos_ < data_.size() && !atLineEnd(pos_)) ++pos_;
-    if (pos_ < data_.size())
-        consumeLineEnd();
-    afterComma_ = false;
-}
-
 bool FieldReader::next(std::string& field) {
-    field.clear();
-    for (;;) {
-        while (pos_ < data_.size() && isBlank(data_[pos_])) ++pos_;
-        if (pos_ >= data_.size()) {
-            if (afterComma_) {  // "a,b," at the very end: one empty field
-                afterComma_ = false;
-                fieldLine_ = line_;
-                return true;
-            }
+    while (!inLine_) {
+        if (!lines_.next(line_))
             return false;
-        }
-        if (atLineEnd(pos_)) {
-            if (afterComma_) {  // a comma right before the line end ends an empty field
-                afterComma_ = false;
-                fieldLine_ = line_;
-                consumeLineEnd();
-                return true;
-            }
-            consumeLineEnd();  // an empty line holds no field
-            continue;
-        }
-        break;
+        pos_ = 0;
+        inLine_ = line_.find_first_not_of(" \t") != std::string_view::npos;
     }
-    fieldLine_ = line_;
-    if (data_[pos_] == '"') {
-        ++pos_;
-        while (pos_ < data_.size() && data_[pos_] != '"') {
-            if (data_[pos_] == '\n')
-                ++line_;
-            field.push_back(data_[pos_++]);
-        }
-        if (pos_ < data_.size())
-            ++pos_;  // closing quote
-        // Anything between the closing quote and the delimiter is not part of the field.
-        while (pos_ < data_.size() && data_[pos_] != ',' && !atLineEnd(pos_)) ++pos_;
-    } else {
-        while (pos_ < data_.size() && data_[pos_] != ',' && !atLineEnd(pos_))
-            field.push_back(data_[pos_++]);
-        while (!field.empty() && isBlank(field.back())) field.pop_back();
-    }
-    if (pos_ < data_.size() && data_[pos_] == ',') {
-        ++pos_;
-        afterComma_ = true;
-    } else {
-        afterComma_ = false;
-        if (pos_ < data_.size())
-            consumeLineEnd();
-    }
+    platform::CsvField f = platform::nextCsvField(line_, pos_);
+    field.assign(f.text);
+    fieldLine_ = lines_.lineNumber();
+    inLine_ = !f.last;
     return true;
 }
 
+void FieldReader::skipLine() {
+    if (inLine_)
+        inLine_ = false;
+    else
+        lines_.next(line_);
+}
+
 std::optional<long long> parseInteger(std::string_view text) {
-    if (!text.empty() && text[0] == '+')
-        text.remove_prefix(1);
-    long long value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc{} || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    auto n = platform::parseNumber<long long>(text);
+    return n.status == platform::NumberStatus::Ok ? std::optional(n.value) : std::nullopt;
 }
 
 std::optional<double> parseReal(std::string_view text) {
-    if (!text.empty() && text[0] == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    auto [end, ec] =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    if (text.empty() || ec != std::errc{} || end != text.data() + text.size() ||
-        !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    auto n = platform::parseNumber<double>(text);
+    return n.status == platform::NumberStatus::Ok ? std::optional(n.value) : std::nullopt;
 }
 
 std::string notANumberMessage(const std::string& label, std::size_t line, const char* field,
@@ -121,41 +43,15 @@ std::string notANumberMessage(const std::string& label, std::size_t line, const 
            platform::toUtf8(text) + "」が" + (wantInteger ? "整数" : "数値") + "ではありません。";
 }
 
-bool readInputFile(const std::string& path, const std::string& label, std::string& data,
-                   std::string& error) {
-    if (!platform::fileExists(path)) {
-        error = "入力ファイルがありません：" + label + "（" + path + "）";
-        return false;
-    }
-    // Read straight into the string: sheet files run to megabytes. One larger than the
-    // machine's memory is refused before any of it is read.
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-    if (size >= 0) {
-        auto tooLarge = [&] {
-            error = "入力ファイルが大きすぎて読み込めません：" + label + "（" +
-                    std::to_string(size) + " バイト）";
-            return false;
-        };
-        long pages = ::sysconf(_SC_PHYS_PAGES);
-        long pageSize = ::sysconf(_SC_PAGE_SIZE);
-        if (pages > 0 && pageSize > 0 &&
-            static_cast<unsigned long long>(size) >
-                static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(pageSize))
-            return tooLarge();
-        try {
-            data.resize(static_cast<std::size_t>(size));
-        } catch (const std::bad_alloc&) {
-            return tooLarge();
-        }
-        in.seekg(0);
-        in.read(data.data(), size);
-    }
-    if (!in || size < 0) {
-        error = "入力ファイルを読めません：" + label + "（" + std::strerror(errno) + "）";
-        return false;
-    }
-    return true;
+platform::Result<std::string> readInputFile(const std::string& path, const std::string& label) {
+    if (!platform::fileExists(path))
+        return platform::Result<std::string>::failure("入力ファイルがありません：" + label + "（" +
+                                                      path + "）");
+    auto file = platform::readFile(path);
+    if (!file)
+        return platform::Result<std::string>::failure("入力ファイルを読めません：" + label + "（" +
+                                                      file.error() + "）");
+    return std::move(file->bytes);
 }
 
 bool SheetFile::open(const std::string& path, std::string label) {
@@ -163,8 +59,12 @@ bool SheetFile::open(const std::string& path, std::string label) {
     read_ = 0;
     limit_ = 0;
     error_.clear();
-    if (!readInputFile(path, label_, data_, error_))
+    platform::Result<std::string> data = readInputFile(path, label_);
+    if (!data) {
+        error_ = data.error();
         return false;
+    }
+    data_ = std::move(*data);
     fields_ = FieldReader(data_);
     return true;
 }

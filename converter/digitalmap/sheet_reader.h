@@ -16,30 +16,30 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/line_source.h"
+#include "platform/result.h"
+
 namespace digitalmap {
 
-// Splits a file's bytes into fields.
+// Splits a file's bytes into fields, line by line (CR LF, LF or CR ends a line). A line
+// that is empty or holds only blanks holds no field.
 class FieldReader {
   public:
-    explicit FieldReader(std::string_view data) : data_(data) {}
+    explicit FieldReader(std::string_view data) : lines_(data, platform::LineEnds::AnyEnd) {}
     // The next field; false at the end of the file.
     bool next(std::string& field);
-    // Skips to the start of the next line.
+    // Skips the rest of the line of the last field, or the next line when that field ended
+    // its line (or none was read).
     void skipLine();
     // 1-based line of the last field returned.
     std::size_t line() const { return fieldLine_; }
-    // 1-based line where reading stands now.
-    std::size_t currentLine() const { return line_; }
 
   private:
-    bool atLineEnd(std::size_t i) const;
-    void consumeLineEnd();
-
-    std::string_view data_;
+    platform::LineSource lines_;
+    std::string_view line_;
     std::size_t pos_ = 0;
-    std::size_t line_ = 1;
+    bool inLine_ = false;  // fields of line_ are left
     std::size_t fieldLine_ = 1;
-    bool afterComma_ = false;  // the last field ended with a comma
 };
 
 // Outcome of reading one record.
@@ -125,9 +125,8 @@ std::optional<double> parseReal(std::string_view text);
 std::string notANumberMessage(const std::string& label, std::size_t line, const char* field,
                               std::string_view text, bool wantInteger);
 
-// Reads a whole input file; false with a message naming the file when it cannot be read
-// or is larger than memory.
-bool readInputFile(const std::string& path, const std::string& label, std::string& data,
-                   std::string& error);
+// Reads a whole input file; a failure names the file (label) and says why it cannot be
+// read (it may also be larger than memory).
+platform::Result<std::string> readInputFile(const std::string& path, const std::string& label);
 
 }  // namespace digitalmap

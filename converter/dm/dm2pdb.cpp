@@ -2,7 +2,8 @@
 
 #include <new>
 
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/conversion.h"
+#include "converter/core/module1.h"
 #include "converter/dm/dm_attributes.h"
 #include "converter/dm/dm_passes.h"
 #include "converter/dm/dm_reader.h"
@@ -46,18 +47,19 @@ void error(platform::Prompter& prompter, const std::string& text) {
 }
 
 // Puts the graphic database into the run's outputs.
-bool stageGraphicFile(platform::OutputSet& outputs, const std::string& path,
-                      const GraphicImage& image, std::string& message) {
+platform::Status stageGraphicFile(platform::OutputSet& outputs, const std::string& path,
+                                  const GraphicImage& image) {
     platform::WriteError err;
     if (outputs.add(path, image.file, &err))
-        return true;
-    message = "図形PDBファイル「" + path + "」" +
-              (err.stage == platform::WriteError::Stage::Create ? "を作成できません（"
-                                                                : "を書き込めません（") +
-              err.reason + "）。";
+        return {};
+    std::string message =
+        "図形PDBファイル「" + path + "」" +
+        (err.stage == platform::WriteError::Stage::Create ? "を作成できません（"
+                                                          : "を書き込めません（") +
+        err.reason + "）。";
     if (platform::fileExists(path))
         message += "以前のファイルはそのまま残っています。";
-    return false;
+    return platform::Status::failure(message);
 }
 
 }  // namespace
@@ -68,40 +70,43 @@ bool stageGraphicFile(platform::OutputSet& outputs, const std::string& path,
 // reach into one more record. Elements outside groups and points dropped by an overflow
 // make the estimate too large; its N would then put records past the end of the file,
 // where no reader finds them.
-bool buildGraphicImage(std::string_view dmBytes, const std::string& fileName,
-                       const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
-                       std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,
-                       std::string& message) {
-    platform::LineSource lines(dmBytes);
-    return buildGraphicImage(lines, fileName, frame, nameField, dayStamp, prompter, out, message);
-}
-
-bool buildGraphicImage(platform::LineSource& dmLines, const std::string& fileName,
-                       const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
-                       std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,
-                       std::string& message) {
+platform::Result<GraphicImage> buildGraphicImage(platform::LineSource& dmLines,
+                                                 const std::string& fileName,
+                                                 const FrameValues& frame,
+                                                 const std::array<std::uint8_t, 32>& nameField,
+                                                 std::uint32_t dayStamp,
+                                                 platform::Prompter& prompter) {
+    using Built = platform::Result<GraphicImage>;
     pdb::GraphicDatabase db;
     db.BeginGraphicDatabase("", nameField, dayStamp, 0);
     StreamSink sink(db);
+    GraphicImage out;
     out.pass = runGraphicPass(dmLines, fileName, frame, sink, prompter);
-    if (!out.pass.ok) {
-        message = out.pass.message;
-        return false;
-    }
-    std::string why;
-    std::optional<std::vector<std::uint8_t>> image = db.EncodeGraphicDatabase(&why);
-    if (!image) {
-        message = fileName + ": " + why;
-        return false;
-    }
+    if (!out.pass.ok)
+        return Built::failure(out.pass.message);
+    platform::Result<platform::Bytes> image = db.EncodeGraphicDatabase();
+    if (!image)
+        return Built::failure(fileName + ": " + image.error());
     out.records = db.recordCount();
     image->resize(pdb::recordsOffset(out.records) + db.stream().size());
     out.file = std::move(*image);
-    return true;
+    return out;
+}
+
+platform::Result<GraphicImage> buildGraphicImage(std::string_view dmBytes,
+                                                 const std::string& fileName,
+                                                 const FrameValues& frame,
+                                                 const std::array<std::uint8_t, 32>& nameField,
+                                                 std::uint32_t dayStamp,
+                                                 platform::Prompter& prompter) {
+    platform::LineSource lines(dmBytes);
+    return buildGraphicImage(lines, fileName, frame, nameField, dayStamp, prompter);
 }
 
 namespace {
 
+// The settings form's boxes, then the stages the boxes announce: the sizing pass (1 / 3),
+// the graphic database (2 / 3) and the attribute database (3 / 3).
 Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
                      const std::array<double, 12>& frame, const platform::LocalDate& today,
                      platform::Prompter& prompter) {
@@ -117,63 +122,52 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
         return result;
     }
     const std::string base = converter::baseNameOf(dmPath);
-    const std::string graphicPath = joinPath(folder, base + "_G.pdb");
-    const std::string attrName = base + "_A";
-    const std::string fileName = fileNameOf(dmPath);
-    FrameValues frameValues{};
-    std::string message;
-    if (!frameValuesFrom(frame, frameValues, message)) {
+    const std::string fileName(platform::fileNameOf(dmPath));
+    auto fail = [&](const std::string& message) {
         error(prompter, message);
         return result;
-    }
-    if (auto problem = converter::databaseNameProblem(base)) {
-        error(prompter, converter::refusedFileNameMessage(dmPath, *problem));
-        return result;
-    }
+    };
+    platform::Result<FrameValues> frameValues = frameValuesFrom(frame);
+    if (!frameValues)
+        return fail(frameValues.error());
+    if (auto problem = converter::databaseNameProblem(base))
+        return fail(converter::refusedFileNameMessage(dmPath, *problem));
 
     prompter.show("処理を開始します！( 1 / 3 )", kDmTitle, platform::Icon::Information,
                   platform::Buttons::Ok);
-    std::optional<platform::LineSource> lines = openDmFile(dmPath, message);
-    if (!lines) {
-        error(prompter, message);
-        return result;
-    }
-    Estimate estimate = estimateStream(*lines, fileName);
-    if (!estimate.ok) {
-        error(prompter, estimate.message);
-        return result;
-    }
-    result.estimatedRecords = pdb::GraphicRecordCount(estimate.bytes);
+    platform::Result<platform::LineSource> lines = openDmFile(dmPath);
+    if (!lines)
+        return fail(lines.error());
+    platform::Result<std::uint64_t> estimate = estimateStream(*lines, fileName);
+    if (!estimate)
+        return fail(estimate.error());
+    result.estimatedRecords = pdb::GraphicRecordCount(*estimate);
 
-    if (!lines->rewind()) {
-        error(prompter, lineSourceFailure(*lines, fileName));
-        return result;
-    }
+    if (!lines->rewind())
+        return fail(lineSourceFailure(*lines, fileName));
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(base + "_G", name))
+        converter::Module1::showFailure(prompter, "byteConv");
+    platform::Result<GraphicImage> image =
+        buildGraphicImage(*lines, fileName, *frameValues, name, pdb::palmDayStamp(today), prompter);
+    if (!image)
+        return fail(image.error());
+    if (!image->pass.stoppedAtSheet.empty())
+        error(prompter, image->pass.stoppedAtSheet);
     // Both databases are put in place together once the attribute stage has its own.
     platform::OutputSet outputs;
-    GraphicImage image;
-    if (!buildGraphicImage(*lines, fileName, frameValues,
-                           converter::databaseNameField(base + "_G", prompter),
-                           converter::palmDayStamp(today), prompter, image, message)) {
-        error(prompter, message);
-        return result;
-    }
-    if (!image.pass.stoppedAtSheet.empty())
-        error(prompter, image.pass.stoppedAtSheet);
-    if (!stageGraphicFile(outputs, graphicPath, image, message)) {
-        error(prompter, message);
-        return result;
-    }
-    result.graphicRecords = image.records;
-    result.areaCount = image.pass.areaCount;
+    if (platform::Status staged =
+            stageGraphicFile(outputs, converter::joinPath(folder, base + "_G.pdb"), *image);
+        !staged)
+        return fail(staged.error());
+    result.graphicRecords = image->records;
+    result.areaCount = image->pass.areaCount;
     prompter.show("図形PDBファイル作成処理が終了しました！( 2 / 3 )", kDmTitle,
                   platform::Icon::Information, platform::Buttons::Ok);
 
-    if (!lines->rewind()) {
-        error(prompter, lineSourceFailure(*lines, fileName));
-        return result;
-    }
-    result.outcome = attrDMPDBcreateFromLines(folder, attrName, image.pass.areaCount, *lines,
+    if (!lines->rewind())
+        return fail(lineSourceFailure(*lines, fileName));
+    result.outcome = attrDMPDBcreateFromLines(folder, base + "_A", image->pass.areaCount, *lines,
                                               fileName, today, prompter, outputs);
     return result;
 }

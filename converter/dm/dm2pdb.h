@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/attrconv/csv2pdb.h"
+#include "converter/core/conversion.h"
 #include "converter/dm/dm_passes.h"
 #include "platform/local_date.h"
 #include "platform/prompter.h"
@@ -44,18 +44,22 @@ struct GraphicImage {
     std::vector<std::uint8_t> file;
     std::size_t records = 0;  // N
 };
-// False with a message when the DM file breaks the format or the stream does not fit in
+// Fails with a message when the DM file breaks the format or the stream does not fit in
 // 32767 records; overflows and degenerate elements are reported through the prompter.
-// A wrong unit code after an earlier sheet ends the image there (out.pass.stoppedAtSheet).
+// A wrong unit code after an earlier sheet ends the image there (pass.stoppedAtSheet).
 // Reads dmLines from its current line on.
-bool buildGraphicImage(platform::LineSource& dmLines, const std::string& fileName,
-                       const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
-                       std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,
-                       std::string& message);
-bool buildGraphicImage(std::string_view dmBytes, const std::string& fileName,
-                       const FrameValues& frame, const std::array<std::uint8_t, 32>& nameField,
-                       std::uint32_t dayStamp, platform::Prompter& prompter, GraphicImage& out,
-                       std::string& message);
+platform::Result<GraphicImage> buildGraphicImage(platform::LineSource& dmLines,
+                                                 const std::string& fileName,
+                                                 const FrameValues& frame,
+                                                 const std::array<std::uint8_t, 32>& nameField,
+                                                 std::uint32_t dayStamp,
+                                                 platform::Prompter& prompter);
+platform::Result<GraphicImage> buildGraphicImage(std::string_view dmBytes,
+                                                 const std::string& fileName,
+                                                 const FrameValues& frame,
+                                                 const std::array<std::uint8_t, 32>& nameField,
+                                                 std::uint32_t dayStamp,
+                                                 platform::Prompter& prompter);
 
 // frame: the twelve numbers of the settings form (top-left latitude degrees, minutes,
 // tenths of seconds, top-left longitude ..., bottom-right latitude ..., bottom-right

@@ -1,36 +1,24 @@
 #include "converter/dm/dm_attributes.h"
 
+#include "converter/core/module1.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 
 namespace dm {
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
-
-std::string fileNameOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::optional<platform::LineSource> openDmFile(const std::string& path, std::string& message) {
-    if (!platform::fileExists(path)) {
-        message = "DMファイル「" + path + "」がありません。";
-        return std::nullopt;
-    }
-    std::string reason;
-    auto lines = platform::LineSource::openFile(path, platform::LineEnds::Lf, &reason);
+platform::Result<platform::LineSource> openDmFile(const std::string& path) {
+    using Opened = platform::Result<platform::LineSource>;
+    if (!platform::fileExists(path))
+        return Opened::failure("DMファイル「" + path + "」がありません。");
+    Opened lines = platform::LineSource::openFile(path, platform::LineEnds::Lf);
     if (!lines)
-        message = "DMファイル「" + path + "」が読めません（" + reason + "）。";
+        return Opened::failure("DMファイル「" + path + "」が読めません（" + lines.error() + "）。");
     return lines;
 }
 
-converter::FeatureAttrRec areaRecord(const AreaBox& area) {
+pdb::FeatureAttrRec areaRecord(const AreaBox& area) {
     static const std::string kText1 = platform::toCp932("自動算出代表点");
-    converter::FeatureAttrRec r;
+    pdb::FeatureAttrRec r;
     r.ID = static_cast<std::uint32_t>(area.id);
     r.StatusCode = 3;
     r.SymbolCode = 0;
@@ -39,7 +27,7 @@ converter::FeatureAttrRec areaRecord(const AreaBox& area) {
     r.TopLeftY = area.top;
     r.ExtentX = area.width;
     r.ExtentY = area.height;
-    converter::storeText(r.Text1, kText1);
+    pdb::storeText(r.Text1, kText1);
     return r;
 }
 
@@ -55,13 +43,20 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
         prompter.show(pass.message, kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
         return converter::Outcome::Failed;
     }
-    std::vector<converter::FeatureAttrRec> records;
+    std::vector<pdb::FeatureAttrRec> records;
     records.reserve(areas.size());
     for (const AreaBox& a : areas) records.push_back(areaRecord(a));
-    if (!converter::stageFeatureAttrDatabase(outputs, joinPath(folder, attrName + ".pdb"), records,
-                                             today, prompter, kAttrTitle) ||
-        !converter::commitOutputs(outputs, prompter, kAttrTitle))
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(attrName, name))
+        converter::Module1::showFailure(prompter, "byteConv");
+    platform::Status written = converter::stageFeatureAttrDatabase(
+        outputs, converter::joinPath(folder, attrName + ".pdb"), name, records, today);
+    if (written)
+        written = converter::commitOutputs(outputs);
+    if (!written) {
+        prompter.show(written.error(), kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
         return converter::Outcome::Failed;
+    }
     prompter.show("属性PDBファイル作成処理が完了しました！( 3 / 3 )", kAttrTitle,
                   platform::Icon::Information, platform::Buttons::Ok);
     return converter::Outcome::Done;
@@ -70,15 +65,15 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
 converter::Outcome attrDMPDBcreate(const std::string& folder, const std::string& attrName,
                                    int areaCount, const std::string& dmPath,
                                    const platform::LocalDate& today, platform::Prompter& prompter) {
-    std::string message;
-    std::optional<platform::LineSource> lines = openDmFile(dmPath, message);
+    platform::Result<platform::LineSource> lines = openDmFile(dmPath);
     if (!lines) {
-        prompter.show(message, kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
+        prompter.show(lines.error(), kAttrTitle, platform::Icon::Critical, platform::Buttons::Ok);
         return converter::Outcome::Failed;
     }
     platform::OutputSet outputs;
-    return attrDMPDBcreateFromLines(folder, attrName, areaCount, *lines, fileNameOf(dmPath), today,
-                                    prompter, outputs);
+    return attrDMPDBcreateFromLines(folder, attrName, areaCount, *lines,
+                                    std::string(platform::fileNameOf(dmPath)), today, prompter,
+                                    outputs);
 }
 
 }  // namespace dm

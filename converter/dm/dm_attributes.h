@@ -1,6 +1,6 @@
 #pragma once
 // attrDMPDBcreate: the third stage of the DM conversion. Reads the DM file once more and
-// writes a converter attribute database with one FeatureAttrRec per area of the graphic
+// writes a converter attribute database with one pdb::FeatureAttrRec per area of the graphic
 // database, in the same order, with the area's serial number and box and the text
 // "自動算出代表点". Messages carry the title "attrDMPDBcreate".
 #include <optional>
@@ -8,8 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/attrconv/csv2pdb.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/conversion.h"
 #include "converter/dm/dm_passes.h"
 #include "platform/files.h"
 #include "platform/line_source.h"
@@ -21,7 +20,7 @@ namespace dm {
 inline constexpr const char* kAttrTitle = "attrDMPDBcreate";
 
 // The attribute record of one area.
-converter::FeatureAttrRec areaRecord(const AreaBox& area);
+pdb::FeatureAttrRec areaRecord(const AreaBox& area);
 
 // Reads the DM file at dmPath and writes folder/attrName.pdb (database name attrName).
 // The file must hold exactly areaCount closed areas, the count the graphic stage found.
@@ -41,14 +40,8 @@ converter::Outcome attrDMPDBcreateFromLines(const std::string& folder, const std
                                             platform::Prompter& prompter,
                                             platform::OutputSet& outputs);
 
-// folder + "/" + name, without doubling a "/" that ends the folder.
-std::string joinPath(const std::string& folder, const std::string& name);
-
-// The file name of a path without its folder, for messages.
-std::string fileNameOf(const std::string& path);
-
-// Opens a DM file for reading line by line; nothing, with a message naming it, when it
-// cannot be read.
-std::optional<platform::LineSource> openDmFile(const std::string& path, std::string& message);
+// Opens a DM file for reading line by line; fails with a message naming it when it cannot
+// be read.
+platform::Result<platform::LineSource> openDmFile(const std::string& path);
 
 }  // namespace dm

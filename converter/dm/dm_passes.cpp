@@ -7,6 +7,8 @@
 namespace dm {
 namespace {
 
+using converter::formatReal;
+
 const char* const kFrameNames[12] = {"左上緯度（度）", "左上緯度（分）", "左上緯度（秒）",
                                      "左上経度（度）", "左上経度（分）", "左上経度（秒）",
                                      "右下緯度（度）", "右下緯度（分）", "右下緯度（秒）",
@@ -16,59 +18,60 @@ std::string where(const std::string& fileName, std::size_t line) {
     return fileName + " " + std::to_string(line) + "行目";
 }
 
-bool fitsInt32(double v) {
-    return v >= -2147483648.0 && v <= 2147483647.0;
-}
-
 // The frame header of a sheet record; false when a value does not fit its 32-bit field.
 bool frameHeaderOf(const SheetRecord& s, const FrameValues& frame, FrameHeader& h,
                    const std::string& fileName, std::string& message) {
-    const double values[4] = {std::nearbyint(s.emin), std::nearbyint(s.nmax),
-                              std::nearbyint(s.transform.re), std::nearbyint(s.transform.rn)};
+    const converter::SheetTransform& t = s.transform;
+    const double values[4] = {t.originEast, t.originNorth, t.Re, t.Rn};
     const char* const names[4] = {"最小東座標", "最大北座標", "東西の範囲", "南北の範囲"};
+    std::int32_t* const fields[4] = {&h.originEast, &h.originNorth, &h.extentEast, &h.extentNorth};
     for (int i = 0; i < 4; ++i) {
-        if (!fitsInt32(values[i])) {
-            message = where(fileName, s.line + 1) + ": " + names[i] + " " + decimalText(values[i]) +
-                      " が 32 ビットの範囲を超えています";
+        std::optional<std::int32_t> rounded = converter::roundTo32(values[i]);
+        if (!rounded) {
+            message = where(fileName, s.line + 1) + ": " + names[i] + " " +
+                      formatReal(std::nearbyint(values[i])) + " が 32 ビットの範囲を超えています";
             return false;
         }
+        *fields[i] = *rounded;
     }
-    h.originEast = static_cast<std::int32_t>(values[0]);
-    h.originNorth = static_cast<std::int32_t>(values[1]);
-    h.extentEast = static_cast<std::int32_t>(values[2]);
-    h.extentNorth = static_cast<std::int32_t>(values[3]);
     h.frame = frame;
     return true;
 }
 
 std::string overflowMessage(const Rejection& r, const LineElementRecord& e,
                             const std::string& fileName) {
-    std::string text = r.xOutside ? "x オーバーフロー： X=" + decimalText(r.x)
-                                  : "y オーバーフロー：Y=" + decimalText(r.y);
-    return text + "\n" + where(fileName, e.lineOfPoint(r.point)) + "（" + std::to_string(e.line) +
-           "行目の要素の第 " + std::to_string(r.point + 1) + " 点）";
+    return r.message + "\n" + where(fileName, e.lineOfPoint(r.point)) + "（" +
+           std::to_string(e.line) + "行目の要素の第 " + std::to_string(r.point + 1) + " 点）";
 }
 
 }  // namespace
 
-bool frameValuesFrom(const std::array<double, 12>& numbers, FrameValues& out,
-                     std::string& message) {
-    for (std::size_t i = 0; i < 12; ++i) {
-        double r = std::nearbyint(numbers[i]);
-        if (!(r >= -32768 && r <= 32767)) {
-            message = std::string("枠の値 ") + kFrameNames[i] +
-                      " が 16 ビットの範囲外です: " + decimalText(numbers[i]);
-            return false;
-        }
-        out[i] = static_cast<std::int16_t>(r);
-    }
-    return true;
+platform::Result<FrameValues> frameValuesFrom(const std::array<double, 12>& numbers) {
+    std::size_t bad = 0;
+    std::optional<FrameValues> values = converter::FrameValues(numbers, &bad);
+    if (!values)
+        return platform::Result<FrameValues>::failure(
+            std::string("枠の値 ") + kFrameNames[bad] +
+            " が 16 ビットの範囲外です: " + formatReal(numbers[bad]));
+    return *values;
 }
 
-void placeElement(const LineElementRecord& e, const SheetTransform& t, PlacedElement& out) {
+std::uint8_t styleCodeOf(int classCode) {
+    if (classCode >= 3001 && classCode <= 3004)
+        return 32;
+    if ((classCode >= 2301 && classCode <= 2306) || classCode == 2309 ||
+        (classCode >= 2311 && classCode <= 2315))
+        return 80;
+    if (classCode >= 5101 && classCode <= 5106)
+        return 112;
+    return 0;
+}
+
+void placeElement(const LineElementRecord& e, const converter::SheetTransform& t,
+                  PlacedElement& out) {
     out.points.clear();
     out.rejected.clear();
-    out.box = BoxBuilder();
+    out.box = converter::BoxOf();
     out.lastAccepted = RawPoint();
     std::size_t skipLine = static_cast<std::size_t>(-1);
     for (std::size_t k = 0; k < e.points.size(); ++k) {
@@ -76,16 +79,15 @@ void placeElement(const LineElementRecord& e, const SheetTransform& t, PlacedEle
         if (coordLine == skipLine)
             continue;
         const RawPoint& p = e.points[k];
-        double x = t.x(p.east);
-        double y = t.y(p.north);
-        bool xOk = inDeviceRange(x);
-        if (!xOk || !inDeviceRange(y)) {
-            out.rejected.push_back({k, x, y, !xOk});
+        converter::DevicePoint d = converter::ToDevice(t, p.north, p.east);
+        converter::DeviceCheck check = converter::CheckDevice(d.x, d.y);
+        if (!check.accepted) {
+            out.rejected.push_back({k, std::move(check.message)});
             skipLine = coordLine;
             continue;
         }
-        out.box.add(x, y);
-        out.points.push_back({roundToInt16(x), roundToInt16(y)});
+        out.box.add(d);
+        out.points.push_back({check.x, check.y});
         out.lastAccepted = p;
     }
 }
@@ -134,10 +136,10 @@ PassResult runGraphicPass(platform::LineSource& lines, const std::string& fileNa
         for (const Rejection& r : placed.rejected)
             prompter.show(overflowMessage(r, e, fileName), "", platform::Icon::Critical,
                           platform::Buttons::Ok);
-        if (placed.box.degenerate())
+        if (!placed.box.empty() && placed.box.degenerate())
             prompter.show(
-                "不正なラインストリング！(処理は続行) x=" + decimalText(placed.lastAccepted.east) +
-                    " y=" + decimalText(placed.lastAccepted.north) + "\n" + where(fileName, e.line),
+                "不正なラインストリング！(処理は続行) x=" + formatReal(placed.lastAccepted.east) +
+                    " y=" + formatReal(placed.lastAccepted.north) + "\n" + where(fileName, e.line),
                 "", platform::Icon::Warning, platform::Buttons::Ok);
         GraphicElement g;
         g.kind = 4;
@@ -153,10 +155,11 @@ PassResult runGraphicPass(platform::LineSource& lines, const std::string& fileNa
             g.kind = 6;
             g.serial = static_cast<std::int16_t>(result.areaCount);
         }
-        g.left = placed.box.left();
-        g.top = placed.box.top();
-        g.width = placed.box.width();
-        g.height = placed.box.height();
+        const pdb::Box box = placed.box.box();
+        g.left = box.left;
+        g.top = box.top;
+        g.width = box.width;
+        g.height = box.height;
         g.points = &placed.points;
         sink.element(g);
         if (sink.full()) {
@@ -213,10 +216,11 @@ PassResult runAttributePass(platform::LineSource& lines, const std::string& file
         ++result.areaCount;
         AreaBox a;
         a.id = result.areaCount;
-        a.left = placed.box.left();
-        a.top = placed.box.top();
-        a.width = placed.box.width();
-        a.height = placed.box.height();
+        const pdb::Box box = placed.box.box();
+        a.left = box.left;
+        a.top = box.top;
+        a.width = box.width;
+        a.height = box.height;
         areas.push_back(a);
     }
     if (result.areaCount != expectedAreas)

@@ -10,19 +10,27 @@
 #include <string_view>
 #include <vector>
 
+#include "converter/core/transform.h"
 #include "converter/dm/dm_reader.h"
-#include "converter/dm/dm_transform.h"
 #include "platform/prompter.h"
 
 namespace dm {
+
+// Drawing style of a line or area element by its class code: 3001-3004 32, 2301-2306,
+// 2309 and 2311-2315 80, 5101-5106 112, any other 0.
+std::uint8_t styleCodeOf(int classCode);
+// Class codes of building outlines, the elements that become areas when closed.
+inline bool isAreaClass(int classCode) {
+    return classCode >= 3001 && classCode <= 3004;
+}
 
 // The twelve frame values as stored: top-left latitude degrees, minutes, tenths of
 // seconds, top-left longitude, bottom-right latitude, bottom-right longitude.
 using FrameValues = std::array<std::int16_t, 12>;
 
 // Converts the twelve numbers of the settings form (rounded, halves to even). A value that
-// does not fit in 16 bits gives false and a message naming it.
-bool frameValuesFrom(const std::array<double, 12>& numbers, FrameValues& out, std::string& message);
+// does not fit in 16 bits fails with a message naming it.
+platform::Result<FrameValues> frameValuesFrom(const std::array<double, 12>& numbers);
 
 struct DevicePoint {
     std::int16_t x = 0;
@@ -32,9 +40,7 @@ struct DevicePoint {
 // A point rejected by the range check.
 struct Rejection {
     std::size_t point = 0;  // 0-based index in the element
-    double x = 0;
-    double y = 0;
-    bool xOutside = false;  // x failed (else y did)
+    std::string message;    // the overflow text
 };
 
 // An element's points in device coordinates, as they go into the graphic database: each
@@ -42,11 +48,12 @@ struct Rejection {
 // points after it on the same coordinate line. The box covers the accepted points.
 struct PlacedElement {
     std::vector<DevicePoint> points;
-    BoxBuilder box;
+    converter::BoxOf box;
     std::vector<Rejection> rejected;
     RawPoint lastAccepted;  // raw numbers of the last accepted point
 };
-void placeElement(const LineElementRecord& e, const SheetTransform& t, PlacedElement& out);
+void placeElement(const LineElementRecord& e, const converter::SheetTransform& t,
+                  PlacedElement& out);
 
 // True for a line element that becomes an area: more than 2 points, the first and the
 // last point equal as written in the file, class code 3001 to 3004.

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/cp932.h"
+#include "platform/text.h"
 
 namespace dm {
 namespace {
@@ -27,6 +28,9 @@ struct Field {
     const char* name;
 };
 
+// A number field: a sign, digits and a decimal point; no exponent.
+constexpr platform::NumberSyntax kDmNumber{.plusSign = true, .exponent = false};
+
 constexpr Field kSheetCheck{66, 67, "「M 」レコードの数値欄"};
 constexpr Field kNmin{1, 7, "最小北座標"};
 constexpr Field kEmin{8, 14, "最小東座標"};
@@ -40,9 +44,6 @@ constexpr Field kDataKind{21, 21, "データ区分"};
 constexpr Field kPointCount{28, 31, "点数"};
 constexpr Field kLineCount{32, 35, "座標行数"};
 constexpr Field kExtraCount{32, 35, "付属行数"};
-
-const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -82,54 +83,24 @@ std::string codeOf(const DmLine& line) {
 
 }  // namespace
 
+std::optional<double> unitFactor(int unitCode) {
+    switch (unitCode) {
+        case 1:
+            return 1.0;
+        case 10:
+            return 10.0;
+        case 999:
+            return 1000.0;
+        default:
+            return std::nullopt;
+    }
+}
+
 bool parseDecimal(std::string_view t, double& value) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-        negative = t[i] == '-';
-        ++i;
-    }
-    std::string_view body = t.substr(i);
-    std::uint64_t mantissa = 0;
-    int significant = 0;
-    int fraction = 0;
-    bool anyDigit = false;
-    bool dot = false;
-    bool exact = true;
-    for (char c : body) {
-        if (c >= '0' && c <= '9') {
-            anyDigit = true;
-            if (dot)
-                ++fraction;
-            if (mantissa != 0 || c != '0') {
-                if (significant < 15) {
-                    mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-                    ++significant;
-                } else {
-                    exact = false;
-                }
-            }
-        } else if (c == '.' && !dot) {
-            dot = true;
-        } else {
-            return false;
-        }
-    }
-    if (!anyDigit)
+    platform::Number<double> n = platform::parseNumber<double>(t, kDmNumber);
+    if (n.status != platform::NumberStatus::Ok)
         return false;
-    double v;
-    if (exact && fraction <= 22) {
-        // Both operands are exact, so the quotient is the correctly rounded value.
-        v = static_cast<double>(mantissa);
-        if (fraction > 0)
-            v /= kPow10[fraction];
-    } else {
-        auto [ptr, ec] =
-            std::from_chars(body.data(), body.data() + body.size(), v, std::chars_format::fixed);
-        if (ec != std::errc() || ptr != body.data() + body.size())
-            return false;
-    }
-    value = negative ? -v : v;
+    value = n.value;
     return true;
 }
 
@@ -157,32 +128,24 @@ class Fields {
     }
 
     double number(const DmLine& line, const Field& f) const {
-        // Most fields are blank-padded whole numbers: read those directly.
         if (line.text.size() >= static_cast<std::size_t>(f.last)) {
-            const char* p = line.text.data() + f.first - 1;
-            const char* end = line.text.data() + f.last;
-            while (p < end && *p == ' ') ++p;
-            bool negative = p < end && *p == '-';
-            if (negative)
-                ++p;
-            const char* digits = p;
-            std::int64_t v = 0;
-            while (p < end && static_cast<unsigned>(*p - '0') < 10u) v = v * 10 + (*p++ - '0');
-            if (p == end && p > digits && p - digits <= 15)
-                return negative ? -static_cast<double>(v) : static_cast<double>(v);
+            std::string_view t =
+                trimBlanks(line.text.substr(static_cast<std::size_t>(f.first - 1),
+                                            static_cast<std::size_t>(f.last - f.first + 1)));
+            platform::Number<double> n = platform::parseNumber<double>(t, kDmNumber);
+            if (n.status == platform::NumberStatus::Ok)
+                return n.value;
         }
-        return generalNumber(line, f);
+        notANumber(line, f);
     }
 
-    double generalNumber(const DmLine& line, const Field& f) const {
+    // Why the field is no number: the line is too short for it, it is empty, or it holds
+    // something else.
+    [[noreturn]] void notANumber(const DmLine& line, const Field& f) const {
         std::string_view raw = text(line, f);
-        std::string_view t = trimBlanks(raw);
-        double v;
-        if (t.empty())
+        if (trimBlanks(raw).empty())
             throw ReadFailure(where(line, f) + "が空です");
-        if (!parseDecimal(t, v))
-            throw ReadFailure(where(line, f) + "が数値ではありません: 「" + shown(raw) + "」");
-        return v;
+        throw ReadFailure(where(line, f) + "が数値ではありません: 「" + shown(raw) + "」");
     }
 
     long integer(const DmLine& line, const Field& f, long min, long max) const {
@@ -191,8 +154,9 @@ class Fields {
             throw ReadFailure(where(line, f) + "が整数ではありません: 「" +
                               shown(trimBlanks(text(line, f))) + "」");
         if (v < static_cast<double>(min) || v > static_cast<double>(max))
-            throw ReadFailure(where(line, f) + "の値 " + decimalText(v) + " が範囲外です（" +
-                              std::to_string(min) + "～" + std::to_string(max) + "）");
+            throw ReadFailure(where(line, f) + "の値 " + converter::formatReal(v) +
+                              " が範囲外です（" + std::to_string(min) + "～" + std::to_string(max) +
+                              "）");
         return static_cast<long>(v);
     }
 
@@ -211,8 +175,10 @@ std::string lineSourceFailure(const platform::LineSource& lines, const std::stri
            "行目で読めなくなりました（" + lines.error() + "）。";
 }
 
-Estimate estimateStream(platform::LineSource& lines, const std::string& fileName) {
-    Estimate est;
+platform::Result<std::uint64_t> estimateStream(platform::LineSource& lines,
+                                               const std::string& fileName) {
+    using Estimate = platform::Result<std::uint64_t>;
+    std::uint64_t bytes = 0;
     Fields fields(fileName);
     DmLine line;
     bool sheet = false;
@@ -223,29 +189,24 @@ Estimate estimateStream(platform::LineSource& lines, const std::string& fileName
                 continue;
             if (line.text[0] == 'E' && (line.text[1] == '1' || line.text[1] == '2')) {
                 long n = fields.integer(line, kPointCount, 0, 9999);
-                est.bytes += 16 + 4 * static_cast<std::uint64_t>(n + (n & 1));
+                bytes += 16 + 4 * static_cast<std::uint64_t>(n + (n & 1));
             } else if (line.text[0] == 'M' && line.text[1] == ' ') {
                 sheet = true;
             }
         }
     } catch (const ReadFailure& f) {
-        est.ok = false;
-        est.message = f.what();
-        return est;
+        return Estimate::failure(f.what());
     }
-    if (lines.failed()) {
-        est.ok = false;
-        est.message = lineSourceFailure(lines, fileName);
-    } else if (!sheet) {
-        est.ok = false;
-        est.message = "「" + fileName + "」はDMファイルではありません（「M 」レコードがありません" +
-                      (lines.lineNumber() == 0 ? "。ファイルが空です" : "") +
-                      "）。何も作成しませんでした。";
-    }
-    return est;
+    if (lines.failed())
+        return Estimate::failure(lineSourceFailure(lines, fileName));
+    if (!sheet)
+        return Estimate::failure(
+            "「" + fileName + "」はDMファイルではありません（「M 」レコードがありません" +
+            (lines.lineNumber() == 0 ? "。ファイルが空です" : "") + "）。何も作成しませんでした。");
+    return bytes;
 }
 
-Estimate estimateStream(std::string_view data, const std::string& fileName) {
+platform::Result<std::uint64_t> estimateStream(std::string_view data, const std::string& fileName) {
     platform::LineSource lines(data);
     return estimateStream(lines, fileName);
 }
@@ -338,12 +299,15 @@ void DmReader::readSheet(const DmLine& first) {
                               ": 「" + shown(unitText) + "」（1, 10, 999 のどれか）",
                           true);
     s.unitCode = static_cast<int>(unit);
-    if (!(s.emax > s.emin) || !(s.nmax > s.nmin))
+    std::optional<converter::SheetTransform> t =
+        converter::ReadExtent(s.nmin, s.emin, s.nmax, s.emax, *f, 1);
+    if (!t)
         throw ReadFailure(fields.where(second.number) + ": 図郭の範囲が不正です（最小北座標 " +
-                          decimalText(s.nmin) + "、最大北座標 " + decimalText(s.nmax) +
-                          "、最小東座標 " + decimalText(s.emin) + "、最大東座標 " +
-                          decimalText(s.emax) + "）");
-    s.transform = makeTransform(s.nmin, s.emin, s.nmax, s.emax, *f);
+                          converter::formatReal(s.nmin) + "、最大北座標 " +
+                          converter::formatReal(s.nmax) + "、最小東座標 " +
+                          converter::formatReal(s.emin) + "、最大東座標 " +
+                          converter::formatReal(s.emax) + "）");
+    s.transform = *t;
     sheet_ = s;
     haveSheet_ = true;
 }

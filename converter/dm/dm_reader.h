@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/dm/dm_transform.h"
+#include "converter/core/transform.h"
 #include "platform/line_source.h"
 
 namespace dm {
@@ -29,20 +29,21 @@ struct DmLine {
     std::string_view text;
 };
 
+// Unit code of the "M " record → the unit factor f that turns a point's offsets into
+// millimetres: 1 (millimetres) → 1, 10 (centimetres) → 10, 999 (metres) → 1000; any other
+// code has none.
+std::optional<double> unitFactor(int unitCode);
+
 // Reads a decimal number: optional sign, digits, optional decimal point and digits.
 // Blanks are not allowed here (callers trim them); neither are exponents, "inf" or "nan".
 bool parseDecimal(std::string_view text, double& value);
 
-// The stream estimate of the graphic database: 16 + 4 × (n rounded up to even) for every
-// line of the file that starts "E1" or "E2", n being its columns 28–31. The same pass finds
-// out whether the file is a DM file at all: one without an "M " record is not.
-struct Estimate {
-    bool ok = true;
-    std::string message;  // why not, when !ok
-    std::uint64_t bytes = 0;
-};
-Estimate estimateStream(platform::LineSource& lines, const std::string& fileName);
-Estimate estimateStream(std::string_view data, const std::string& fileName);
+// The stream estimate of the graphic database in bytes: 16 + 4 × (n rounded up to even) for
+// every line of the file that starts "E1" or "E2", n being its columns 28–31. The same pass
+// finds out whether the file is a DM file at all: one without an "M " record is not.
+platform::Result<std::uint64_t> estimateStream(platform::LineSource& lines,
+                                               const std::string& fileName);
+platform::Result<std::uint64_t> estimateStream(std::string_view data, const std::string& fileName);
 
 // The message for a source that stopped early (a read error or an overlong line).
 std::string lineSourceFailure(const platform::LineSource& lines, const std::string& fileName);
@@ -52,7 +53,7 @@ struct SheetRecord {
     std::size_t line = 0;  // line of the "M " record itself
     double nmin = 0, emin = 0, nmax = 0, emax = 0;
     int unitCode = 0;
-    SheetTransform transform;
+    converter::SheetTransform transform;
 };
 
 // A point as written in the file: first number north, second east.

@@ -4,23 +4,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "converter/core/transform.h"
 #include "converter/georef/georef.h"
 
 namespace georef {
 namespace {
-
-// A real as short decimal text: 9000, 7500.5, 0.002.
-std::string number(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", v == 0 ? 0.0 : v);
-    return buf;
-}
-
-std::string fixed(double v, int decimals) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    return buf;
-}
 
 std::string dmsText(const Dms& a) {
     char buf[64];
@@ -30,8 +18,9 @@ std::string dmsText(const Dms& a) {
 }
 
 std::string extentText(const PlaneExtent& e) {
-    return "最小北 " + number(e.minNorth) + "、最小東 " + number(e.minEast) + "、最大北 " +
-           number(e.maxNorth) + "、最大東 " + number(e.maxEast);
+    return "最小北 " + converter::formatReal(e.minNorth) + "、最小東 " +
+           converter::formatReal(e.minEast) + "、最大北 " + converter::formatReal(e.maxNorth) +
+           "、最大東 " + converter::formatReal(e.maxEast);
 }
 
 std::optional<std::string> extentProblem(const PlaneExtent& e) {
@@ -90,11 +79,12 @@ Result<Frame> computeFrame(const PlaneExtent& metres, int zone, Datum datum) {
             return Result<Frame>::failure(std::string(c.name) + "：" + geo.error());
         if (!transform->nearArea(*geo))
             return Result<Frame>::failure(
-                std::string(c.name) + "（北 " + number(c.plane.north) + " m、東 " +
-                number(c.plane.east) + " m）は" + zoneName(zone) + "（" +
-                std::string(datumName(datum)) + "）では北緯 " + fixed(geo->latitude, 4) +
-                "°、東経 " + fixed(geo->longitude, 4) + "° になり、" + zoneName(zone) + "の区域（" +
-                transform->areaText() +
+                std::string(c.name) + "（北 " + converter::formatReal(c.plane.north) + " m、東 " +
+                converter::formatReal(c.plane.east) + " m）は" + zoneName(zone) + "（" +
+                std::string(datumName(datum)) + "）では北緯 " +
+                converter::formatFixed(geo->latitude, 4) + "°、東経 " +
+                converter::formatFixed(geo->longitude, 4) + "° になり、" + zoneName(zone) +
+                "の区域（" + transform->areaText() +
                 "）から遠く離れています。系番号、測地系と図郭の範囲を確かめて下さい。");
         *c.geo = *geo;
     }
@@ -150,12 +140,13 @@ Result<SheetFrame> computeSheetFrame(const PlaneExtent& raw, ExtentSource source
 
     const std::string why = choice->given ? "指定による"
                             : dm          ? "DMファイルの図郭はメートル単位"
-                                          : "長辺 " + number(choice->longSide) +
+                                          : "長辺 " + converter::formatReal(choice->longSide) +
                                        " から判断。縮尺 1/2500 の図郭は約 2 km × 1.5 km";
-    const std::string extentLine = "図郭：北 " + number(raw.minNorth) + "〜" +
-                                   number(raw.maxNorth) + "、東 " + number(raw.minEast) + "〜" +
-                                   number(raw.maxEast) + "（単位は" + unitName(choice->unit) +
-                                   "：" + why + "）";
+    const std::string extentLine = "図郭：北 " + converter::formatReal(raw.minNorth) + "〜" +
+                                   converter::formatReal(raw.maxNorth) + "、東 " +
+                                   converter::formatReal(raw.minEast) + "〜" +
+                                   converter::formatReal(raw.maxEast) + "（単位は" +
+                                   unitName(choice->unit) + "：" + why + "）";
     SheetFrame sheet;
     sheet.unit = *choice;
     sheet.metres = toMetres(raw, choice->unit);
@@ -165,17 +156,17 @@ Result<SheetFrame> computeSheetFrame(const PlaneExtent& raw, ExtentSource source
     sheet.frame = *frame;
 
     auto corner = [](const char* name, const GeoPoint& g) {
-        return std::string(name) + "：北緯 " + fixed(g.latitude, 7) + "°（" +
-               dmsText(toDms(g.latitude)) + "）、東経 " + fixed(g.longitude, 7) + "°（" +
-               dmsText(toDms(g.longitude)) + "）";
+        return std::string(name) + "：北緯 " + converter::formatFixed(g.latitude, 7) + "°（" +
+               dmsText(toDms(g.latitude)) + "）、東経 " + converter::formatFixed(g.longitude, 7) +
+               "°（" + dmsText(toDms(g.longitude)) + "）";
     };
     const PlaneExtent& m = sheet.metres;
-    sheet.summary = "図枠を計算しました：" + zoneName(zone) + "、" + std::string(datumName(datum)) +
-                    "（EPSG:" + std::to_string(*plane) +
-                    " → EPSG:" + std::to_string(geographicEpsg(datum)) + "）\n" + extentLine +
-                    "\n大きさ：東西 " + number(m.maxEast - m.minEast) + " m × 南北 " +
-                    number(m.maxNorth - m.minNorth) + " m\n" + corner("図枠左上", frame->topLeft) +
-                    "\n" + corner("図枠右下", frame->bottomRight);
+    sheet.summary =
+        "図枠を計算しました：" + zoneName(zone) + "、" + std::string(datumName(datum)) +
+        "（EPSG:" + std::to_string(*plane) + " → EPSG:" + std::to_string(geographicEpsg(datum)) +
+        "）\n" + extentLine + "\n大きさ：東西 " + converter::formatReal(m.maxEast - m.minEast) +
+        " m × 南北 " + converter::formatReal(m.maxNorth - m.minNorth) + " m\n" +
+        corner("図枠左上", frame->topLeft) + "\n" + corner("図枠右下", frame->bottomRight);
     return sheet;
 }
 
@@ -204,8 +195,8 @@ std::string frameWarning(const std::array<double, kFrameValueCount>& typed,
         // The first box that differs: the seconds when degrees and minutes agree.
         std::size_t k = 0;
         while (k < 2 && t[k] == computed[base + k]) ++k;
-        text += frameBoxLabel(base + k) + "の値が計算値と " + fixed(difference / 10, 1) +
-                " 秒違います。\n";
+        text += frameBoxLabel(base + k) + "の値が計算値と " +
+                converter::formatFixed(difference / 10, 1) + " 秒違います。\n";
     }
     if (text.empty())
         return text;
@@ -215,8 +206,11 @@ std::string frameWarning(const std::array<double, kFrameValueCount>& typed,
 
 std::string frameValuesText(const FrameValues& values) {
     std::string text;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        text += (i ? "," : "") + std::to_string(values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i)
+            text += ',';
+        text += std::to_string(values[i]);
+    }
     return text;
 }
 

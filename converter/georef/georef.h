@@ -17,31 +17,13 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/result.h"
+
 namespace georef {
 
 // A value, or the message that says why there is none.
 template <class T>
-class Result {
-  public:
-    Result(T value) : value_(std::move(value)) {}
-    static Result failure(std::string message) {
-        Result r;
-        r.error_ = std::move(message);
-        return r;
-    }
-    explicit operator bool() const { return value_.has_value(); }
-    T& operator*() { return *value_; }
-    const T& operator*() const { return *value_; }
-    T* operator->() { return &*value_; }
-    const T* operator->() const { return &*value_; }
-    // UTF-8, names the offending value; empty when there is a value.
-    const std::string& error() const { return error_; }
-
-  private:
-    Result() = default;
-    std::optional<T> value_;
-    std::string error_;
-};
+using Result = platform::Result<T>;
 
 // ---- Zones and datums ----
 

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "converter/core/transform.h"
 #include "converter/georef/georef.h"
+#include "platform/files.h"
 
 namespace georef {
 namespace {
@@ -35,19 +37,6 @@ std::string lowerAscii(std::string_view s) {
 
 std::string zoneProblem(std::string_view text) {
     return "座標系の系番号「" + std::string(text) + "」は 1 から 19 の整数でなければなりません。";
-}
-
-// A real as short decimal text: 9000, 7500.5.
-std::string number(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", v == 0 ? 0.0 : v);
-    return buf;
-}
-
-std::string fixed(double v, int decimals) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    return buf;
 }
 
 }  // namespace
@@ -101,8 +90,7 @@ std::string zoneName(int zone) {
 }
 
 std::optional<int> zoneFromDmFileName(std::string_view path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::string_view name = platform::fileNameOf(path);
     if (name.size() < 2 || name[0] < '0' || name[0] > '9' || name[1] < '0' || name[1] > '9')
         return std::nullopt;
     const int zone = (name[0] - '0') * 10 + (name[1] - '0');
@@ -251,8 +239,8 @@ Result<GeoPoint> PlaneToGeographic::toGeographic(PlanePoint point) {
         std::string why = s.log.empty() && err != 0
                               ? std::string(proj_context_errno_string(s.context, err))
                               : s.log;
-        return Result<GeoPoint>::failure("平面直角座標（北 " + number(point.north) + " m、東 " +
-                                         number(point.east) +
+        return Result<GeoPoint>::failure("平面直角座標（北 " + converter::formatReal(point.north) +
+                                         " m、東 " + converter::formatReal(point.east) +
                                          " m、EPSG:" + std::to_string(s.planeCode) +
                                          "）を緯度経度に変換できません" + withLog(why) + "。");
     }
@@ -267,8 +255,9 @@ bool PlaneToGeographic::nearArea(GeoPoint point) const {
 
 std::string PlaneToGeographic::areaText() const {
     const State& s = *state_;
-    return "北緯 " + fixed(s.south, 2) + "〜" + fixed(s.north, 2) + "°、東経 " + fixed(s.west, 2) +
-           "〜" + fixed(s.east, 2) + "°";
+    return "北緯 " + converter::formatFixed(s.south, 2) + "〜" +
+           converter::formatFixed(s.north, 2) + "°、東経 " + converter::formatFixed(s.west, 2) +
+           "〜" + converter::formatFixed(s.east, 2) + "°";
 }
 
 int PlaneToGeographic::planeCode() const {

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "platform/qt_prompter.h"
+#include "platform/qt/qt_prompter.h"
 
 namespace vornik {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "editor/attrconv/attr_csv_export.h"
 #include "editor/attrconv/attr_csv_import.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 
@@ -33,12 +33,12 @@ const char* kNotMasterDatabase = "選択されたファイルがマスターPDB�
 CommandResult exportToCsv(EditorState& state, const AttributeConversion& request,
                           platform::Prompter& prompter) {
     pdb::PdbImage source;
-    pdb::LoadResult loaded = pdb::LoadDatabase(source, request.inputPath);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(source, request.inputPath);
     if (!loaded.ok()) {
-        refuse(prompter, loaded.message);
+        refuse(prompter, loaded.error());
         return CommandResult::Failed;
     }
-    if (loaded.status == pdb::LoadStatus::NewImage) {
+    if (*loaded == pdb::LoadStatus::NewImage) {
         refuse(prompter, "指定された入力ファイルが存在しません。\n" + request.inputPath);
         return CommandResult::Failed;
     }
@@ -82,12 +82,12 @@ bool checkDatabaseName(const std::string& name, platform::Prompter& prompter) {
 // Loads the master database and finds the chosen design; nothing when refused.
 std::optional<std::size_t> loadMaster(pdb::PdbImage& master, const AttributeConversion& request,
                                       platform::Prompter& prompter) {
-    pdb::LoadResult loaded = pdb::LoadDatabase(master, request.masterPath);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(master, request.masterPath);
     if (!loaded.ok()) {
-        refuse(prompter, loaded.message);
+        refuse(prompter, loaded.error());
         return std::nullopt;
     }
-    if (loaded.status == pdb::LoadStatus::NewImage || master.kind() != pdb::DatabaseKind::Master) {
+    if (*loaded == pdb::LoadStatus::NewImage || master.kind() != pdb::DatabaseKind::Master) {
         refuse(prompter, std::string(kNotMasterDatabase) + "\n" + request.masterPath);
         return std::nullopt;
     }
@@ -115,9 +115,9 @@ bool outputMayBeReplaced(const std::string& outputPath, platform::Prompter& prom
     if (!platform::fileExists(outputPath))
         return true;
     pdb::PdbImage existing;
-    pdb::LoadResult loaded = pdb::LoadDatabase(existing, outputPath);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(existing, outputPath);
     if (!loaded.ok()) {
-        refuse(prompter, loaded.message);
+        refuse(prompter, loaded.error());
         return false;
     }
     if (existing.kind() != pdb::DatabaseKind::Attribute) {
@@ -160,9 +160,9 @@ CommandResult importFromCsv(EditorState& state, const AttributeConversion& reque
         return CommandResult::Cancelled;
     pdb::setDatabaseName(converted.header, request.databaseName);
     state.image = std::move(converted);
-    pdb::WriteResult written = pdb::WriteDatabase(state.image, request.outputPath);
-    if (!written.ok) {
-        writeFailed(prompter, written.message);
+    platform::Status written = pdb::WriteDatabase(state.image, request.outputPath);
+    if (!written) {
+        writeFailed(prompter, written.error());
         return CommandResult::Failed;
     }
     return CommandResult::Done;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 

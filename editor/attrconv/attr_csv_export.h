@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 
+#include "editor/model/kinds.h"
 #include "pdbformat/pdb_image.h"
 
 namespace editor {

@@ -1,7 +1,6 @@
 #include "editor/attrconv/attr_csv_import.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -10,9 +9,10 @@
 #include <type_traits>
 
 #include "editor/attrconv/attr_csv_export.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace editor {
 namespace {
@@ -43,39 +43,25 @@ struct ParsedInt {
 };
 
 // Leading blanks, an optional sign, then digits up to the first other character; a
-// cell without digits gives 0.
+// cell without digits gives 0, one beyond 64 bits the nearest 64-bit value.
 ParsedInt parseInt(std::string_view s) {
     ParsedInt r;
     std::size_t i = 0;
     while (i < s.size() && isBlank(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        negative = s[i++] == '-';
-    const std::size_t digitsStart = i;
-    std::uint64_t magnitude = 0;
-    constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;
-    for (; i < s.size() && isDigit(s[i]); ++i) {
-        auto digit = static_cast<std::uint64_t>(s[i] - '0');
-        if (magnitude > (kLimit - digit) / 10) {
-            r.overflow = true;
-            magnitude = kLimit;
-        } else {
-            magnitude = magnitude * 10 + digit;
-        }
-    }
-    const bool hasDigits = i > digitsStart;
-    while (i < s.size() && isBlank(s[i])) ++i;
-    r.junk = i < s.size() || (!hasDigits && !isBlankText(s));
-    if (!hasDigits)
+    platform::Number<long long> n = platform::readNumber<long long>(s.substr(i));
+    if (n.status == platform::NumberStatus::NotNumber) {
+        r.junk = !isBlankText(s);
         return r;
-    if (negative)
-        r.value = magnitude == kLimit ? std::numeric_limits<std::int64_t>::min()
-                                      : -static_cast<std::int64_t>(magnitude);
-    else if (magnitude == kLimit)
-        r.value = std::numeric_limits<std::int64_t>::max();
+    }
+    r.overflow = n.status == platform::NumberStatus::OutOfRange;
+    if (r.overflow)
+        r.value = s[i] == '-' ? std::numeric_limits<std::int64_t>::min()
+                              : std::numeric_limits<std::int64_t>::max();
     else
-        r.value = static_cast<std::int64_t>(magnitude);
-    r.overflow = r.overflow || (!negative && magnitude == kLimit);
+        r.value = n.value;
+    i += n.length;
+    while (i < s.size() && isBlank(s[i])) ++i;
+    r.junk = i < s.size();
     return r;
 }
 
@@ -128,43 +114,24 @@ ParsedReal parseReal(std::string_view s) {
     ParsedReal r;
     std::size_t i = 0;
     while (i < s.size() && isBlank(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        negative = s[i++] == '-';
-    const std::size_t numberStart = i;
-    std::size_t digits = 0;
-    for (; i < s.size() && isDigit(s[i]); ++i) ++digits;
-    if (i < s.size() && s[i] == '.')
-        for (++i; i < s.size() && isDigit(s[i]); ++i) ++digits;
-    if (digits > 0 && i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            ++j;
-        if (j < s.size() && isDigit(s[j])) {
-            while (j < s.size() && isDigit(s[j])) ++j;
-            i = j;
-        }
-    }
-    if (digits == 0) {
+    platform::Number<float> n = platform::readNumber<float>(s.substr(i));
+    if (n.status == platform::NumberStatus::NotNumber) {
         r.junk = !isBlankText(s);
         return r;
     }
-    const char* first = s.data() + numberStart;
-    const char* last = s.data() + i;
-    float value = 0.0f;
-    auto res = std::from_chars(first, last, value, std::chars_format::general);
-    if (res.ec == std::errc::result_out_of_range) {
+    r.value = n.value;
+    if (n.status == platform::NumberStatus::OutOfRange) {
         // Too large for a single, or too small to be anything but zero.
-        bool tiny =
-            decimalExponent(std::string_view(first, static_cast<std::size_t>(last - first))) < 0;
-        value = tiny ? 0.0f : std::numeric_limits<float>::max();
+        const std::size_t sign = s[i] == '-' || s[i] == '+' ? 1 : 0;
+        const bool tiny = decimalExponent(s.substr(i + sign, n.length - sign)) < 0;
+        r.value = tiny ? 0.0f : std::numeric_limits<float>::max();
+        if (sign && s[i] == '-')
+            r.value = -r.value;
         r.overflow = !tiny;
     }
-    r.value = negative ? -value : value;
-    std::size_t k = i;
-    while (k < s.size() && isBlank(s[k])) ++k;
-    r.junk = k < s.size() || (res.ec != std::errc{} && res.ec != std::errc::result_out_of_range) ||
-             res.ptr != last;
+    i += n.length;
+    while (i < s.size() && isBlank(s[i])) ++i;
+    r.junk = i < s.size();
     return r;
 }
 
@@ -366,42 +333,36 @@ std::string problemText(const ImportProblem& p) {
 }  // namespace
 
 CsvCellReader::Cell CsvCellReader::ReadCell(char delimiter) {
-    const std::size_t start = pos_;
-    const char* data = csv_.data();
-    std::size_t i = start;
-    while (i < csv_.size() && data[i] != delimiter && data[i] != '\n') ++i;
     Cell cell;
-    std::size_t length = i - start;
-    if (i >= csv_.size()) {
-        cell.end = End::LineEnd;
-        pos_ = i;
-    } else if (data[i] == '\n') {
-        cell.end = End::LineEnd;
-        if (length > 0 && data[i - 1] == '\r')
-            --length;
-        pos_ = i + 1;
-        ++line_;
-    } else {
-        cell.end = End::Delimiter;
-        pos_ = i + 1;
+    if (!inLine_) {
+        if (!lines_.next(text_))
+            return cell;  // the end of the text ends an empty cell
+        pos_ = 0;
+        inLine_ = true;
     }
-    std::string_view text = csv_.substr(start, length);
-    cell.fullLength = length;
-    cell.text =
-        length > kCellBytes ? text.substr(0, platform::cp932PrefixLength(text, kCellBytes)) : text;
+    platform::CsvField f = platform::nextCsvField(text_, pos_, {false, false, delimiter});
+    inLine_ = !f.last;
+    cell.end = f.last ? End::LineEnd : End::Delimiter;
+    cell.fullLength = f.text.size();
+    cell.text = f.text.size() > kCellBytes
+                    ? f.text.substr(0, platform::cp932PrefixLength(f.text, kCellBytes))
+                    : f.text;
     return cell;
 }
 
 void CsvCellReader::skipLine() {
-    if (atEnd())
-        return;
-    const void* lf = std::memchr(csv_.data() + pos_, '\n', csv_.size() - pos_);
-    if (!lf) {
-        pos_ = csv_.size();
-        return;
-    }
-    pos_ = static_cast<std::size_t>(static_cast<const char*>(lf) - csv_.data()) + 1;
-    ++line_;
+    std::string_view rest;
+    if (inLine_)
+        inLine_ = false;
+    else
+        lines_.next(rest);
+}
+
+std::size_t CsvCellReader::line() const {
+    const std::size_t n = lines_.lineNumber();
+    if (inLine_ || (n > 0 && lines_.exhausted() && !csv_.ends_with('\n')))
+        return n;
+    return n + 1;
 }
 
 namespace {
@@ -430,12 +391,17 @@ ImportResult importText(pdb::PdbImage& image, std::string_view csv, const std::s
         }
         reader.skipLine();
     }
-    // Every line end after the header rows closes one row; a last row without its line
-    // end is a row too.
-    std::string_view rest = csv.substr(reader.offset());
-    std::size_t rows = static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n'));
-    if (!rest.empty() && rest.back() != '\n')
-        ++rows;
+    auto lineTooLong = [&] {
+        return quoted(path) + "の " + std::to_string(reader.line()) + " 行目が長すぎます（" +
+               std::to_string(platform::LineSource::kMaxLine) +
+               " バイトを超えています）。テキストのファイルではないようです。";
+    };
+    if (reader.failed())
+        return refuse(lineTooLong());
+    // Every line after the header rows is a row, a last one without its line end too.
+    const std::size_t lines = static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')) +
+                              (!csv.empty() && csv.back() != '\n' ? 1 : 0);
+    const std::size_t rows = lines - kCsvHeaderRows;
     if (rows > kMaxAttrRecords) {
         return refuse(quoted(path) + "のデータ行が多すぎます（" + std::to_string(rows) +
                       " 行）。属性PDBファイルに入るのは " + std::to_string(kMaxAttrRecords) +
@@ -448,6 +414,8 @@ ImportResult importText(pdb::PdbImage& image, std::string_view csv, const std::s
     decltype(image.attrRecs) records(rows + 1);  // zero-filled, with the spare
     RowFiller filler(reader, shape, result);
     for (std::size_t i = 0; i < rows; ++i) filler.fill(records[i]);
+    if (reader.failed())
+        return refuse(lineTooLong());
 
     image.attrRecs = std::move(records);
     image.listHeader.iRecNum = static_cast<std::uint16_t>(rows + 1);
@@ -473,12 +441,11 @@ ImportResult ImportAttributesCsvText(pdb::PdbImage& image, std::string_view csv,
 ImportResult ImportAttributesCsv(pdb::PdbImage& image, const std::string& path) {
     // Mapped rather than read: the file is walked a few times front to back, and a large
     // one need not fit in memory beside the records made from it.
-    std::string reason;
-    std::optional<platform::MappedFile> file = platform::MappedFile::open(path, &reason);
+    platform::Result<platform::MappedFile> file = platform::MappedFile::open(path);
     if (!file) {
         ImportResult result;
         result.ok = false;
-        result.message = quoted(path) + "を読み込めません（" + reason + "）。";
+        result.message = quoted(path) + "を読み込めません（" + file.error() + "）。";
         return result;
     }
     std::string_view csv(reinterpret_cast<const char*>(file->data()), file->size());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pdbformat/pdb_image.h"
+#include "platform/line_source.h"
 
 namespace editor {
 
@@ -17,7 +18,7 @@ constexpr std::size_t kCsvHeaderRows = 4;
 constexpr std::size_t kMaxAttrRecords = 65535 - 1;
 
 // Reads CSV text cell by cell. Lines end at LF or CR LF; every delimiter ends a cell
-// (there is no quoting). Works on text held in memory.
+// (there is no quoting, and blanks are part of a cell). Works on text held in memory.
 class CsvCellReader {
   public:
     enum class End { Delimiter, LineEnd };
@@ -28,7 +29,7 @@ class CsvCellReader {
         bool cut() const { return fullLength > text.size(); }
     };
 
-    explicit CsvCellReader(std::string_view csv) : csv_(csv) {}
+    explicit CsvCellReader(std::string_view csv) : csv_(csv), lines_(csv) {}
 
     // Reads up to the delimiter, a line end or the end of the text and consumes what
     // ended the cell. The end of the text counts as a line end, also when the reader is
@@ -36,15 +37,18 @@ class CsvCellReader {
     Cell ReadCell(char delimiter);
     // Consumes the rest of the current line with its line end.
     void skipLine();
-    bool atEnd() const { return pos_ >= csv_.size(); }
+    bool atEnd() const { return !inLine_ && lines_.exhausted(); }
     // 1-based number of the line the next cell starts on.
-    std::size_t line() const { return line_; }
-    std::size_t offset() const { return pos_; }
+    std::size_t line() const;
+    // Why the text stopped being read before its end (a line longer than the reader takes).
+    bool failed() const { return lines_.failed(); }
 
   private:
     std::string_view csv_;
+    platform::LineSource lines_;
+    std::string_view text_;  // the line being read
     std::size_t pos_ = 0;
-    std::size_t line_ = 1;
+    bool inLine_ = false;  // cells of text_ are left
 };
 
 // Something in the CSV that the import had to bend to fit the record.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 
 namespace editor {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "editor/model/disprec.h"
+#include "editor/model/kinds.h"
 
 namespace editor {
 

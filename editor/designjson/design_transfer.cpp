@@ -2,7 +2,7 @@
 
 #include "editor/designjson/design_json.h"
 #include "editor/model/check_report.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
@@ -24,9 +24,9 @@ bool loadMaster(pdb::PdbImage& image, const std::string& path, bool allowNew,
         show(prompter, "指定されたファイルが存在しません。\n" + path);
         return false;
     }
-    pdb::LoadResult loaded = pdb::LoadDatabase(image, path);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(image, path);
     if (!loaded.ok()) {
-        show(prompter, loaded.message);
+        show(prompter, loaded.error());
         return false;
     }
     if (!exists) {
@@ -76,7 +76,7 @@ CommandResult ExportDesignCommand(const std::string& masterPath, const std::stri
     }
     platform::WriteError error;
     if (!platform::writeFileAtomically(jsonPath, DesignToJson(image.designs[i]), &error)) {
-        show(prompter, pdb::WriteFailure(error).message);
+        show(prompter, pdb::WriteFailure(error).error());
         return CommandResult::Failed;
     }
     return CommandResult::Done;
@@ -86,14 +86,12 @@ CommandResult ImportDesignCommand(const std::string& jsonPath, const std::string
                                   const std::string& code, platform::Prompter& prompter) {
     if (codeRefused(code, prompter))
         return CommandResult::Failed;
-    std::string reason;
-    std::optional<platform::Bytes> bytes = platform::readWholeFile(jsonPath, &reason);
-    if (!bytes) {
-        show(prompter, "「" + jsonPath + "」を読めません: " + reason);
+    platform::Result<platform::FileContents> file = platform::readFile(jsonPath);
+    if (!file) {
+        show(prompter, "「" + jsonPath + "」を読めません: " + file.error());
         return CommandResult::Failed;
     }
-    DesignJsonResult read = DesignFromJson(
-        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    DesignJsonResult read = DesignFromJson(file->bytes);
     if (!read.ok) {
         show(prompter, "「" + jsonPath + "」の " + read.error);
         return CommandResult::Failed;
@@ -124,19 +122,19 @@ CommandResult ImportDesignCommand(const std::string& jsonPath, const std::string
     }
 
     platform::OutputSet outputs;
-    pdb::WriteResult staged = pdb::StageDatabase(image, masterPath, outputs);
-    if (!staged.ok) {
-        show(prompter, staged.message);
+    platform::Status staged = pdb::StageDatabase(image, masterPath, outputs);
+    if (!staged) {
+        show(prompter, staged.error());
         return CommandResult::Failed;
     }
-    ReportResult report = StageCheckReport(image, design, masterPath, outputs);
-    if (!report.staged)
-        show(prompter, report.message, platform::Icon::Warning);
+    platform::Status report = StageCheckReport(image, design, masterPath, outputs);
+    if (!report)
+        show(prompter, report.error(), platform::Icon::Warning);
     platform::WriteError error;
     if (outputs.commit(&error))
         return CommandResult::Done;
     show(prompter,
-         error.path == masterPath ? pdb::WriteFailure(error).message : CheckReportFailure(error));
+         error.path == masterPath ? pdb::WriteFailure(error).error() : CheckReportFailure(error));
     return CommandResult::Failed;
 }
 

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 
@@ -75,25 +74,32 @@ void designSection(ReportWriter& w, const DispRec& d, int j, int total) {
     for (std::size_t p = 0; p < kPageCount; ++p)
         w.line("モーダルダイアログ[%d] = %d", int(p), int(d.modalFlags[p]));
     w.blank();
-    for (int k = 0; k < 3; ++k) objectBlock(w, prefix("選択リスト[%d]", k + 1), d.slots[2 + k]);
-    for (int k = 0; k < 3; ++k)
-        objectBlock(w, prefix("整数値テキスト[%d]", k + 1), d.slots[52 + k]);
-    for (int k = 0; k < 3; ++k)
-        objectBlock(w, prefix("実数値テキスト[%d]", k + 1), d.slots[82 + k]);
-    for (int k = 0; k < 3; ++k)
-        objectBlock(w, prefix("文字列テキスト[%d]", k + 1), d.slots[112 + k]);
+    // The report shows the first three objects of each numbered kind.
+    auto slot = [&](ObjectKind kind, int number, int page = 0) -> const ObjectSlot& {
+        return d.slots[slotIndex(kind, number, page)];
+    };
+    constexpr int kShown = 3;
+    for (int k = 0; k < kShown; ++k)
+        objectBlock(w, prefix("選択リスト[%d]", k + 1), slot(ObjectKind::Cmb, k));
+    for (int k = 0; k < kShown; ++k)
+        objectBlock(w, prefix("整数値テキスト[%d]", k + 1), slot(ObjectKind::Int, k));
+    for (int k = 0; k < kShown; ++k)
+        objectBlock(w, prefix("実数値テキスト[%d]", k + 1), slot(ObjectKind::Real, k));
+    for (int k = 0; k < kShown; ++k)
+        objectBlock(w, prefix("文字列テキスト[%d]", k + 1), slot(ObjectKind::Str, k));
     for (int p = 0; p < int(kPageCount); ++p) {
         w.line("[ページ番号： %d]", p);
-        for (int k = 0; k < 3; ++k)
-            objectBlock(w, prefix("状態遷移ボタン[%d][%d]", p, k), d.slots[122 + 8 * p + k]);
+        for (int k = 0; k < kShown; ++k)
+            objectBlock(w, prefix("状態遷移ボタン[%d][%d]", p, k), slot(ObjectKind::Btn, k, p));
     }
-    for (int k = 0; k < 3; ++k) objectBlock(w, prefix("ラベル(注記)[%d]", k + 1), d.slots[186 + k]);
-    objectBlock(w, prefix("ID番号"), d.slots[0]);
-    objectBlock(w, prefix("検索ボタン"), d.slots[1]);
+    for (int k = 0; k < kShown; ++k)
+        objectBlock(w, prefix("ラベル(注記)[%d]", k + 1), slot(ObjectKind::Label, k));
+    objectBlock(w, prefix("ID番号"), slot(ObjectKind::IdNumber, 0));
+    objectBlock(w, prefix("検索ボタン"), slot(ObjectKind::SearchButton, 0));
     for (int p = 0; p < int(kPageCount); ++p)
-        objectBlock(w, prefix("更新ボタン[%d]", p), d.slots[216 + p]);
+        objectBlock(w, prefix("更新ボタン[%d]", p), slot(ObjectKind::UpdateButton, 0, p));
     for (int p = 0; p < int(kPageCount); ++p)
-        objectBlock(w, prefix("閉じるボタン[%d]", p), d.slots[224 + p]);
+        objectBlock(w, prefix("閉じるボタン[%d]", p), slot(ObjectKind::CloseButton, 0, p));
     w.line("設定名称の識別コード = %s", code.c_str());
     w.line("[ ========== レコード番号(1～N)：%d / %d ========== ]", j, total);
     w.blank();
@@ -108,28 +114,35 @@ std::string CheckReportText(const pdb::PdbImage& image, const DispRec& working) 
     const int attrs = master ? 0 : n - 1;
     ReportWriter w;
 
+    // The sizes as the report counts them: a list header of 8 bytes (its 6 bytes padded
+    // to 8) for each group of records, and one record-list entry per record.
+    constexpr int kHeader = int(pdb::kHeaderSize);
+    constexpr int kListHeader = 8;
+    constexpr int kEntry = int(pdb::kRecListSize);
+    constexpr int kDesign = int(kDispRecSize);
+    constexpr int kAttr = int(pdb::kAttrRecSize);
     w.line("<< 構造体のデータサイズの確認(byte) >>");
-    w.line("Header        = %7d", 72);
+    w.line("Header        = %7d", kHeader);
     int dispAll = 0, attrAll = 0;
     if (designs >= 1) {
-        dispAll = 41146 * designs + 8;
+        dispAll = (kDesign + kEntry) * designs + kListHeader;
         w.line("DispRecAll    = %7d", dispAll);
-        w.line("  ListHeader  = %7d", 8);
+        w.line("  ListHeader  = %7d", kListHeader);
         w.line("    iRecNum   = %7d", designs);
-        for (int i = 0; i < designs; ++i) w.line("  RecList     = %7d", 8);
-        for (int i = 0; i < designs; ++i) w.line("  DispRec     = %7d", 41138);
+        for (int i = 0; i < designs; ++i) w.line("  RecList     = %7d", kEntry);
+        for (int i = 0; i < designs; ++i) w.line("  DispRec     = %7d", kDesign);
     } else {
         w.line("<< ERROR : 画面設計情報が１つもありません >>");
     }
     if (attrs >= 1) {
-        attrAll = 644 * attrs + 8;
+        attrAll = (kAttr + kEntry) * attrs + kListHeader;
         w.line("AttrRecAll    = %7d", attrAll);
-        w.line("  ListHeader  = %7d", 8);
+        w.line("  ListHeader  = %7d", kListHeader);
         w.line("    iRecNum   = %7d", attrs);
-        for (int i = 0; i < attrs; ++i) w.line("  RecList[%d]  = %7d", i, 8);
-        for (int i = 0; i < attrs; ++i) w.line("  AttrRec[%d]  = %7d", i, 636);
+        for (int i = 0; i < attrs; ++i) w.line("  RecList[%d]  = %7d", i, kEntry);
+        for (int i = 0; i < attrs; ++i) w.line("  AttrRec[%d]  = %7d", i, kAttr);
     }
-    w.line("Total Size    = %7d", 72 + dispAll + attrAll);
+    w.line("Total Size    = %7d", kHeader + dispAll + attrAll);
     w.blank();
 
     w.line("<< 構造体の先頭アドレス設定値の確認(byte) >>");
@@ -186,15 +199,16 @@ std::string CheckReportPath(const std::string& databasePath) {
     return databasePath.substr(0, databasePath.size() - 4) + ".txt";
 }
 
-ReportResult StageCheckReport(const pdb::PdbImage& image, const DispRec& working,
-                              const std::string& databasePath, platform::OutputSet& outputs) {
+platform::Status StageCheckReport(const pdb::PdbImage& image, const DispRec& working,
+                                  const std::string& databasePath, platform::OutputSet& outputs) {
     std::string path = CheckReportPath(databasePath);
     if (path.empty())
-        return {false, "「" + databasePath + "」が短すぎるため、チェックレポートは作成しません。"};
+        return platform::Status::failure("「" + databasePath +
+                                         "」が短すぎるため、チェックレポートは作成しません。");
     platform::WriteError error;
     if (!outputs.add(path, CheckReportText(image, working), &error))
-        return {false, CheckReportFailure(error)};
-    return {true, {}};
+        return platform::Status::failure(CheckReportFailure(error));
+    return {};
 }
 
 std::string CheckReportFailure(const platform::WriteError& error) {

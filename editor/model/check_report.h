@@ -4,7 +4,7 @@
 // designs.
 #include <string>
 
-#include "editor/model/disprec.h"
+#include "editor/model/kinds.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/files.h"
 
@@ -17,15 +17,11 @@ std::string CheckReportText(const pdb::PdbImage& image, const DispRec& working);
 // ".txt", or "" when the path is shorter than that.
 std::string CheckReportPath(const std::string& databasePath);
 
-struct ReportResult {
-    bool staged = false;
-    std::string message;  // UTF-8, why it was skipped or could not be written
-};
-
 // Adds the report beside the database to outputs, the set that puts the database in place.
-// A report that cannot be written fails the whole set.
-ReportResult StageCheckReport(const pdb::PdbImage& image, const DispRec& working,
-                              const std::string& databasePath, platform::OutputSet& outputs);
+// A report that cannot be written fails the whole set; a failure says why it was skipped
+// or could not be written.
+platform::Status StageCheckReport(const pdb::PdbImage& image, const DispRec& working,
+                                  const std::string& databasePath, platform::OutputSet& outputs);
 
 // The message of a report that could not be written (and so neither was the database).
 std::string CheckReportFailure(const platform::WriteError& error);

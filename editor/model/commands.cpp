@@ -2,7 +2,7 @@
 
 #include "editor/model/check_report.h"
 #include "editor/model/design_ops.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 
@@ -78,10 +78,10 @@ CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
             return CommandResult::Cancelled;
         }
     }
-    pdb::LoadResult loaded = pdb::LoadDatabase(state.image, target.path);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(state.image, target.path);
     if (!loaded.ok()) {
         // The file is left alone, and so is its report: there is nothing new to describe.
-        prompter.show(loaded.message, "", platform::Icon::Warning, platform::Buttons::Ok);
+        prompter.show(loaded.error(), "", platform::Icon::Warning, platform::Buttons::Ok);
         return CommandResult::Failed;
     }
     // The database and its report are put in place together: a report always describes the
@@ -91,16 +91,16 @@ CommandResult SaveCommand(EditorState& state, const DesignTarget& target,
                                      target.code, prompter, outputs);
     if (stored != StoreResult::Staged)
         return CommandResult::Failed;
-    ReportResult report = StageCheckReport(state.image, state.working, target.path, outputs);
-    if (!report.staged)
-        prompter.show(report.message, "", platform::Icon::Warning, platform::Buttons::Ok);
+    platform::Status report = StageCheckReport(state.image, state.working, target.path, outputs);
+    if (!report)
+        prompter.show(report.error(), "", platform::Icon::Warning, platform::Buttons::Ok);
     platform::WriteError error;
     if (outputs.commit(&error))
         return CommandResult::Done;
     if (error.path == target.path)
-        prompter.show(pdb::WriteFailure(error).message, "", platform::Icon::Critical,
+        prompter.show(pdb::WriteFailure(error).error(), "", platform::Icon::Critical,
                       platform::Buttons::Ok);
-    else if (report.staged)  // else its message was shown above
+    else if (report)  // else its message was shown above
         prompter.show(CheckReportFailure(error), "", platform::Icon::Warning,
                       platform::Buttons::Ok);
     return CommandResult::Failed;

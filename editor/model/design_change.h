@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/model/disprec.h"
+#include "editor/model/kinds.h"
 
 namespace editor {
 

@@ -1,7 +1,6 @@
 #include "editor/model/design_ops.h"
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 
 namespace editor {
 namespace {
@@ -33,28 +32,28 @@ std::size_t findDesign(const pdb::PdbImage& image, Match match) {
 }
 
 bool loadOrReport(pdb::PdbImage& image, const std::string& path, platform::Prompter& prompter) {
-    pdb::LoadResult loaded = pdb::LoadDatabase(image, path);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(image, path);
     if (!loaded.ok())
-        showError(prompter, loaded.message);
+        showError(prompter, loaded.error());
     return loaded.ok();
 }
 
-void reportWrite(const pdb::WriteResult& written, platform::Prompter& prompter) {
-    if (!written.ok)
-        prompter.show(written.message, "", platform::Icon::Critical, platform::Buttons::Ok);
+void reportWrite(const platform::Status& written, platform::Prompter& prompter) {
+    if (!written)
+        prompter.show(written.error(), "", platform::Icon::Critical, platform::Buttons::Ok);
 }
 
 bool writeOrReport(pdb::PdbImage& image, const std::string& path, platform::Prompter& prompter) {
-    pdb::WriteResult written = pdb::WriteDatabase(image, path);
+    platform::Status written = pdb::WriteDatabase(image, path);
     reportWrite(written, prompter);
-    return written.ok;
+    return written.ok();
 }
 
 StoreResult stageOrReport(pdb::PdbImage& image, const std::string& path,
                           platform::Prompter& prompter, platform::OutputSet& outputs) {
-    pdb::WriteResult staged = pdb::StageDatabase(image, path, outputs);
+    platform::Status staged = pdb::StageDatabase(image, path, outputs);
     reportWrite(staged, prompter);
-    return staged.ok ? StoreResult::Staged : StoreResult::WriteFailed;
+    return staged ? StoreResult::Staged : StoreResult::WriteFailed;
 }
 
 // A store must keep every record the file holds: refuse a database name of another kind

@@ -4,7 +4,7 @@
 // under the application's title.
 #include <string>
 
-#include "editor/model/disprec.h"
+#include "editor/model/kinds.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/files.h"
 #include "platform/prompter.h"

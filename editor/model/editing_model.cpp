@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 
 namespace editor {

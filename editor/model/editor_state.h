@@ -1,7 +1,7 @@
 #pragma once
 // What the editor holds while it runs: its one database image and, beside it, the
 // working design the user edits.
-#include "editor/model/disprec.h"
+#include "editor/model/kinds.h"
 #include "pdbformat/pdb_image.h"
 
 namespace editor {

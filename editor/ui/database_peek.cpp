@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "pdbformat/container.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/files.h"
@@ -17,13 +17,13 @@ DatabasePeek peekDatabase(const std::string& path) {
     // A master database holds up to thousands of 41138-byte designs: keep the image off
     // the stack.
     auto image = std::make_unique<pdb::PdbImage>();
-    pdb::LoadResult loaded = pdb::LoadDatabase(*image, path);
+    platform::Result<pdb::LoadStatus> loaded = pdb::LoadDatabase(*image, path);
     if (!loaded.ok()) {
         peek.refused = true;
-        peek.message = loaded.message;
+        peek.message = loaded.error();
         return peek;
     }
-    if (loaded.status == pdb::LoadStatus::NewImage)
+    if (*loaded == pdb::LoadStatus::NewImage)
         return peek;
     peek.name = pdb::databaseName(image->header);
     if (image->kind() == pdb::DatabaseKind::Master) {

@@ -23,14 +23,13 @@
 #include <cstdlib>
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "editor/ui/about_dialog.h"
 #include "editor/ui/cp932_limit.h"
 #include "editor/ui/design_undo.h"
 #include "editor/ui/editor_icon.h"
 #include "editor/ui/lorvex_help.h"
 #include "platform/cp932.h"
-#include "platform/qt_prompter.h"
+#include "platform/qt/qt_prompter.h"
 
 namespace lorvex {
 namespace {

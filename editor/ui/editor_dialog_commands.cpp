@@ -2,7 +2,7 @@
 // dialog, the attribute conversion through its own dialog, and designs to and from JSON.
 #include <QUndoStack>
 
-#include "editor/attrconv/attribute_conversion_dialog.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/designjson/design_transfer.h"
 #include "editor/ui/database_file_dialog.h"
 #include "editor/ui/design_commands.h"

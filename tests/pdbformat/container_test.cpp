@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
+#include "pdbformat/feature_attr_rec.h"
 #include "pdbformat/pdb_image.h"
+#include "pdbformat/text_field.h"
 #include "support/test_support.h"
 
 namespace {
@@ -18,15 +18,26 @@ using testsupport::TempDir;
 constexpr std::size_t kDesign = 41138;
 constexpr std::size_t kAttr = 636;
 
+// A design with every kind at its capacity and distinct values in every slot.
+pdb::DispRec fullDesign() {
+    pdb::DispRec d;
+    d.counts = pdb::kCapacities;
+    for (std::size_t s = 0; s < pdb::kSlotCount; ++s) {
+        d.slots[s].labelX = std::uint16_t(7 * s + 1);
+        d.slots[s].objectY = std::int16_t(-std::int16_t(s));
+    }
+    return d;
+}
+
 // An image of the given kind holding designs with codes "D0", "D1", ... and attribute records.
 pdb::PdbImage makeImage(const char* name, std::size_t designs, std::size_t attrs) {
     pdb::PdbImage image;
     pdb::MakeNewImage(image);
     pdb::setDatabaseName(image.header, name);
-    image.designs.assign(designs + 1, editor::DispRec{});
+    image.designs.assign(designs + 1, pdb::DispRec{});
     for (std::size_t i = 0; i < designs; ++i) {
-        image.designs[i] = editor::freshWorkingDesign();
-        editor::setFieldText(image.designs[i].code, "D" + std::to_string(i));
+        image.designs[i] = fullDesign();
+        pdb::setFieldText(image.designs[i].code, "D" + std::to_string(i));
     }
     image.attrRecs.assign(attrs + 1, pdb::AttrRec{});
     for (std::size_t i = 0; i < attrs; ++i) image.attrRecs[i].ID = std::int32_t(1000 + i);
@@ -45,7 +56,7 @@ void expectPalmReads(const std::string& path, const std::vector<std::size_t>& le
 TEST(ContainerLayout, MasterDatabaseOfThreeDesigns) {
     TempDir dir;
     pdb::PdbImage image = makeImage("Master", 3, 0);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok());
     Bytes b = testsupport::readBytes(dir.file("m.pdb"));
     EXPECT_EQ(b.size(), 123518u);
     EXPECT_EQ(be16(b, 76), 3);
@@ -62,7 +73,7 @@ TEST(ContainerLayout, MasterDatabaseOfThreeDesigns) {
 TEST(ContainerLayout, AttributeDatabaseOfFourRecords) {
     TempDir dir;
     pdb::PdbImage image = makeImage("survey", 1, 3);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok());
     Bytes b = testsupport::readBytes(dir.file("a.pdb"));
     EXPECT_EQ(b.size(), 43158u);
     EXPECT_EQ(be32(b, 78), 112u);
@@ -78,8 +89,8 @@ TEST(ContainerLayout, FreshDefaultDatabaseAndEmptyDatabase) {
     TempDir dir;
     pdb::PdbImage image;
     pdb::setDatabaseName(image.header, "Default");
-    EXPECT_EQ(pdb::LoadDatabase(image, dir.file("none.pdb")).status, pdb::LoadStatus::NewImage);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("d.pdb")).ok);
+    EXPECT_EQ(*pdb::LoadDatabase(image, dir.file("none.pdb")), pdb::LoadStatus::NewImage);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("d.pdb")).ok());
     Bytes b = testsupport::readBytes(dir.file("d.pdb"));
     ASSERT_EQ(b.size(), 88u + kDesign);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data()), 8), std::string("Default\0", 8));
@@ -92,14 +103,14 @@ TEST(ContainerLayout, FreshDefaultDatabaseAndEmptyDatabase) {
     expectPalmReads(dir.file("d.pdb"), {kDesign});
 
     pdb::PdbImage empty = makeImage("Master", 0, 0);
-    ASSERT_TRUE(pdb::WriteDatabase(empty, dir.file("e.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(empty, dir.file("e.pdb")).ok());
     EXPECT_EQ(testsupport::readBytes(dir.file("e.pdb")).size(), 80u);
     // An empty attribute database reads back holding no record of either kind.
     pdb::PdbImage emptyAttr = makeImage("survey", 0, 0);
     emptyAttr.listHeader.iRecNum = 0;
-    ASSERT_TRUE(pdb::WriteDatabase(emptyAttr, dir.file("a.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(emptyAttr, dir.file("a.pdb")).ok());
     pdb::PdbImage loaded = makeImage("Master", 1, 1);
-    ASSERT_EQ(pdb::LoadDatabase(loaded, dir.file("a.pdb")).status, pdb::LoadStatus::Loaded);
+    ASSERT_EQ(*pdb::LoadDatabase(loaded, dir.file("a.pdb")), pdb::LoadStatus::Loaded);
     EXPECT_EQ(loaded.heldDesigns(), 0u);
     EXPECT_EQ(loaded.heldAttrRecs(), 0u);
 }
@@ -113,7 +124,7 @@ TEST(ContainerLayout, KindsAreToldApartByTheExactName) {
     // A file named "master" loads as an attribute database: one design, the rest attributes.
     TempDir dir;
     pdb::PdbImage image = makeImage("master", 1, 2);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("x.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("x.pdb")).ok());
     pdb::PdbImage loaded;
     ASSERT_TRUE(pdb::LoadDatabase(loaded, dir.file("x.pdb")).ok());
     EXPECT_EQ(loaded.heldDesigns(), 1u);
@@ -129,11 +140,11 @@ TEST(ContainerRoundTrip, ReadingThenWritingChangesNoByte) {
         image.header.uniqueIdSeed = 0xA0B0C0D0;
         image.designs[0].slots[5].objectY = -3;
         image.designs[0].titles[2][0] = 'T';
-        ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("first.pdb")).ok);
+        ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("first.pdb")).ok());
         pdb::PdbImage loaded;
-        ASSERT_EQ(pdb::LoadDatabase(loaded, dir.file("first.pdb")).status, pdb::LoadStatus::Loaded);
+        ASSERT_EQ(*pdb::LoadDatabase(loaded, dir.file("first.pdb")), pdb::LoadStatus::Loaded);
         EXPECT_EQ(loaded.designs[0], image.designs[0]);
-        ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("second.pdb")).ok);
+        ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("second.pdb")).ok());
         EXPECT_EQ(testsupport::readBytes(dir.file("first.pdb")),
                   testsupport::readBytes(dir.file("second.pdb")))
             << name;
@@ -143,7 +154,7 @@ TEST(ContainerRoundTrip, ReadingThenWritingChangesNoByte) {
 TEST(ContainerRoundTrip, WritingRecomputesOnlyTheListAndNextRecList) {
     TempDir dir;
     pdb::PdbImage image = makeImage("Master", 2, 0);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("a.pdb")).ok());
     Bytes b = testsupport::readBytes(dir.file("a.pdb"));
     // A file from another tool: NextRecList set, list entries with attributes and IDs.
     b[75] = 9;
@@ -157,24 +168,24 @@ TEST(ContainerRoundTrip, WritingRecomputesOnlyTheListAndNextRecList) {
     EXPECT_EQ(loaded.listHeader.NextRecList, 9u);
     EXPECT_EQ(loaded.recList[0].attributes, 0x40);
     EXPECT_EQ(loaded.recList[1].uniqueId, 6u);
-    ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("c.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(loaded, dir.file("c.pdb")).ok());
     EXPECT_EQ(testsupport::readBytes(dir.file("c.pdb")), testsupport::readBytes(dir.file("a.pdb")));
 }
 
 TEST(ContainerRoundTrip, SlotsPastTheCountedOnesAreCarriedAsTheyStand) {
-    editor::DispRec d;
+    pdb::DispRec d;
     d.counts = {2, 0, 0, 0, 0, 0, 1, 1, 0, 0};  // 4 converted slots
     d.slots[3].labelX = 0x0102;
     d.slots[4].labelX = 0x0102;
     std::vector<std::uint8_t> bytes(kDesign);
-    editor::SwapDispRec(d, bytes.data());
+    pdb::SwapDispRec(d, bytes.data());
     const std::size_t slot3 = 306 + 176 * 3 + 34, slot4 = 306 + 176 * 4 + 34;
     EXPECT_EQ(bytes[slot3], 0x01);  // big-endian
     EXPECT_EQ(bytes[slot3 + 1], 0x02);
     EXPECT_EQ(bytes[slot4], 0x02);  // unconverted
     EXPECT_EQ(bytes[slot4 + 1], 0x01);
-    editor::DispRec back;
-    editor::SwapDispRec(bytes.data(), back);
+    pdb::DispRec back;
+    pdb::SwapDispRec(bytes.data(), back);
     EXPECT_EQ(back, d);
 }
 
@@ -228,12 +239,12 @@ class BadDatabases : public ::testing::Test {
   protected:
     // Writes bytes, tries to load them into an image that already holds something, and
     // checks the refusal left that image alone.
-    pdb::LoadResult load(const Bytes& bytes) {
+    platform::Result<pdb::LoadStatus> load(const Bytes& bytes) {
         testsupport::writeBytes(dir.file("bad.pdb"), bytes);
         image = makeImage("Master", 1, 0);
-        pdb::LoadResult r = pdb::LoadDatabase(image, dir.file("bad.pdb"));
+        platform::Result<pdb::LoadStatus> r = pdb::LoadDatabase(image, dir.file("bad.pdb"));
         if (!r.ok()) {
-            EXPECT_EQ(editor::fieldText(image.designs[0].code), "D0");
+            EXPECT_EQ(pdb::fieldText(image.designs[0].code), "D0");
         }
         return r;
     }
@@ -301,20 +312,21 @@ TEST_F(BadDatabases, AHeaderThatDisagreesWithTheFileIsRefused) {
          "を超えています。"},
     };
     for (const Case& c : cases) {
-        pdb::LoadResult r = load(c.bytes);
-        EXPECT_EQ(r.status, pdb::LoadStatus::Refused) << c.name;
-        EXPECT_EQ(r.message, "「" + dir.file("bad.pdb") + "」" + c.message) << c.name;
+        platform::Result<pdb::LoadStatus> r = load(c.bytes);
+        EXPECT_FALSE(r) << c.name;
+        EXPECT_EQ(r.error(), "「" + dir.file("bad.pdb") + "」" + c.message) << c.name;
     }
 }
 
 TEST_F(BadDatabases, ADefaultFileWithMoreRecordsLoadsOnlyItsFirst) {
     Bytes b = goodMaster(3);
     std::memcpy(b.data(), "Default\0", 8);
-    pdb::LoadResult r = load(b);
-    ASSERT_EQ(r.status, pdb::LoadStatus::Loaded);
+    platform::Result<pdb::LoadStatus> r = load(b);
+    ASSERT_TRUE(r) << r.error();
+    ASSERT_EQ(*r, pdb::LoadStatus::Loaded);
     EXPECT_EQ(image.heldDesigns(), 1u);
     EXPECT_EQ(image.recordsNotLoaded, 2u);
-    EXPECT_EQ(editor::fieldText(image.designs[0].code), "D0");
+    EXPECT_EQ(pdb::fieldText(image.designs[0].code), "D0");
     // Written back, it holds one record only: never more than the image holds.
     EXPECT_EQ(pdb::EncodeDatabase(image).size(), 88u + kDesign);
 }
@@ -322,20 +334,45 @@ TEST_F(BadDatabases, ADefaultFileWithMoreRecordsLoadsOnlyItsFirst) {
 TEST(ContainerWrites, AFailedWriteKeepsTheEarlierFile) {
     TempDir dir;
     pdb::PdbImage image = makeImage("Master", 2, 0);
-    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, dir.file("m.pdb")).ok());
     Bytes before = testsupport::readBytes(dir.file("m.pdb"));
     image.designs[0].titles[0][0] = 'Z';
-    platform::testing::failWritesAfter(50000);
-    pdb::WriteResult r = pdb::WriteDatabase(image, dir.file("m.pdb"));
-    platform::testing::failWritesAfter(std::nullopt);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message.rfind("ファイルの書込みに失敗しました。", 0), 0u);
+    platform::testing::WriteFaults faults(50000);
+    platform::Status r = pdb::WriteDatabase(image, dir.file("m.pdb"));
+    faults.end();
+    EXPECT_FALSE(r);
+    EXPECT_EQ(r.error().rfind("ファイルの書込みに失敗しました。", 0), 0u);
     EXPECT_EQ(testsupport::readBytes(dir.file("m.pdb")), before);
 
-    pdb::WriteResult noDir = pdb::WriteDatabase(image, dir.file("missing/m.pdb"));
-    EXPECT_FALSE(noDir.ok);
-    EXPECT_EQ(noDir.message.rfind("ファイルが開けません。", 0), 0u);
-    EXPECT_NE(noDir.message.find("missing/m.pdb"), std::string::npos);
+    platform::Status noDir = pdb::WriteDatabase(image, dir.file("missing/m.pdb"));
+    EXPECT_FALSE(noDir);
+    EXPECT_EQ(noDir.error().rfind("ファイルが開けません。", 0), 0u);
+    EXPECT_NE(noDir.error().find("missing/m.pdb"), std::string::npos);
+}
+
+TEST(FeatureAttrRecText, ZeroPaddedNeverSplitAndReadToTheFirstZero) {
+    auto bytesOf = [](const auto& c) { return Bytes(c.begin(), c.end()); };
+    auto padded = [](Bytes b, std::size_t size) {
+        b.resize(size, 0);
+        return b;
+    };
+    std::array<std::uint8_t, 32> t{};
+    t.fill(0xEE);
+    EXPECT_EQ(pdb::storeText(t, "abc  "), 3u);  // 61 62 63 and 29 zero bytes
+    EXPECT_EQ(bytesOf(t), padded({0x61, 0x62, 0x63}, 32));
+    // 31 bytes then あ (82 A0) would end at byte 33: あ is left out whole.
+    EXPECT_EQ(pdb::storeText(t, std::string(31, 'y') + "\x82\xA0"), 31u);
+    std::array<std::uint8_t, 4> s{};
+    pdb::storeText(s, "a\x81\x40 ");  // a full-width blank is text
+    EXPECT_EQ(bytesOf(s), (Bytes{0x61, 0x81, 0x40, 0x00}));
+
+    EXPECT_EQ(pdb::storedText(Bytes{0x61, 0x82, 0x00}), "a");  // lead byte without trail
+    EXPECT_EQ(pdb::storedText(Bytes{0x61, 0x62, 0x82}), "ab");
+}
+
+TEST(FeatureAttrRecText, PalmDayStamp) {
+    // Seconds since 1904-01-01; the 2001 examples are checked in the written bytes by csv2pdb.
+    EXPECT_EQ(pdb::palmDayStamp({1904, 1, 2}), 86400u);
 }
 
 }  // namespace

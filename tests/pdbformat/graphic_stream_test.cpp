@@ -47,9 +47,8 @@ Bytes slice(const Bytes& b, std::size_t at, std::size_t n) {
 }
 
 Bytes encode(const pdb::GraphicDatabase& g) {
-    std::string error;
-    auto file = g.EncodeGraphicDatabase(&error);
-    EXPECT_TRUE(file) << error;
+    auto file = g.EncodeGraphicDatabase();
+    EXPECT_TRUE(file) << file.error();
     return file ? *file : Bytes{};
 }
 
@@ -84,8 +83,8 @@ TEST(GraphicDatabaseLayout, HeaderAndRecordListOfOneRecord) {
     g.BeginGraphicDatabase(dir.file("53394525_G.pdb"), nameField("53394525_G"),
                            std::uint32_t(days * 86400), 1);
     appendFrame(g);
-    std::string error;
-    ASSERT_TRUE(g.FinishGraphicDatabase(&error)) << error;
+    platform::Status finished = g.FinishGraphicDatabase();
+    ASSERT_TRUE(finished) << finished.error();
     Bytes b = testsupport::readBytes(dir.file("53394525_G.pdb"));
     ASSERT_EQ(b.size(), 1112u);
     Bytes name(32, 0);
@@ -117,8 +116,8 @@ TEST(GraphicDatabaseLayout, ThreeRecordsAndAnElementAcrossARecordBoundary) {
     // 48 bytes of frame, then areas of 4 points (32 bytes each): the 31st area spans
     // stream bytes 1008..1039 and so crosses from record 1 into record 2.
     for (int i = 1; i <= 40; ++i) appendArea(g, 4, std::int16_t(i));
-    std::string error;
-    ASSERT_TRUE(g.FinishGraphicDatabase(&error)) << error;
+    platform::Status finished = g.FinishGraphicDatabase();
+    ASSERT_TRUE(finished) << finished.error();
     Bytes b = testsupport::readBytes(dir.file("g.pdb"));
     ASSERT_EQ(b.size(), 3176u);
     EXPECT_EQ(slice(b, 78, 24), (Bytes{0,    0, 0, 104, 0x40, 0, 0,    1,    0,    0, 0x04, 0x68,
@@ -202,8 +201,8 @@ TEST(GraphicDatabaseLayout, RecordCountGrowsWhenTheEstimateFallsShort) {
     appendFrame(g);
     for (int i = 1; i <= 100; ++i) appendArea(g, 4, std::int16_t(i));  // 48 + 3200 bytes
     EXPECT_EQ(g.recordCount(), 4u);
-    std::string error;
-    ASSERT_TRUE(g.FinishGraphicDatabase(&error)) << error;
+    platform::Status finished = g.FinishGraphicDatabase();
+    ASSERT_TRUE(finished) << finished.error();
     Bytes b = testsupport::readBytes(dir.file("short.pdb"));
     ASSERT_EQ(b.size(), 80u + 8 * 4 + 1024 * 4);
     EXPECT_EQ(be16(b, 76), 4);
@@ -219,9 +218,9 @@ TEST(GraphicDatabaseLayout, RecordCountGrowsWhenTheEstimateFallsShort) {
 
 TEST(GraphicDatabaseLayout, RefusesMoreThan32767Records) {
     pdb::GraphicDatabase g = scratch(32768);
-    std::string error;
-    EXPECT_FALSE(g.EncodeGraphicDatabase(&error));
-    EXPECT_NE(error.find("32767"), std::string::npos) << error;
+    auto file = g.EncodeGraphicDatabase();
+    EXPECT_FALSE(file);
+    EXPECT_NE(file.error().find("32767"), std::string::npos) << file.error();
 }
 
 TEST(GraphicDatabaseWrite, FailedWriteKeepsTheEarlierFile) {
@@ -231,12 +230,11 @@ TEST(GraphicDatabaseWrite, FailedWriteKeepsTheEarlierFile) {
     pdb::GraphicDatabase g;
     g.BeginGraphicDatabase(path, nameField("keep_G"), 0, 1);
     appendFrame(g);
-    platform::testing::failWritesAfter(100);
-    std::string error;
-    bool ok = g.FinishGraphicDatabase(&error);
-    platform::testing::failWritesAfter(std::nullopt);
-    EXPECT_FALSE(ok);
-    EXPECT_NE(error.find("keep_G.pdb"), std::string::npos) << error;
+    platform::testing::WriteFaults faults(100);
+    platform::Status finished = g.FinishGraphicDatabase();
+    faults.end();
+    EXPECT_FALSE(finished);
+    EXPECT_NE(finished.error().find("keep_G.pdb"), std::string::npos) << finished.error();
     EXPECT_EQ(testsupport::readBytes(path), (Bytes{1, 2, 3}));
 }
 

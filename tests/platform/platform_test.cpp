@@ -253,13 +253,13 @@ TEST(OutputSet, ReplacesAllOrNothingAndKeepsWhatTheUserSetUp) {
         TempDir dir;
         c.before(dir);
         const auto planted = temporariesIn(dir.path());
-        platform::testing::failWritesAfter(c.failAfter);
+        platform::testing::WriteFaults faults(c.failAfter);
         platform::OutputSet set;
         platform::WriteError error;
         bool ok = true;
         for (const auto& [name, text] : c.files) ok = ok && set.add(dir.file(name), text, &error);
         ok = ok && set.commit(&error);
-        platform::testing::failWritesAfter(std::nullopt);
+        faults.end();
         EXPECT_EQ(ok, !c.failure);
         if (c.failure) {
             EXPECT_EQ(error.stage, *c.failure);
@@ -273,15 +273,15 @@ TEST(OutputSet, ReplacesAllOrNothingAndKeepsWhatTheUserSetUp) {
     ::umask(savedUmask);
 }
 
-TEST(Files, ReadWholeFileAndExistence) {
+TEST(Files, ReadFileAndExistence) {
     TempDir dir;
     testsupport::writeBytes(dir.file("a"), Bytes{1, 2, 3});
     EXPECT_TRUE(platform::fileExists(dir.file("a")));
     EXPECT_FALSE(platform::fileExists(dir.path()));  // a folder is not a file
-    EXPECT_EQ(platform::readWholeFile(dir.file("a")), (platform::Bytes{1, 2, 3}));
-    std::string reason;
-    EXPECT_FALSE(platform::readWholeFile(dir.file("missing"), &reason));
-    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(platform::readFile(dir.file("a"))->bytes, "\x01\x02\x03");
+    auto missing = platform::readFile(dir.file("missing"));
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.error().empty());
 }
 
 // Lines split by hand, one byte at a time, as each convention defines them.
@@ -362,10 +362,9 @@ TEST(LineSources, ALineLongerThanTheBufferStopsTheReading) {
     EXPECT_FALSE(file->next(line));
     EXPECT_EQ(file->failure(), platform::LineSource::Failure::LineTooLong);
     EXPECT_EQ(file->lineNumber(), 2u);  // the overlong line is the third
-    std::string reason;
-    EXPECT_FALSE(
-        platform::LineSource::openFile(dir.file("missing"), platform::LineEnds::Lf, &reason));
-    EXPECT_FALSE(reason.empty());
+    auto missing = platform::LineSource::openFile(dir.file("missing"), platform::LineEnds::Lf);
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.error().empty());
 }
 
 }  // namespace

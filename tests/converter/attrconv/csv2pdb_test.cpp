@@ -221,9 +221,9 @@ TEST(Csv2pdbRefused, PathsAndFiles) {
     // A write that fails half way leaves the earlier database.
     writeText(dir.file("half.csv"), line("1") + "\n" + line("2"));
     testsupport::writeBytes(dir.file("half.pdb"), Bytes{1, 2, 3});
-    platform::testing::failWritesAfter(200);
+    platform::testing::WriteFaults faults(200);
     EXPECT_EQ(converter::csv2pdbFile(dir.file("half.csv"), kApril1st2001, p), Outcome::Failed);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     EXPECT_EQ(testsupport::readBytes(dir.file("half.pdb")), (Bytes{1, 2, 3}));
 }
 

@@ -82,10 +82,10 @@ TEST(Pdb2csvPrinting, EachColumnSignedOrUnsigned) {
 }
 
 TEST(Pdb2csvPrinting, TextsThatWouldNotReadBackAreQuoted) {
-    converter::FeatureAttrRec r;
-    converter::storeText(r.Text1, "a,b");
-    converter::storeText(r.Text2, " lead");
-    converter::storeText(r.Text3, "q\"x,y");  // holds a quote: cannot be quoted
+    pdb::FeatureAttrRec r;
+    pdb::storeText(r.Text1, "a,b");
+    pdb::storeText(r.Text2, " lead");
+    pdb::storeText(r.Text3, "q\"x,y");  // holds a quote: cannot be quoted
     EXPECT_EQ(converter::formatAttrCsvLine(r),
               "0,0,0,0,0,0,0,0,0,0,\"a,b\",\" lead\",0,0,0,0,0,0,0,0,0,q\"x,y");
 }

@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "case_support.h"
-#include "converter/attrconv/feature_attr_rec.h"
-#include "converter/digitalmap/transform.h"
+#include "converter/core/conversion.h"
+#include "converter/core/transform.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -157,7 +157,7 @@ TEST_F(SampleSheet, ConvertsEndToEnd) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         auto f = casesupport::splitCsvLine(lines[i]);
         ASSERT_EQ(f.size(), 22u) << lines[i];
-        auto rec = converter::decodeFeatureAttrRec(
+        auto rec = pdb::decodeFeatureAttrRec(
             std::span<const std::uint8_t, 128>(a.data() + 80 + 8 * 48 + 128 * i, 128));
         EXPECT_EQ(std::to_string(rec.ID), f[0]);
         EXPECT_EQ(rec.StatusCode, 3);
@@ -165,7 +165,7 @@ TEST_F(SampleSheet, ConvertsEndToEnd) {
         EXPECT_EQ(std::to_string(rec.TopLeftY), f[5]);
         EXPECT_EQ(rec.ExtentX, 400);
         EXPECT_EQ(rec.ExtentY, 400);
-        EXPECT_EQ(converter::fieldText(rec.Text1), f[10]);
+        EXPECT_EQ(pdb::storedText(rec.Text1), f[10]);
         EXPECT_EQ(areas[i]->header.serial, std::int16_t(i + 1));
         auto box = pdb::DecodePointBody(*areas[i])->box;
         double x = std::stod(f[8]), y = std::stod(f[9]);

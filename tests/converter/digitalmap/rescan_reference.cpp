@@ -3,11 +3,11 @@
 #include <cmath>
 #include <vector>
 
-#include "converter/attrconv/attr_csv.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/attr_csv.h"
+#include "converter/core/conversion.h"
+#include "converter/core/transform.h"
 #include "converter/digitalmap/digital_map.h"
 #include "converter/digitalmap/sheet_reader.h"
-#include "converter/digitalmap/transform.h"
 #include "pdbformat/graphic_stream.h"
 #include "platform/files.h"
 #include "platform/scripted_prompter.h"
@@ -17,6 +17,7 @@ namespace rescan {
 namespace {
 
 using namespace digitalmap;
+using namespace converter;
 
 struct Arc {
     long long id = 0;
@@ -24,8 +25,8 @@ struct Arc {
 };
 
 std::string readFile(const std::string& path) {
-    auto bytes = platform::readWholeFile(path);
-    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    auto file = platform::readFile(path);
+    return file ? file->bytes : std::string();
 }
 
 // tyome.atr read in full: the name of the first record with the ID.
@@ -72,7 +73,7 @@ std::string scanBuildingName(const std::string& path, long long id) {
     return name;
 }
 
-bool header(SheetFile& file, const std::string& path, Extent& extent, ExtentHeader& h) {
+bool header(SheetFile& file, const std::string& path, SheetTransform& extent, ExtentHeader& h) {
     if (!file.open(path, path) || file.readHeader(h) != ReadStatus::Ok || !h.validCount())
         return false;
     auto e = ReadExtent(h.d1, h.d2, h.d3, h.d4);
@@ -84,7 +85,7 @@ bool header(SheetFile& file, const std::string& path, Extent& extent, ExtentHead
 
 std::uint64_t estimateOf(const std::string& path, bool polygons) {
     SheetFile file;
-    Extent e;
+    SheetTransform e;
     ExtentHeader h;
     if (!header(file, path, e, h))
         return 0;
@@ -112,7 +113,7 @@ std::uint64_t estimateOf(const std::string& path, bool polygons) {
 
 bool lines(pdb::GraphicDatabase& g, const std::string& path, std::uint8_t cls, std::uint8_t style) {
     SheetFile file;
-    Extent e;
+    SheetTransform e;
     ExtentHeader h;
     if (!header(file, path, e, h))
         return false;
@@ -143,19 +144,21 @@ bool lines(pdb::GraphicDatabase& g, const std::string& path, std::uint8_t cls, s
 bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
                          const platform::LocalDate& today) {
     SheetPaths paths = MakeSheetPaths(sheetDir, outDir);
-    platform::ScriptedPrompter quiet;
 
     std::uint64_t estimate = 24 + estimateOf(paths.tatemonoArc, false) +
                              estimateOf(paths.tyomePgn, true) + estimateOf(paths.gaikuArc, false) +
                              estimateOf(paths.kasenArc, false) + estimateOf(paths.othersArc, false);
     SheetFile othersFile;
-    Extent frame;
+    SheetTransform frame;
     ExtentHeader h;
     if (!header(othersFile, paths.othersArc, frame, h))
         return false;
     pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase(paths.graphicDb, converter::databaseNameField(paths.base + "_G", quiet),
-                           converter::palmDayStamp(today), pdb::GraphicRecordCount(estimate));
+    std::array<std::uint8_t, 32> name{};
+    if (!converter::databaseNameField(paths.base + "_G", name))
+        return false;
+    g.BeginGraphicDatabase(paths.graphicDb, name, pdb::palmDayStamp(today),
+                           pdb::GraphicRecordCount(estimate));
     g.AppendElement({pdb::kKindFrame, 1, pdb::kFrameBodyLength, 0, 0});
     for (double v : {frame.originEast, frame.originNorth, frame.Re, frame.Rn})
         g.AppendBE32(static_cast<std::uint32_t>(static_cast<std::int32_t>(std::nearbyint(v))));
@@ -165,7 +168,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
     std::vector<Arc> arcs;
     {
         SheetFile file;
-        Extent e;
+        SheetTransform e;
         if (!header(file, paths.tatemonoArc, e, h))
             return false;
         while (file.recordsLeft()) {
@@ -183,7 +186,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
     }
     {
         SheetFile file;
-        Extent e;
+        SheetTransform e;
         if (!header(file, paths.tatemonoPgn, e, h))
             return false;
         std::int16_t serial = 0;
@@ -219,7 +222,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
     }
     {
         SheetFile file;
-        Extent e;
+        SheetTransform e;
         if (!header(file, paths.tyomePgn, e, h))
             return false;
         while (file.recordsLeft()) {
@@ -230,21 +233,21 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
             g.AppendElement({pdb::kKindLabel, 10, pdb::kLabelBodyLength, 0, 0});
             g.PatchBox(g.AppendZeroBox(), LabelBox(d.x, d.y));
             std::array<std::uint8_t, 24> field{};
-            converter::storeText(field, scanTownName(paths.tyomeAtr, p.id));
+            pdb::storeText(field, scanTownName(paths.tyomeAtr, p.id));
             g.AppendBytes(field.data(), field.size());
             long long r;
             for (long long k = 0; k < p.arcRefs && file.recordsLeft(); ++k) file.readArcRef(r);
         }
     }
     if (!lines(g, paths.gaikuArc, 2, 0) || !lines(g, paths.kasenArc, 4, 112) ||
-        !lines(g, paths.othersArc, 3, 80) || !g.FinishGraphicDatabase(nullptr))
+        !lines(g, paths.othersArc, 3, 80) || !g.FinishGraphicDatabase())
         return false;
 
     // The attribute CSV, with tatemono.atr read in full for every building.
     std::string csv;
     {
         SheetFile file;
-        Extent e;
+        SheetTransform e;
         if (!header(file, paths.tatemonoPgn, e, h))
             return false;
         while (file.recordsLeft()) {
@@ -262,7 +265,7 @@ bool convertByRescanning(const std::string& sheetDir, const std::string& outDir,
         return false;
     auto records = converter::readAttrCsv(csv);
     return !records.problem &&
-           converter::writeFeatureAttrDatabase(paths.attrDb, records.records, today, quiet);
+           converter::writeFeatureAttrDatabase(paths.attrDb, records.records, today).ok();
 }
 
 }  // namespace rescan

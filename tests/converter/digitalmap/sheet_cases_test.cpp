@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "case_support.h"
-#include "converter/attrconv/feature_attr_rec.h"
+#include "converter/core/conversion.h"
 #include "platform/cp932.h"
 
 namespace {

@@ -133,12 +133,11 @@ TEST(AttributeIndex, TownNamesTakeTheFirstRecordOfAnId) {
     std::string atr =
         "header line, skipped\r\nA,7,x,y,z,first\r\nA,8,x,y,z,\"other, name\"\r\n"
         "A,7,x,y,z,second\r\n";
-    digitalmap::NameIndex index;
-    std::string error;
-    ASSERT_TRUE(digitalmap::LoadTownNames(atr, "GYOUSEI/tyome.atr", index, error)) << error;
-    EXPECT_EQ(index.nameOf(7), "first");
-    EXPECT_EQ(index.nameOf(8), "other, name");
-    EXPECT_EQ(index.nameOf(9), "");
+    auto index = digitalmap::LoadTownNames(atr, "GYOUSEI/tyome.atr");
+    ASSERT_TRUE(index) << index.error();
+    EXPECT_EQ(index->nameOf(7), "first");
+    EXPECT_EQ(index->nameOf(8), "other, name");
+    EXPECT_EQ(index->nameOf(9), "");
 }
 
 TEST(AttributeIndex, BuildingNamesTakeTheFirstPairOfTheLastRecord) {
@@ -151,32 +150,32 @@ TEST(AttributeIndex, BuildingNamesTakeTheFirstPairOfTheLastRecord) {
         "A,4,2,c1,early\r\n"
         "A,4,2,c1,late\r\n"
         "A,5,4,c1\r\nx,c2,y\r\n";  // a record spread over two lines
-    digitalmap::NameIndex index;
-    std::string error;
-    ASSERT_TRUE(digitalmap::LoadBuildingNames(atr, "TATEMONO/tatemono.atr", index, error)) << error;
+    auto index = digitalmap::LoadBuildingNames(atr, "TATEMONO/tatemono.atr");
+    ASSERT_TRUE(index) << index.error();
     const char* names[] = {"one", "alpha", "", "late", "x", ""};  // IDs 1 to 6
-    for (int id = 1; id <= 6; ++id) EXPECT_EQ(index.nameOf(id), names[id - 1]) << id;
+    for (int id = 1; id <= 6; ++id) EXPECT_EQ(index->nameOf(id), names[id - 1]) << id;
     EXPECT_EQ(digitalmap::pairCount(3), 2);
     EXPECT_EQ(digitalmap::pairCount(5), 2);
     EXPECT_EQ(digitalmap::pairCount(1), 0);
 }
 
 TEST(AttributeIndex, MalformedRecordsAreNamed) {
-    digitalmap::NameIndex index;
-    std::string error;
-    EXPECT_FALSE(
-        digitalmap::LoadBuildingNames("skip\r\nA,1,4,c1,one\r\n", "T/t.atr", index, error));
-    EXPECT_EQ(error,
+    auto failure = [](platform::Result<digitalmap::NameIndex> r) {
+        EXPECT_FALSE(r);
+        return r.error();
+    };
+    EXPECT_EQ(failure(digitalmap::LoadBuildingNames("skip\r\nA,1,4,c1,one\r\n", "T/t.atr")),
               "T/t.atr の 2 行目：属性レコードの値の数「4」に対して、ファイルの終わりまでに"
               "値が 1 組しかありません。");
-    EXPECT_FALSE(digitalmap::LoadBuildingNames("skip\r\nA,1\r\n", "T/t.atr", index, error));
-    EXPECT_EQ(error, "T/t.atr の 2 行目：レコードの途中でファイルが終わっています。");
-    EXPECT_FALSE(digitalmap::LoadBuildingNames("skip\r\nA,one,2,c,v\r\n", "T/t.atr", index, error));
+    EXPECT_EQ(failure(digitalmap::LoadBuildingNames("skip\r\nA,1\r\n", "T/t.atr")),
+              "T/t.atr の 2 行目：レコードの途中でファイルが終わっています。");
+    std::string error =
+        failure(digitalmap::LoadBuildingNames("skip\r\nA,one,2,c,v\r\n", "T/t.atr"));
     EXPECT_NE(error.find("2 行目"), std::string::npos) << error;
     EXPECT_NE(error.find("「one」"), std::string::npos) << error;
-    EXPECT_FALSE(digitalmap::LoadBuildingNames("skip\r\nA,1,-2\r\n", "T/t.atr", index, error));
-    EXPECT_EQ(error, "T/t.atr の 2 行目：属性レコードの値の数「-2」が負です。");
-    EXPECT_FALSE(digitalmap::LoadTownNames("skip\r\nA,1,x,y\r\n", "G/t.atr", index, error));
+    EXPECT_EQ(failure(digitalmap::LoadBuildingNames("skip\r\nA,1,-2\r\n", "T/t.atr")),
+              "T/t.atr の 2 行目：属性レコードの値の数「-2」が負です。");
+    failure(digitalmap::LoadTownNames("skip\r\nA,1,x,y\r\n", "G/t.atr"));
 }
 
 TEST(AttributeIndex, AFileInAnotherEncodingIsNamedWithItsLine) {
@@ -194,12 +193,12 @@ TEST(AttributeIndex, AFileInAnotherEncodingIsNamedWithItsLine) {
          "1 行目：制御文字（0x00）があります。Shift-JIS のテキストのファイルではないようです。"},
     };
     for (const auto& [atr, what] : cases) {
-        digitalmap::NameIndex index;
-        std::string error;
-        EXPECT_FALSE(digitalmap::LoadBuildingNames(atr, "T/t.atr", index, error));
-        EXPECT_EQ(error, "T/t.atr の " + what);
-        EXPECT_FALSE(digitalmap::LoadTownNames(atr, "G/t.atr", index, error));
-        EXPECT_EQ(error, "G/t.atr の " + what);
+        auto buildings = digitalmap::LoadBuildingNames(atr, "T/t.atr");
+        EXPECT_FALSE(buildings);
+        EXPECT_EQ(buildings.error(), "T/t.atr の " + what);
+        auto towns = digitalmap::LoadTownNames(atr, "G/t.atr");
+        EXPECT_FALSE(towns);
+        EXPECT_EQ(towns.error(), "G/t.atr の " + what);
     }
 }
 

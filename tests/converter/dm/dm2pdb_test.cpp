@@ -82,9 +82,9 @@ pdb::GraphicFile walk(const std::string& path) {
     return r.file;
 }
 
-std::vector<converter::FeatureAttrRec> attrRecords(const std::string& path) {
+std::vector<pdb::FeatureAttrRec> attrRecords(const std::string& path) {
     Bytes bytes = testsupport::readBytes(path);
-    converter::AttrDbRecords r = converter::readFeatureAttrRecords(bytes, path);
+    pdb::FeatureAttrRecords r = pdb::readFeatureAttrRecords(bytes, path);
     EXPECT_FALSE(r.problem) << *r.problem;
     return r.records;
 }
@@ -98,7 +98,7 @@ std::vector<std::string> filesIn(const std::string& dir) {
 }
 
 // The box of an attribute record, to compare with an element's box.
-pdb::Box boxOf(const converter::FeatureAttrRec& r) {
+pdb::Box boxOf(const pdb::FeatureAttrRec& r) {
     return {r.TopLeftX, r.TopLeftY, r.ExtentX, r.ExtentY};
 }
 
@@ -247,7 +247,7 @@ TEST(Dm2Pdb, AreasGetMatchingAttributeRecords) {
     EXPECT_EQ(g.elements[2].header, (pdb::ElementHeader{4, 23, 7, 80, 0}));
     EXPECT_EQ(g.elements[3].header, (pdb::ElementHeader{6, 30, 6, 32, 2}));
 
-    std::vector<converter::FeatureAttrRec> recs = attrRecords(run.attrPath);
+    std::vector<pdb::FeatureAttrRec> recs = attrRecords(run.attrPath);
     ASSERT_EQ(recs.size(), 2u);
     EXPECT_EQ(boxOf(recs[0]), (pdb::Box{-16000, -16000, 32000, 32000}));
     // The small outline: x 0 to 8000, y −8000 to 0.
@@ -296,7 +296,7 @@ TEST(Dm2Pdb, OverflowKeepsTheGraphicDatabaseWalkable) {
     ASSERT_TRUE(body);
     EXPECT_EQ(body->box, (pdb::Box{-16000, 0, 16000, 16000}));
     EXPECT_EQ(g.elements[2].header.kind, 4);
-    std::vector<converter::FeatureAttrRec> recs = attrRecords(run.attrPath);
+    std::vector<pdb::FeatureAttrRec> recs = attrRecords(run.attrPath);
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_EQ(boxOf(recs[0]), body->box);
     expectBothLoad(run, "t", {48 + 32 + 24}, 1);
@@ -330,7 +330,7 @@ TEST(Dm2Pdb, TheSampleSheetConvertsEndToEnd) {
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kStarted, kGraphicDone, kAttrDone}));
     EXPECT_EQ(r.areaCount, 4);
     pdb::GraphicFile g = walk(dir.file("sample_G.pdb"));
-    std::vector<converter::FeatureAttrRec> recs = attrRecords(dir.file("sample_A.pdb"));
+    std::vector<pdb::FeatureAttrRec> recs = attrRecords(dir.file("sample_A.pdb"));
     ASSERT_EQ(recs.size(), 4u);
     // Frame, five building elements (four closed), two roads, the railway, the river.
     ASSERT_EQ(g.elements.size(), 10u);
@@ -448,7 +448,7 @@ TEST(Dm2Pdb, AWrongUnitCodeInALaterSheetKeepsWhatCameBeforeIt) {
     ASSERT_EQ(g.elements.size(), 3u);  // the frame header, the area and the road
     EXPECT_EQ(g.elements[1].header, (pdb::ElementHeader{6, 30, 7, 32, 1}));
     EXPECT_EQ(g.elements[2].header.kind, 4);
-    std::vector<converter::FeatureAttrRec> recs = attrRecords(run.attrPath);
+    std::vector<pdb::FeatureAttrRec> recs = attrRecords(run.attrPath);
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_EQ(boxOf(recs[0]), (pdb::Box{-16000, -16000, 32000, 32000}));
     expectBothLoad(run, "t", {48 + 40 + 24}, 1);
@@ -490,9 +490,9 @@ TEST(Dm2Pdb, MissingInputsAndFailedWritesLeaveEarlierFilesAlone) {
               {group(1)},
               lineElement("E1", 3001, {{0.25, 0.25}, {0.25, 0.75}, {0.75, 0.75}, {0.25, 0.25}})});
     testsupport::writeBytes(dir.file("t_G.pdb"), Bytes{1, 2, 3});
-    platform::testing::failWritesAfter(10);
+    platform::testing::WriteFaults faults(10);
     Conversion failed = convert(dir, good);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     EXPECT_EQ(failed.result.outcome, converter::Outcome::Failed);
     ASSERT_EQ(failed.calls.size(), 2u);
     EXPECT_EQ(failed.calls[1].text.rfind(
@@ -509,9 +509,9 @@ TEST(Dm2Pdb, MissingInputsAndFailedWritesLeaveEarlierFilesAlone) {
     testsupport::TempDir sized;
     std::size_t graphicSize = testsupport::readBytes(convert(sized, good).graphicPath).size();
     testsupport::writeBytes(dir.file("t_A.pdb"), Bytes{4, 5, 6});
-    platform::testing::failWritesAfter(graphicSize + 10);
+    platform::testing::WriteFaults faults2(graphicSize + 10);
     Conversion late = convert(dir, good);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults2.end();
     EXPECT_EQ(late.result.outcome, converter::Outcome::Failed);
     EXPECT_EQ(
         textsOf(late).back().rfind("ファイル「" + dir.file("t_A.pdb") + "」を書き込めません（", 0),

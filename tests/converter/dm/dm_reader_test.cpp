@@ -76,21 +76,21 @@ TEST(DmEstimate, CountsEveryE1AndE2LineWithEvenPointCounts) {
                              {group(2)},
                              lineElement("E1", 2301, std::vector<Pt>(5, Pt{0.1, 0.1})),
                              lineElement("E2", 2301, std::vector<Pt>(8, Pt{0.1, 0.2}))});
-    dm::Estimate e = dm::estimateStream(data, "t.dm");
-    ASSERT_TRUE(e.ok) << e.message;
-    EXPECT_EQ(e.bytes, 88u);
+    auto e = dm::estimateStream(data, "t.dm");
+    ASSERT_TRUE(e) << e.error();
+    EXPECT_EQ(*e, 88u);
 
     // An "E1" outside any group counts too; other codes do not.
     std::string loose = file({sheet(0, 0, 1, 1, 999),
                               lineElement("E1", 2301, std::vector<Pt>(3, Pt{0.1, 0.1})),
                               {record({{1, "E3"}, {28, "  40"}})}});
     e = dm::estimateStream(loose, "t.dm");
-    EXPECT_EQ(e.bytes, 16u + 16u);
+    EXPECT_EQ(*e, 16u + 16u);
 
     std::string bad = file({{record({{1, "E2"}, {28, " 1x "}})}});
     e = dm::estimateStream(bad, "t.dm");
-    EXPECT_FALSE(e.ok);
-    EXPECT_EQ(e.message, "t.dm 1行目 28-31桁（点数）が数値ではありません: 「 1x 」");
+    EXPECT_FALSE(e);
+    EXPECT_EQ(e.error(), "t.dm 1行目 28-31桁（点数）が数値ではありません: 「 1x 」");
 }
 
 TEST(DmReader, WalksSheetsGroupsAndBothCoordinateLayouts) {
@@ -138,8 +138,8 @@ TEST(DmReader, WalksSheetsGroupsAndBothCoordinateLayouts) {
     const dm::SheetRecord& s = r.sheet();
     EXPECT_EQ(s.unitCode, 999);
     EXPECT_EQ(s.transform.f, 1000);
-    EXPECT_EQ(s.transform.re, 2000);
-    EXPECT_EQ(s.transform.rn, 1000);
+    EXPECT_EQ(s.transform.Re, 2000);
+    EXPECT_EQ(s.transform.Rn, 1000);
 }
 
 TEST(DmReader, ColumnsCountBytesNotCharacters) {
@@ -238,8 +238,8 @@ TEST(DmReaderRealData, CompleteExcerptReadsItsLineElementsAndSkipsTheAnnotations
     std::vector<std::string> want{"sheet 1", "element 11"};
     ASSERT_EQ(events, want);
     EXPECT_EQ(r.sheet().unitCode, 1);
-    EXPECT_EQ(r.sheet().transform.re, 2000000);  // (46000 − 44000) m in millimetres
-    EXPECT_EQ(r.sheet().transform.rn, 1500000);
+    EXPECT_EQ(r.sheet().transform.Re, 2000000);  // (46000 − 44000) m in millimetres
+    EXPECT_EQ(r.sheet().transform.Rn, 1500000);
     const auto& e = elements[0];
     EXPECT_EQ(headerOf(e), (std::array<int, 7>{0, 11, 1103, 2, 83, 14, 6}));
     EXPECT_EQ(e.points.size(), 83u);

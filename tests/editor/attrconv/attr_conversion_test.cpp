@@ -62,8 +62,8 @@ std::vector<pdb::AttrRec> richRecords() {
 }
 
 void writeImage(pdb::PdbImage image, const std::string& path) {
-    pdb::WriteResult w = pdb::WriteDatabase(image, path);
-    ASSERT_TRUE(w.ok) << w.message;
+    platform::Status w = pdb::WriteDatabase(image, path);
+    ASSERT_TRUE(w) << w.error();
 }
 
 // A master database of two designs; its header values are not those of a new image.
@@ -172,7 +172,7 @@ TEST(AttributeConversion, RoundTripKeepsTheCsvAndTheRecordsWithTheDesignByIndexO
     expectPalmAttributeDatabase(out, kRows, sj("属性テスト"));
 
     pdb::PdbImage back;
-    ASSERT_EQ(pdb::LoadDatabase(back, out).status, pdb::LoadStatus::Loaded);
+    ASSERT_EQ(*pdb::LoadDatabase(back, out), pdb::LoadStatus::Loaded);
     const auto originals = richRecords();
     ASSERT_EQ(back.heldAttrRecs(), kRows);
     for (std::size_t i = 0; i < kRows; ++i)
@@ -399,8 +399,8 @@ TEST(AttributeConversion, UnwritableOutputsReportTheWriteFailure) {
 
     // A write that fails half-way leaves the earlier database whole.
     f.prompter.clear();
-    platform::testing::failWritesAfter(1000);
+    platform::testing::WriteFaults faults(1000);
     EXPECT_EQ(f.toPdb(csvIn, f.attr), CommandResult::Failed);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     expectPalmAttributeDatabase(f.attr, kRows, "attrdb");
 }

@@ -199,9 +199,9 @@ TEST(ExportAttributesCsv, FailureNamesTheFileAndKeepsTheEarlierOne) {
 
     const std::string existing = dir.file("keep.csv");
     testsupport::writeBytes(existing, {'o', 'l', 'd'});
-    platform::testing::failWritesAfter(100);
+    platform::testing::WriteFaults faults(100);
     r = editor::ExportAttributesCsv(image, existing);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.message.starts_with("ファイルの書込みに失敗しました。")) << r.message;
     EXPECT_EQ(testsupport::readText(existing), "old");

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"
 

@@ -3,7 +3,6 @@
 #include "editor/model/check_report.h"
 #include "editor/model/commands.h"
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "platform/cp932.h"
 #include "platform/scripted_prompter.h"
 #include "support/test_support.h"
@@ -216,9 +215,9 @@ TEST(CheckReport, NoDesignsAndShortPaths) {
     EXPECT_EQ(editor::CheckReportPath("/d/x.PDB"), "/d/x.txt");
     EXPECT_EQ(editor::CheckReportPath("abc"), "");
     platform::OutputSet outputs;
-    editor::ReportResult r = editor::StageCheckReport(empty, editor::DispRec{}, "abc", outputs);
-    EXPECT_FALSE(r.staged);
-    EXPECT_FALSE(r.message.empty());
+    platform::Status r = editor::StageCheckReport(empty, editor::DispRec{}, "abc", outputs);
+    EXPECT_FALSE(r);
+    EXPECT_FALSE(r.error().empty());
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include "editor/model/commands.h"
 #include "editor/model/design_ops.h"
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "platform/files.h"
 #include "platform/scripted_prompter.h"
 #include "support/test_support.h"
@@ -23,7 +22,6 @@ constexpr std::size_t kDesign = 41138;
 class Designs : public ::testing::Test {
   protected:
     void SetUp() override { editor::ResetEditor(state); }
-    void TearDown() override { platform::testing::failWritesAfter(std::nullopt); }
 
     // Saves the working design, titled so it can be recognised, under the code.
     CommandResult save(const std::string& path, const std::string& name,
@@ -127,7 +125,7 @@ TEST_F(Designs, StoringAnExistingCodeReplacesItInPlace) {
     save(m, "Master", "B", "b2");
     EXPECT_EQ(codesIn(m), (std::vector<std::string>{"A", "B", "C"}));
     pdb::PdbImage image;
-    pdb::LoadDatabase(image, m);
+    ASSERT_TRUE(pdb::LoadDatabase(image, m));
     EXPECT_EQ(fieldText(image.designs[1].titles[0]), "b2");
     EXPECT_EQ(fieldText(image.designs[2].titles[0]), "c1");
 }
@@ -144,10 +142,10 @@ TEST_F(Designs, AnEmptyCodeRecordIsTakenBeforeALaterMatch) {
     editor::setFieldText(image.designs[2].code, "B");
     image.designs[3] = editor::DispRec{};
     image.listHeader.iRecNum = 3;
-    ASSERT_TRUE(pdb::WriteDatabase(image, m).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(image, m).ok());
     save(m, "Master", "B", "new");
     EXPECT_EQ(codesIn(m), (std::vector<std::string>{"A", "B", "B"}));
-    pdb::LoadDatabase(image, m);
+    ASSERT_TRUE(pdb::LoadDatabase(image, m));
     EXPECT_EQ(fieldText(image.designs[1].titles[0]), "new");
 }
 
@@ -159,7 +157,7 @@ TEST_F(Designs, SavesPutTheFixedButtonsAtTheirFixedPlacesEveryTime) {
         ASSERT_EQ(editor::ReadCommand(state, {m, "Master", "A"}, prompter), CommandResult::Done);
     }
     pdb::PdbImage image;
-    pdb::LoadDatabase(image, m);
+    ASSERT_TRUE(pdb::LoadDatabase(image, m));
     const editor::DispRec& stored = image.designs[0];
     EXPECT_EQ(stored.slots[1].labelY, 35);
     for (int page = 0; page < 8; ++page) {
@@ -213,10 +211,10 @@ TEST_F(Designs, AttributeNamesNeedACodeDefaultDoesNot) {
     withAttrs.attrRecs.assign(3, pdb::AttrRec{});
     withAttrs.attrRecs[1].ID = 77;
     withAttrs.listHeader.iRecNum = 3;
-    ASSERT_TRUE(pdb::WriteDatabase(withAttrs, a).ok);
+    ASSERT_TRUE(pdb::WriteDatabase(withAttrs, a).ok());
     EXPECT_EQ(save(a, "survey"), CommandResult::Done);
     pdb::PdbImage back;
-    pdb::LoadDatabase(back, a);
+    ASSERT_TRUE(pdb::LoadDatabase(back, a));
     EXPECT_EQ(fieldText(back.designs[0].code), "K");
     EXPECT_EQ(back.heldAttrRecs(), 2u);
     EXPECT_EQ(back.attrRecs[1].ID, 77);
@@ -326,19 +324,19 @@ TEST_F(Designs, WriteFailuresKeepTheEarlierFileAndItsReportAndSaySo) {
     save(m, "Master", "A");
     Bytes before = testsupport::readBytes(m);
     Bytes report = testsupport::readBytes(dir.file("m.txt"));
-    platform::testing::failWritesAfter(1000);
+    platform::testing::WriteFaults faults(1000);
     prompter.clear();  // B is a new code: no question, then the failure
     EXPECT_EQ(save(m, "Master", "B"), CommandResult::Failed);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults.end();
     EXPECT_EQ(testsupport::readBytes(m), before);
     EXPECT_EQ(testsupport::readBytes(dir.file("m.txt")), report);
     EXPECT_EQ(prompter.calls().back().text.rfind("ファイルの書込みに失敗しました。", 0), 0u);
 
     // The report, written last, fails: the database is not replaced either.
-    platform::testing::failWritesAfter(before.size() + 8 + kDesign + 10);  // past the database
+    platform::testing::WriteFaults faults2(before.size() + 8 + kDesign + 10);  // past the database
     prompter.clear();
     EXPECT_EQ(save(m, "Master", "B"), CommandResult::Failed);
-    platform::testing::failWritesAfter(std::nullopt);
+    faults2.end();
     EXPECT_EQ(testsupport::readBytes(m), before);
     EXPECT_EQ(testsupport::readBytes(dir.file("m.txt")), report);
     EXPECT_EQ(prompter.calls().back().text.rfind(

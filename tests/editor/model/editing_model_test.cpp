@@ -6,7 +6,7 @@
 #include <array>
 #include <functional>
 
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 #include "platform/scripted_prompter.h"
 #include "support/test_support.h"
@@ -421,7 +421,7 @@ TEST_F(EditingModelTest, AReadLaysPageZeroOutAgainForTheSave) {
             source.designs[0] = freshWorkingDesign();
             setFieldText(source.designs[0].code, "S");
             c.source(source.designs[0]);
-            ASSERT_TRUE(pdb::WriteDatabase(source, dir.file("src.pdb")).ok);
+            ASSERT_TRUE(pdb::WriteDatabase(source, dir.file("src.pdb")).ok());
             EXPECT_EQ(model.read({dir.file("src.pdb"), "Master", "S"}), CommandResult::Done)
                 << c.name;
         }

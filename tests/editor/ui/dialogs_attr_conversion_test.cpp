@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs_support.h"
-#include "editor/attrconv/attribute_conversion_dialog.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "platform/scripted_prompter.h"
 
 namespace {
@@ -33,8 +33,8 @@ void writeAttributeDatabase(const std::string& path, const std::string& name,
     image.attrRecs.assign(records.begin(), records.end());
     image.attrRecs.emplace_back();
     image.listHeader.iRecNum = static_cast<std::uint16_t>(records.size() + 1);
-    pdb::WriteResult written = pdb::WriteDatabase(image, path);
-    ASSERT_TRUE(written.ok) << written.message;
+    platform::Status written = pdb::WriteDatabase(image, path);
+    ASSERT_TRUE(written) << written.error();
 }
 
 class AttributeConversionDialogTest : public ::testing::Test {

@@ -9,7 +9,7 @@
 #include <QProcess>
 
 #include "dialogs_support.h"
-#include "editor/attrconv/attribute_conversion_dialog.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/ui/editor_dialog.h"
 #include "platform/console_prompter.h"
 #include "platform/scripted_prompter.h"
@@ -165,7 +165,7 @@ TEST(EndToEnd, PlaceSaveReadAndConvertAttributesThroughTheButtons) {
             editor::setFieldText(image.attrRecs[i].Str[0], sj(i ? "北区" : "南区"));
         }
         image.listHeader.iRecNum = 4;
-        ASSERT_TRUE(pdb::WriteDatabase(image, attr).ok);
+        ASSERT_TRUE(pdb::WriteDatabase(image, attr).ok());
     }
     expectPalm(attr, {kDesignBytes, kAttrBytes, kAttrBytes, kAttrBytes});
 

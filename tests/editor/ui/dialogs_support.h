@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
 #include "editor/ui/database_file_dialog.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"
@@ -142,8 +141,8 @@ inline void writeDesignDatabase(const std::string& path, const std::string& name
     image.designs.assign(designs.begin(), designs.end());
     image.designs.emplace_back();
     image.listHeader.iRecNum = static_cast<std::uint16_t>(designs.size());
-    pdb::WriteResult written = pdb::WriteDatabase(image, path);
-    ASSERT_TRUE(written.ok) << written.message;
+    platform::Status written = pdb::WriteDatabase(image, path);
+    ASSERT_TRUE(written) << written.error();
 }
 
 inline void writeMaster(const std::string& path, const std::vector<std::string>& codes) {

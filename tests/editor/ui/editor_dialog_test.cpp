@@ -22,7 +22,8 @@
 #include <QUndoStack>
 
 #include "dialogs_support.h"
-#include "editor/model/text_field.h"
+#include "editor/model/kinds.h"
+#include "editor/model/kinds.h"
 #include "editor/ui/about_dialog.h"
 #include "editor/ui/lorvex_file_dialog.h"
 #include "platform/cp932.h"

@@ -1,5 +1,5 @@
 #pragma once
-// The converter's attribute CSV: 22 fields a line in FeatureAttrRec order, no header line,
+// The converter's attribute CSV: 22 fields a line in pdb::FeatureAttrRec order, no header line,
 // Shift-JIS. Reading it is shared by csv2pdb and the map conversions' attribute step.
 //
 // Field syntax: a field ends at a comma or at the end of the line; blanks (space, tab) in
@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/attrconv/feature_attr_rec.h"
+#include "pdbformat/feature_attr_rec.h"
 #include "platform/line_source.h"
 
 namespace converter {
@@ -42,14 +42,14 @@ struct TextCut {
 };
 
 struct AttrCsvResult {
-    std::vector<FeatureAttrRec> records;
+    std::vector<pdb::FeatureAttrRec> records;
     std::vector<TextCut> cuts;          // in file order
     std::optional<CsvProblem> problem;  // set when the CSV was refused; records then partial
 };
 
 // Reads every record of the CSV. Refuses, at the first problem: a field that is missing,
 // not a number or outside its accepted range; more than 22 fields; an unclosed double
-// quote; a line longer than platform::LineSource::kMaxLine; more than kMaxFeatureAttrRecs
+// quote; a line longer than platform::LineSource::kMaxLine; more than pdb::kMaxFeatureAttrRecs
 // records; and, before any field is looked at, control characters, a UTF-8 byte-order
 // mark or bytes that are not Shift-JIS text.
 //

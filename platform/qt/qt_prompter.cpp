@@ -1,4 +1,4 @@
-#include "platform/qt_prompter.h"
+#include "platform/qt/qt_prompter.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

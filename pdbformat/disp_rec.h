@@ -2,11 +2,17 @@
 // The screen-design record (DispRec): one set of data-entry screens of the handheld,
 // up to 8 pages and 232 object slots. Held in host order; converted field by field
 // to and from the 41138 big-endian bytes of a database record.
+//
+// The record's count table c0..c9 numbers the ten kinds of object (ObjectKind); which
+// slots a kind occupies, how many of them a record may count and how many slots the
+// byte-order conversion covers all follow from it.
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
-namespace editor {
+namespace pdb {
 
 constexpr std::size_t kDispRecSize = 41138;
 constexpr std::size_t kObjectSlotSize = 176;
@@ -39,6 +45,46 @@ struct DispRec {
     friend bool operator==(const DispRec&, const DispRec&) = default;
 };
 
+// The ten kinds of object, numbered in the order of the count table.
+enum class ObjectKind : std::uint8_t {
+    Cmb = 0,
+    Int = 1,
+    Real = 2,
+    Str = 3,
+    Btn = 4,
+    Label = 5,
+    IdNumber = 6,
+    SearchButton = 7,
+    UpdateButton = 8,
+    CloseButton = 9,
+};
+
+constexpr std::array<ObjectKind, kKindCount> kAllKinds = {
+    ObjectKind::Cmb,        ObjectKind::Int,          ObjectKind::Real,
+    ObjectKind::Str,        ObjectKind::Btn,          ObjectKind::Label,
+    ObjectKind::IdNumber,   ObjectKind::SearchButton, ObjectKind::UpdateButton,
+    ObjectKind::CloseButton};
+
+// Largest count each kind's count byte may hold (c4 is the number of pages).
+constexpr std::array<std::uint8_t, kKindCount> kCapacities = {50, 30, 30, 10, 8, 30, 1, 1, 1, 1};
+
+// Slot index of an object: IdNumber 0, SearchButton 1, Cmb 2 + n, Int 52 + n, Real 82 + n,
+// Str 112 + n, Btn 122 + 8 × page + n, Label 186 + n, UpdateButton 216 + page, CloseButton
+// 224 + page. Kinds other than Btn, UpdateButton and CloseButton ignore the page;
+// UpdateButton and CloseButton ignore the number.
+std::size_t slotIndex(ObjectKind kind, int number, int page);
+
+// The kind of slot s under the given count table (slots packed in the order IdNumber,
+// SearchButton, Cmb, Int, Real, Str, Btn, Label, UpdateButton, CloseButton), or nothing
+// when s lies past the counted slots.
+std::optional<ObjectKind> kindOfSlot(const std::array<std::uint8_t, kKindCount>& counts,
+                                     std::size_t slot);
+
+// First count byte above its capacity, if any.
+std::optional<std::size_t> countOverCapacity(const std::array<std::uint8_t, kKindCount>& counts);
+// Name of the count byte in messages and reports ("オブジェクト数(選択リスト)").
+std::string countFieldName(std::size_t countIndex);
+
 // Number of slots the byte-order conversion covers:
 // c4 × (c4 + c8 + c9) + c0 + c1 + c2 + c3 + c5 + c6 + c7, at most 232.
 std::size_t convertedSlotCount(const std::array<std::uint8_t, kKindCount>& counts);
@@ -49,4 +95,4 @@ std::size_t convertedSlotCount(const std::array<std::uint8_t, kKindCount>& count
 void SwapDispRec(const std::uint8_t* file, DispRec& host);
 void SwapDispRec(const DispRec& host, std::uint8_t* file);
 
-}  // namespace editor
+}  // namespace pdb

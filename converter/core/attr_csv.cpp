@@ -1,4 +1,4 @@
-#include "converter/attrconv/attr_csv.h"
+#include "converter/core/attr_csv.h"
 
 #include <algorithm>
 #include <array>
@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/cp932.h"
+#include "platform/text.h"
 
 namespace converter {
 namespace {
@@ -103,79 +104,17 @@ std::optional<CsvProblem> firstControlCharacter(std::string_view line) {
                           "）があります。テキストのファイルではないようです。"};
 }
 
-bool isTrailByte(unsigned char b) {
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
-
-// Bytes that cannot be Shift-JIS text: a lead byte without a proper trail byte, or a byte
-// that is neither a one-byte character nor a lead byte.
+// Bytes that cannot be Shift-JIS text, shown with the byte after them.
 std::optional<std::string> notShiftJisIn(std::string_view v) {
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        auto b = static_cast<unsigned char>(v[i]);
-        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
-            continue;
-        if (platform::isCp932LeadByte(b) && i + 1 < v.size() &&
-            isTrailByte(static_cast<unsigned char>(v[i + 1]))) {
-            ++i;
-            continue;
-        }
-        std::string bytes = hexByte(b);
-        if (i + 1 < v.size()) {
-            bytes += ' ';
-            bytes += hexByte(static_cast<unsigned char>(v[i + 1]));
-        }
-        return "Shift-JIS の文字として読めないバイト（" + bytes + "）があります。";
+    std::optional<std::size_t> at = platform::firstInvalidCp932(v);
+    if (!at)
+        return std::nullopt;
+    std::string bytes = hexByte(static_cast<unsigned char>(v[*at]));
+    if (*at + 1 < v.size()) {
+        bytes += ' ';
+        bytes += hexByte(static_cast<unsigned char>(v[*at + 1]));
     }
-    return std::nullopt;
-}
-
-enum class NumberStatus { Ok, Empty, NotNumber, OutOfRange };
-
-// Plain integers of up to 15 digits, the usual field, are exact as doubles and are read
-// without the general parser.
-bool parsePlainInteger(std::string_view v, double& out) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (v[0] == '-' || v[0] == '+') {
-        negative = v[0] == '-';
-        i = 1;
-    }
-    if (i == v.size() || v.size() - i > 15)
-        return false;
-    std::int64_t value = 0;
-    for (; i < v.size(); ++i) {
-        if (v[i] < '0' || v[i] > '9')
-            return false;
-        value = value * 10 + (v[i] - '0');
-    }
-    out = static_cast<double>(negative ? -value : value);
-    return true;
-}
-
-NumberStatus parseNumber(std::string_view v, double& out) {
-    if (v.empty())
-        return NumberStatus::Empty;
-    if (parsePlainInteger(v, out))
-        return NumberStatus::Ok;
-    for (char c : v) {
-        bool allowed =
-            (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E';
-        if (!allowed)
-            return NumberStatus::NotNumber;
-    }
-    if (v.front() == '+') {
-        v.remove_prefix(1);
-        if (v.empty() || v.front() == '-' || v.front() == '+')
-            return NumberStatus::NotNumber;
-    }
-    auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), out);
-    if (ptr != v.data() + v.size())
-        return NumberStatus::NotNumber;
-    if (ec == std::errc::result_out_of_range || (ec == std::errc() && !std::isfinite(out)))
-        return NumberStatus::OutOfRange;
-    if (ec != std::errc())
-        return NumberStatus::NotNumber;
-    return NumberStatus::Ok;
+    return "Shift-JIS の文字として読めないバイト（" + bytes + "）があります。";
 }
 
 const char* rangeText(Kind kind) {
@@ -228,7 +167,7 @@ std::optional<std::int64_t> convertNumber(Kind kind, double v) {
 }
 
 // Where each column's value goes in the record.
-void storeNumber(FeatureAttrRec& r, int column, std::int64_t v) {
+void storeNumber(pdb::FeatureAttrRec& r, int column, std::int64_t v) {
     auto u8 = static_cast<std::uint8_t>(v);
     auto u16 = static_cast<std::uint16_t>(v);
     auto s16 = static_cast<std::int16_t>(u16);
@@ -295,7 +234,7 @@ void storeNumber(FeatureAttrRec& r, int column, std::int64_t v) {
     }
 }
 
-std::span<std::uint8_t> textField(FeatureAttrRec& r, int column) {
+std::span<std::uint8_t> textField(pdb::FeatureAttrRec& r, int column) {
     switch (column) {
         case 11:
             return r.Text1;
@@ -316,34 +255,18 @@ std::optional<CsvProblem> splitFields(std::string_view line,
                                       std::array<Field, kAttrCsvColumns>& fields) {
     std::size_t pos = 0;
     int count = 0;
-    while (true) {
-        while (pos < line.size() && isBlank(line[pos])) ++pos;
-        Field f;
-        if (pos < line.size() && line[pos] == '"') {
-            std::size_t close = line.find('"', pos + 1);
-            if (close == std::string_view::npos)
-                return CsvProblem{0, count + 1, "閉じる二重引用符（\"）がありません。"};
-            f.value = line.substr(pos + 1, close - pos - 1);
-            f.quoted = true;
-            pos = close + 1;
-            while (pos < line.size() && isBlank(line[pos])) ++pos;
-            if (pos < line.size() && line[pos] != ',')
-                return CsvProblem{0, count + 1,
-                                  "二重引用符（\"）で閉じた後に余分な文字があります。"};
-        } else {
-            // Fields are short: a plain loop beats a library search here.
-            std::size_t end = pos;
-            while (end < line.size() && line[end] != ',') ++end;
-            f.value = trimTrailingBlanks(line.substr(pos, end - pos));
-            pos = end;
-        }
+    for (;;) {
+        platform::CsvField f = platform::nextCsvField(line, pos);
+        if (f.unclosed)
+            return CsvProblem{0, count + 1, "閉じる二重引用符（\"）がありません。"};
+        if (f.textAfterQuote)
+            return CsvProblem{0, count + 1, "二重引用符（\"）で閉じた後に余分な文字があります。"};
         if (count == kAttrCsvColumns)
             return CsvProblem{0, count + 1,
                               "項目が多すぎます（1 行に 22 項目のところ、23 項目目があります）。"};
-        fields[static_cast<std::size_t>(count++)] = f;
-        if (pos >= line.size())
+        fields[static_cast<std::size_t>(count++)] = {f.text, f.quoted};
+        if (f.last)
             break;
-        ++pos;  // the comma
     }
     if (count < kAttrCsvColumns)
         return CsvProblem{0, count + 1,
@@ -354,7 +277,7 @@ std::optional<CsvProblem> splitFields(std::string_view line,
 
 // Converts one field into the record; a text cut to its field is added to cuts (line not
 // yet set).
-std::optional<CsvProblem> convertField(const Field& f, int column, FeatureAttrRec& r,
+std::optional<CsvProblem> convertField(const Field& f, int column, pdb::FeatureAttrRec& r,
                                        std::vector<TextCut>& cuts) {
     auto problem = [&](std::string what) { return CsvProblem{0, column, std::move(what)}; };
     Kind kind = kColumns[static_cast<std::size_t>(column - 1)].kind;
@@ -364,23 +287,20 @@ std::optional<CsvProblem> convertField(const Field& f, int column, FeatureAttrRe
         std::span<std::uint8_t> field = textField(r, column);
         std::string_view text = f.value;
         while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-        std::size_t kept = storeText(field, text);
+        std::size_t kept = pdb::storeText(field, text);
         if (text.size() > field.size())
             cuts.push_back({0, column, text.size(), kept, field.size()});
         return std::nullopt;
     }
-    double v = 0;
-    switch (parseNumber(trimTrailingBlanks(f.value), v)) {
-        case NumberStatus::Empty:
-            return problem("数値がありません。");
-        case NumberStatus::NotNumber:
-            return problem(shown(f.value) + " は数値ではありません。");
-        case NumberStatus::OutOfRange:
-            return problem(shown(f.value) + " は範囲外です（" + rangeText(kind) + "）。");
-        case NumberStatus::Ok:
-            break;
-    }
-    std::optional<std::int64_t> stored = convertNumber(kind, v);
+    std::string_view text = trimTrailingBlanks(f.value);
+    if (text.empty())
+        return problem("数値がありません。");
+    platform::Number<double> v = platform::parseNumber<double>(text);
+    if (v.status == platform::NumberStatus::NotNumber)
+        return problem(shown(f.value) + " は数値ではありません。");
+    if (v.status == platform::NumberStatus::OutOfRange)
+        return problem(shown(f.value) + " は範囲外です（" + rangeText(kind) + "）。");
+    std::optional<std::int64_t> stored = convertNumber(kind, v.value);
     if (!stored)
         return problem(shown(f.value) + " は範囲外です（" + rangeText(kind) + "）。");
     storeNumber(r, column, *stored);
@@ -444,13 +364,13 @@ AttrCsvResult readAttrCsv(platform::LineSource& lines) {
             result.problem = std::move(p);
             return result;
         };
-        if (result.records.size() == kMaxFeatureAttrRecs)
-            return fail(
-                {0, 0,
-                 "レコードが多すぎます（" + std::to_string(kMaxFeatureAttrRecs) + " 件まで）。"});
+        if (result.records.size() == pdb::kMaxFeatureAttrRecs)
+            return fail({0, 0,
+                         "レコードが多すぎます（" + std::to_string(pdb::kMaxFeatureAttrRecs) +
+                             " 件まで）。"});
         if (auto p = splitFields(line, fields))
             return fail(*p);
-        FeatureAttrRec& rec = result.records.emplace_back();
+        pdb::FeatureAttrRec& rec = result.records.emplace_back();
         const std::size_t cutsBefore = result.cuts.size();
         for (int column = 1; column <= kAttrCsvColumns; ++column)
             if (auto p = convertField(fields[static_cast<std::size_t>(column - 1)], column, rec,

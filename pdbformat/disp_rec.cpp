@@ -1,11 +1,11 @@
-#include "editor/model/disprec.h"
+#include "pdbformat/disp_rec.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/endian.h"
 
-namespace editor {
+namespace pdb {
 namespace {
 
 constexpr std::size_t kCodeOffset = 0;
@@ -51,6 +51,74 @@ void writeSlot(const ObjectSlot& s, std::uint8_t* p, bool bigEndian) {
 
 }  // namespace
 
+namespace {
+// Count names for messages, in count-table order.
+const char* const kCountNames[kKindCount] = {
+    "選択リスト", "整数",   "実数",       "文字列",     "状態遷移ボタン",
+    "ラベル",     "ID番号", "検索ボタン", "更新ボタン", "閉じるボタン"};
+
+// Order in which the kinds' slots are packed in a record.
+constexpr ObjectKind kPackingOrder[kKindCount] = {
+    ObjectKind::IdNumber,     ObjectKind::SearchButton, ObjectKind::Cmb, ObjectKind::Int,
+    ObjectKind::Real,         ObjectKind::Str,          ObjectKind::Btn, ObjectKind::Label,
+    ObjectKind::UpdateButton, ObjectKind::CloseButton};
+
+}  // namespace
+
+std::size_t slotIndex(ObjectKind kind, int number, int page) {
+    switch (kind) {
+        case ObjectKind::IdNumber:
+            return 0;
+        case ObjectKind::SearchButton:
+            return 1;
+        case ObjectKind::Cmb:
+            return 2 + std::size_t(number);
+        case ObjectKind::Int:
+            return 52 + std::size_t(number);
+        case ObjectKind::Real:
+            return 82 + std::size_t(number);
+        case ObjectKind::Str:
+            return 112 + std::size_t(number);
+        case ObjectKind::Btn:
+            return 122 + 8 * std::size_t(page) + std::size_t(number);
+        case ObjectKind::Label:
+            return 186 + std::size_t(number);
+        case ObjectKind::UpdateButton:
+            return 216 + std::size_t(page);
+        case ObjectKind::CloseButton:
+            return 224 + std::size_t(page);
+    }
+    return 0;
+}
+
+std::optional<ObjectKind> kindOfSlot(const std::array<std::uint8_t, kKindCount>& counts,
+                                     std::size_t slot) {
+    std::size_t pages = counts[static_cast<std::size_t>(ObjectKind::Btn)];
+    std::size_t start = 0;
+    for (ObjectKind kind : kPackingOrder) {
+        std::size_t c = counts[static_cast<std::size_t>(kind)];
+        std::size_t n = (kind == ObjectKind::Btn || kind == ObjectKind::UpdateButton ||
+                         kind == ObjectKind::CloseButton)
+                            ? c * pages
+                            : c;
+        if (slot < start + n)
+            return kind;
+        start += n;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> countOverCapacity(const std::array<std::uint8_t, kKindCount>& counts) {
+    for (std::size_t i = 0; i < kKindCount; ++i)
+        if (counts[i] > kCapacities[i])
+            return i;
+    return std::nullopt;
+}
+
+std::string countFieldName(std::size_t countIndex) {
+    return std::string("オブジェクト数(") + kCountNames[countIndex] + ")";
+}
+
 std::size_t convertedSlotCount(const std::array<std::uint8_t, kKindCount>& c) {
     std::size_t n =
         std::size_t{c[4]} * (c[4] + c[8] + c[9]) + c[0] + c[1] + c[2] + c[3] + c[5] + c[6] + c[7];
@@ -81,4 +149,4 @@ void SwapDispRec(const DispRec& host, std::uint8_t* file) {
         writeSlot(host.slots[s], file + kSlotsOffset + kObjectSlotSize * s, s < converted);
 }
 
-}  // namespace editor
+}  // namespace pdb

@@ -1,5 +1,6 @@
 #pragma once
-// Fixed-width, NUL-terminated Shift-JIS text fields of the editor's records.
+// Fixed-width, NUL-terminated Shift-JIS text fields: the database name and the text
+// fields of the editor's records.
 #include <array>
 #include <cstddef>
 #include <string>
@@ -7,7 +8,7 @@
 
 #include "platform/cp932.h"
 
-namespace editor {
+namespace pdb {
 
 // The text up to the first NUL (or the whole field when it has none).
 template <std::size_t N>
@@ -26,4 +27,4 @@ void setFieldText(std::array<char, N>& field, std::string_view text) {
     text.copy(field.data(), len);
 }
 
-}  // namespace editor
+}  // namespace pdb

@@ -1,4 +1,4 @@
-#include "converter/shell/module1.h"
+#include "converter/core/module1.h"
 
 #include <algorithm>
 #include <string>
@@ -8,22 +8,9 @@
 namespace converter::Module1 {
 namespace {
 
-// The helper's own failure report.
-void reportFailure(platform::Prompter& prompter, std::string_view helper) {
-    std::string text = "エラー：";
-    text += helper;
-    prompter.show(text, helper, platform::Icon::Critical, platform::Buttons::Ok);
-}
-
-// Length in bytes of the UTF-8 character that starts with b (1 for a stray byte).
-std::size_t utf8CharLength(unsigned char b) {
-    if (b >= 0xF0)
-        return 4;
-    if (b >= 0xE0)
-        return 3;
-    if (b >= 0xC0)
-        return 2;
-    return 1;
+// The failure of a helper: "エラー：" and its name.
+std::string failureText(std::string_view helper) {
+    return "エラー：" + std::string(helper);
 }
 
 // Splits UTF-8 text into its characters.
@@ -31,7 +18,7 @@ std::vector<std::string_view> utf8Characters(std::string_view text) {
     std::vector<std::string_view> chars;
     std::size_t i = 0;
     while (i < text.size()) {
-        std::size_t len = utf8CharLength(static_cast<unsigned char>(text[i]));
+        std::size_t len = platform::utf8CharLength(static_cast<unsigned char>(text[i]));
         len = std::min(len, text.size() - i);
         chars.push_back(text.substr(i, len));
         i += len;
@@ -51,15 +38,12 @@ int singleByteCode(std::string_view utf8Char) {
 
 }  // namespace
 
-std::int32_t ByteLen(std::span<const std::uint8_t> b, std::int32_t n,
-                     platform::Prompter& prompter) {
+platform::Result<std::int32_t> ByteLen(std::span<const std::uint8_t> b, std::int32_t n) {
     std::int32_t count = 0;
     bool expectTrail = false;
     for (std::int32_t i = 0; i < n; ++i) {
-        if (static_cast<std::size_t>(i) >= b.size()) {
-            reportFailure(prompter, "ByteLen");
-            return 0;
-        }
+        if (static_cast<std::size_t>(i) >= b.size())
+            return platform::Result<std::int32_t>::failure(failureText("ByteLen"));
         if (b[i] == 0)
             break;
         if (expectTrail) {
@@ -78,11 +62,9 @@ std::int16_t swapByte(std::int16_t v) {
     return static_cast<std::int16_t>(swapped);
 }
 
-std::int16_t swapByte(std::int64_t v, platform::Prompter& prompter) {
-    if (v < -32768 || v > 65535) {
-        reportFailure(prompter, "swapByte");
-        return 0;
-    }
+platform::Result<std::int16_t> swapByte(std::int64_t v) {
+    if (v < -32768 || v > 65535)
+        return platform::Result<std::int16_t>::failure(failureText("swapByte"));
     return swapByte(static_cast<std::int16_t>(static_cast<std::uint16_t>(v)));
 }
 
@@ -92,72 +74,57 @@ std::int32_t swapWord(std::int32_t v) {
     return static_cast<std::int32_t>(r);
 }
 
-std::int32_t swapWord(std::int64_t v, platform::Prompter& prompter) {
-    if (v < -2147483648LL || v > 4294967295LL) {
-        reportFailure(prompter, "swapWord");
-        return 0;
-    }
+platform::Result<std::int32_t> swapWord(std::int64_t v) {
+    if (v < -2147483648LL || v > 4294967295LL)
+        return platform::Result<std::int32_t>::failure(failureText("swapWord"));
     return swapWord(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
 }
 
-void byteConv(std::span<std::uint8_t> d, std::int16_t n, std::string_view text,
-              platform::Prompter& prompter) {
+platform::Status byteConv(std::span<std::uint8_t> d, std::int16_t n, std::string_view text) {
     std::vector<std::string_view> chars = utf8Characters(text);
     if (chars.empty())
-        return;
+        return {};
     std::size_t c = std::min<std::size_t>(chars.size(), n < 0 ? 0 : std::size_t(n));
     for (std::int16_t i = 0; i < n; ++i) {
         auto at = static_cast<std::size_t>(i);
-        if (at >= d.size()) {
-            reportFailure(prompter, "byteConv");
-            return;
-        }
+        if (at >= d.size())
+            return platform::Status::failure(failureText("byteConv"));
         if (at >= c) {
             d[at] = 0;
             continue;
         }
         int code = singleByteCode(chars[at]);
-        if (code < 0) {
-            reportFailure(prompter, "byteConv");
-            return;
-        }
+        if (code < 0)
+            return platform::Status::failure(failureText("byteConv"));
         d[at] = code == 0x20 ? 0 : static_cast<std::uint8_t>(code);
     }
+    return {};
 }
 
-std::int16_t uni2dbcs(std::vector<std::uint8_t>& o, std::string_view text,
-                      platform::Prompter& prompter) {
+platform::Result<std::int16_t> uni2dbcs(std::vector<std::uint8_t>& o, std::string_view text) {
     platform::TextConversion sjis = platform::utf8ToCp932(text);
-    if (!sjis.ok) {
-        reportFailure(prompter, "uni2dbcs");
-        return 0;
-    }
+    if (!sjis.ok)
+        return platform::Result<std::int16_t>::failure(failureText("uni2dbcs"));
     o.assign(sjis.text.begin(), sjis.text.end());
-    if (o.size() > 32767) {
-        reportFailure(prompter, "uni2dbcs");
-        return 0;
-    }
+    if (o.size() > 32767)
+        return platform::Result<std::int16_t>::failure(failureText("uni2dbcs"));
     return static_cast<std::int16_t>(o.size());
 }
 
-std::int32_t compressDbcs(std::span<std::uint8_t> d, std::span<const std::uint8_t> s,
-                          std::int16_t n, platform::Prompter& prompter) {
+platform::Result<std::int32_t> compressDbcs(std::span<std::uint8_t> d,
+                                            std::span<const std::uint8_t> s, std::int16_t n) {
     if (n <= 0)
         return 0;
     auto count = static_cast<std::size_t>(n);
     for (std::size_t i = 0; i < count; ++i) {
-        if (i >= d.size()) {
-            reportFailure(prompter, "compressDbcs");
-            return 0;
-        }
+        if (i >= d.size())
+            return platform::Result<std::int32_t>::failure(failureText("compressDbcs"));
         d[i] = 0;
     }
     std::size_t k = 0;
     for (std::size_t j = 0; j < count; ++j) {
-        if (j >= s.size()) {
-            reportFailure(prompter, "compressDbcs");
-            return 0;
-        }
+        if (j >= s.size())
+            return platform::Result<std::int32_t>::failure(failureText("compressDbcs"));
         if (j % 2 == 1 && s[j] == 0)
             continue;
         d[k++] = s[j];
@@ -169,6 +136,10 @@ std::int32_t compressDbcs(std::span<std::uint8_t> d, std::span<const std::uint8_
             break;
     }
     return static_cast<std::int32_t>(k);
+}
+
+void showFailure(platform::Prompter& prompter, std::string_view helper) {
+    prompter.show(failureText(helper), helper, platform::Icon::Critical, platform::Buttons::Ok);
 }
 
 }  // namespace converter::Module1

@@ -1,4 +1,4 @@
-#include "editor/attrconv/attribute_conversion_dialog.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,16 +1,18 @@
-#include "converter/digitalmap/transform.h"
+#include "converter/core/transform.h"
 
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-namespace digitalmap {
+namespace converter {
 
-std::optional<Extent> ReadExtent(double d1, double d2, double d3, double d4) {
+std::optional<SheetTransform> ReadExtent(double d1, double d2, double d3, double d4, double f,
+                                         double originScale) {
     for (double d : {d1, d2, d3, d4})
         if (!std::isfinite(d))
             return std::nullopt;
-    Extent e;
+    SheetTransform e;
+    e.f = f;
     e.Re = (d4 - d2) * 1000;
     e.Rn = (d3 - d1) * 1000;
     if (!(e.Re > 0) || !(e.Rn > 0) || !std::isfinite(e.Re) || !std::isfinite(e.Rn))
@@ -22,16 +24,9 @@ std::optional<Extent> ReadExtent(double d1, double d2, double d3, double d4) {
         e.sx = e.Re / e.Rn;
         e.sy = 1;
     }
-    e.originEast = d2 * 1000;
-    e.originNorth = d3 * 1000;
+    e.originEast = d2 * originScale;
+    e.originNorth = d3 * originScale;
     return e;
-}
-
-DevicePoint ToDevice(const Extent& extent, double north, double east) {
-    DevicePoint p;
-    p.x = ((east * 1000 / extent.Re) * 64000 - 32000) * extent.sx;
-    p.y = ((north * 1000 / extent.Rn) * 64000 - 32000) * extent.sy * (-1);
-    return p;
 }
 
 namespace {
@@ -42,32 +37,13 @@ bool outside(double v) {
 
 }  // namespace
 
-DeviceCheck CheckDevice(double x, double y, long long recordId) {
-    DeviceCheck c;
-    if (outside(x)) {
-        c.message = "x オーバーフロー： X=" + formatReal(x);
-        return c;
-    }
-    if (outside(y)) {
-        c.message = "y オーバーフロー：Y=" + formatReal(y) + " ID=" + std::to_string(recordId);
-        return c;
-    }
-    c.accepted = true;
-    c.x = roundTo16(x);
-    c.y = roundTo16(y);
-    return c;
-}
-
-void BoxOf::add(double x, double y) {
-    if (x < minX_)
-        minX_ = x;
-    if (x > maxX_)
-        maxX_ = x;
-    if (y < minY_)
-        minY_ = y;
-    if (y > maxY_)
-        maxY_ = y;
-    ++count_;
+std::string overflowMessage(double x, double y, std::optional<long long> recordId) {
+    if (outside(x))
+        return "x オーバーフロー： X=" + formatReal(x);
+    std::string message = "y オーバーフロー：Y=" + formatReal(y);
+    if (recordId)
+        message += " ID=" + std::to_string(*recordId);
+    return message;
 }
 
 bool BoxOf::degenerate() const {
@@ -92,13 +68,6 @@ pdb::Box LabelBox(double x, double y) {
 
 bool LabelBoxFits(double x, double y) {
     return !outside(x - 200) && !outside(y - 200) && !outside(x + 200) && !outside(y + 200);
-}
-
-std::int16_t roundTo16(double v) {
-    if (!std::isfinite(v) || std::fabs(v) > 1e15)
-        return 0;
-    auto r = static_cast<long long>(std::nearbyint(v));
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(r & 0xFFFF));
 }
 
 std::optional<std::int32_t> roundTo32(double v) {
@@ -133,6 +102,12 @@ const char* frameValueName(std::size_t index) {
     return index < 12 ? names[index] : "";
 }
 
+std::string formatFixed(double v, int decimals) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    return buf;
+}
+
 std::string formatReal(double v) {
     if (v == 0 || !std::isfinite(v))
         return v == 0 ? "0" : (std::isnan(v) ? "NaN" : (v > 0 ? "Infinity" : "-Infinity"));
@@ -160,4 +135,4 @@ std::string formatReal(double v) {
     return text;
 }
 
-}  // namespace digitalmap
+}  // namespace converter

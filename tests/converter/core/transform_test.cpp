@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "converter/digitalmap/transform.h"
+#include "converter/core/transform.h"
 
 namespace {
 
-using digitalmap::BoxOf;
-using digitalmap::CheckDevice;
-using digitalmap::ReadExtent;
-using digitalmap::ToDevice;
+using converter::BoxOf;
+using converter::CheckDevice;
+using converter::ReadExtent;
+using converter::ToDevice;
 
 TEST(ReadExtent, RangesAspectFactorsAndOriginOrRefusal) {
     // D1..D4 = minimum north, minimum east, maximum north, maximum east.
@@ -39,7 +39,7 @@ TEST(ToDevice, MapsTheSheetOntoTheDeviceSpace) {
     auto wide = *ReadExtent(0, 0, 1.5, 2);  // Re 2000, Rn 1500
     auto tall = *ReadExtent(0, 0, 2, 1);    // Re 1000, Rn 2000
     struct Case {
-        const digitalmap::Extent* extent;
+        const converter::SheetTransform* extent;
         double north, east, x, y;
     };
     const Case cases[] = {{&wide, 0, 0, -32000, 24000},
@@ -110,32 +110,32 @@ TEST(BoxOf, BoxesFromUnroundedPointsAndDegenerateOnes) {
 }
 
 TEST(LabelBox, FourHundredSquareAroundTheAnchor) {
-    EXPECT_EQ(digitalmap::LabelBox(0, 0), (pdb::Box{-200, -200, 400, 400}));
-    EXPECT_EQ(digitalmap::LabelBox(1000.5, -99.5), (pdb::Box{800, -300, 400, 400}));
-    EXPECT_TRUE(digitalmap::LabelBoxFits(32000, -32000));
-    EXPECT_FALSE(digitalmap::LabelBoxFits(32600, 0));
-    EXPECT_FALSE(digitalmap::LabelBoxFits(0, -32600));
+    EXPECT_EQ(converter::LabelBox(0, 0), (pdb::Box{-200, -200, 400, 400}));
+    EXPECT_EQ(converter::LabelBox(1000.5, -99.5), (pdb::Box{800, -300, 400, 400}));
+    EXPECT_TRUE(converter::LabelBoxFits(32000, -32000));
+    EXPECT_FALSE(converter::LabelBoxFits(32600, 0));
+    EXPECT_FALSE(converter::LabelBoxFits(0, -32600));
 }
 
 TEST(FrameValues, RoundedToSixteenBitsOrNamed) {
     std::array<double, 12> numbers{35, 40, 123, 139, 45, 0.5, 35, 39, 1.5, 139, 46, 599.5};
     std::size_t bad = 99;
-    auto values = digitalmap::FrameValues(numbers, &bad);
+    auto values = converter::FrameValues(numbers, &bad);
     ASSERT_TRUE(values);
     EXPECT_EQ((*values)[2], 123);
     EXPECT_EQ((*values)[5], 0);
     EXPECT_EQ((*values)[8], 2);
     EXPECT_EQ((*values)[11], 600);
     numbers[7] = 40000;
-    EXPECT_FALSE(digitalmap::FrameValues(numbers, &bad));
+    EXPECT_FALSE(converter::FrameValues(numbers, &bad));
     EXPECT_EQ(bad, 7u);
-    EXPECT_STREQ(digitalmap::frameValueName(bad), "bLatMin");
+    EXPECT_STREQ(converter::frameValueName(bad), "bLatMin");
     numbers[7] = -32768.4;  // rounds to -32768, still 16 bits
-    EXPECT_TRUE(digitalmap::FrameValues(numbers, &bad));
+    EXPECT_TRUE(converter::FrameValues(numbers, &bad));
 }
 
 TEST(FormatReal, FifteenSignificantDigitsWithoutExponent) {
-    using digitalmap::formatReal;
+    using converter::formatReal;
     EXPECT_EQ(formatReal(-31.25), "-31.25");
     EXPECT_EQ(formatReal(12000), "12000");
     EXPECT_EQ(formatReal(32800.5), "32800.5");

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
@@ -16,7 +17,6 @@
 #include "converter/shell/select_dir_form2.h"
 #include "platform/file_chooser.h"
 #include "sheet_generator.h"
-#include "support/test_support.h"
 
 namespace {
 
@@ -68,8 +68,9 @@ int main(int argc, char** argv) {
     services.today = [] { return platform::LocalDate{2026, 12, 6}; };
     services.quit = [] {};
 
-    testsupport::TempDir dir;
-    const std::string sheet = dir.file("53394525");
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    const std::string sheet = folder + "/53394525";
     const auto counts = sheetgen::writeSheet(sheet, sheetgen::optionsForBuildings(buildings));
     double worst = 0;
 
@@ -85,14 +86,14 @@ int main(int argc, char** argv) {
         vornik::selectDirForm form(services, nullptr);
         form.show();
         form.sheetFolderBox()->setText(QString::fromStdString(run.input));
-        form.pdbFolderBox()->setText(QString::fromStdString(dir.path()));
+        form.pdbFolderBox()->setText(QString::fromStdString(folder));
         worst = std::max(worst, runForm(form, prompter, run.label.c_str()));
     }
     {
         vornik::selectDirForm2 form(services, nullptr);
         form.show();
         form.dmFileBox()->setText(KWIB_SOURCE_DIR "/samples/dm/sample.dm");
-        form.pdbFolderBox()->setText(QString::fromStdString(dir.path()));
+        form.pdbFolderBox()->setText(QString::fromStdString(folder));
         worst = std::max(worst, runForm(form, prompter, "DM, bundled sample"));
     }
     std::printf("longest time without a box: %.1f ms\n", worst);

@@ -8,9 +8,8 @@
 #include <QTest>
 #include <cstdio>
 
-#include "editor/attrconv/attribute_conversion_dialog.h"
 #include "editor/model/kinds.h"
-#include "editor/model/text_field.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/ui/database_file_dialog.h"
 #include "pdbformat/pdb_image.h"
 #include "platform/cp932.h"
@@ -30,7 +29,7 @@ bool writeMaster(const std::string& path, const std::vector<const char*>& codes)
     }
     image.designs.emplace_back();
     image.listHeader.iRecNum = static_cast<std::uint16_t>(codes.size());
-    return pdb::WriteDatabase(image, path).ok;
+    return pdb::WriteDatabase(image, path).ok();
 }
 
 bool save(QWidget& w, const QString& path) {

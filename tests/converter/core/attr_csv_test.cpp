@@ -1,6 +1,6 @@
 // The attribute CSV reader: field syntax, the conversion table with its ranges and
 // rounding, text fields, and every kind of refused input with its line and column.
-#include "converter/attrconv/attr_csv.h"
+#include "converter/core/attr_csv.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 namespace {
 
-using converter::FeatureAttrRec;
 using converter::readAttrCsv;
+using pdb::FeatureAttrRec;
 using Bytes = std::vector<std::uint8_t>;
 
 // A CSV line of 22 fields: numbers 0 and texts empty, except the columns given.
@@ -30,7 +30,7 @@ Bytes recordOf(int column, const std::string& value) {
     EXPECT_FALSE(r.problem) << column << " " << value << ": " << r.problem->what;
     Bytes b(128);
     if (r.records.size() == 1)
-        converter::encodeFeatureAttrRec(r.records[0], std::span<std::uint8_t, 128>(b.data(), 128));
+        pdb::encodeFeatureAttrRec(r.records[0], std::span<std::uint8_t, 128>(b.data(), 128));
     return b;
 }
 
@@ -46,8 +46,8 @@ TEST(AttrCsvFields, BlanksQuotesLineEndsAndBlankLines) {
     converter::AttrCsvResult r = readAttrCsv(csv);
     ASSERT_FALSE(r.problem) << r.problem->what;
     ASSERT_EQ(r.records.size(), 4u);
-    EXPECT_EQ(converter::fieldText(r.records[0].Text1), "a,b");
-    EXPECT_EQ(converter::fieldText(r.records[0].Text2), "x y");
+    EXPECT_EQ(pdb::storedText(r.records[0].Text1), "a,b");
+    EXPECT_EQ(pdb::storedText(r.records[0].Text2), "x y");
     for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(r.records[i].ID, 7 + i);
     EXPECT_TRUE(readAttrCsv("\r\n\r\n").records.empty());
     EXPECT_FALSE(readAttrCsv("").problem);

@@ -22,9 +22,8 @@
 
 #include "platform/files.h"
 #include "platform/local_date.h"
-#include "platform/prompter.h"
 
-namespace converter {
+namespace pdb {
 
 constexpr std::size_t kFeatureAttrRecSize = 128;
 // iRecNum is written as a signed 16-bit count.
@@ -70,61 +69,26 @@ FeatureAttrRec decodeFeatureAttrRec(std::span<const std::uint8_t, kFeatureAttrRe
 // character. Returns the number of text bytes kept.
 std::size_t storeText(std::span<std::uint8_t> field, std::string_view sjis);
 
-// The text of a field: its bytes up to the first zero byte (all of them when there is
-// none), less a lead byte left without its trail byte. Shift-JIS.
-std::string fieldText(std::span<const std::uint8_t> field);
+// The text of a zero-padded field: its bytes up to the first zero byte (all of them when
+// there is none), less a lead byte left without its trail byte. Shift-JIS.
+std::string storedText(std::span<const std::uint8_t> field);
 
 // Whole days from 1904-01-01 to the date, times 86400, as the unsigned 32-bit value stored
 // in the three header dates (2001-04-01 gives 3068928000, bytes B6 EC 20 00).
 std::uint32_t palmDayStamp(const platform::LocalDate& date);
-
-// The file name of a path without its folder and from its first "." on:
-// "/data/a.b.pdb" gives "a.b" → "a". A trailing "/" does not count as the last one.
-std::string baseNameOf(std::string_view path);
-
-// Why a database name made from a file name (UTF-8) cannot be stored: it is empty, or it
-// holds a character without a single-byte code (which would leave the name empty or cut,
-// and the database unreadable to pdb2csv). A sentence naming the name, or nothing when the
-// name can be stored.
-std::optional<std::string> databaseNameProblem(std::string_view name);
-
-// The message refusing an input whose name gives such a database name: names the file,
-// says why and suggests a half-width name with the file's extension.
-std::string refusedFileNameMessage(const std::string& path, const std::string& problem);
-
-// The 32-byte database name field for a name (UTF-8): cut to 31 characters, one byte per
-// character through Module1::byteConv, blanks and padding as 0. A character without a
-// single-byte code shows "エラー：byteConv"; the name then keeps the characters before it.
-std::array<std::uint8_t, 32> databaseNameField(std::string_view name, platform::Prompter& prompter);
 
 // The whole database file: header, record list, gap and records.
 platform::Bytes encodeFeatureAttrDatabase(const std::array<std::uint8_t, 32>& nameField,
                                           const std::vector<FeatureAttrRec>& records,
                                           std::uint32_t dayStamp);
 
-// Writes a converter attribute database to path, whole or not at all (an earlier file
-// survives a failure). The database name is baseNameOf(path), through databaseNameField;
-// the three dates are palmDayStamp(today). More than kMaxFeatureAttrRecs records, or a
-// failed write, shows an error naming the file (critical icon, the given title; empty
-// means the application's title) and returns false.
-bool writeFeatureAttrDatabase(const std::string& path, const std::vector<FeatureAttrRec>& records,
-                              const platform::LocalDate& today, platform::Prompter& prompter,
-                              std::string_view title = "");
+// The records of a converter attribute database (record k at 80 + 8n + 128(k-1), n from
+// iRecNum), or why the file cannot hold them (UTF-8, naming the file and the record).
+struct FeatureAttrRecords {
+    std::vector<FeatureAttrRec> records;
+    std::optional<std::string> problem;
+};
+FeatureAttrRecords readFeatureAttrRecords(std::span<const std::uint8_t> file,
+                                          const std::string& path);
 
-// The same as one file of a run's outputs: the database goes into the set, which the run
-// commits with commitOutputs once all its outputs are there.
-bool stageFeatureAttrDatabase(platform::OutputSet& outputs, const std::string& path,
-                              const std::vector<FeatureAttrRec>& records,
-                              const platform::LocalDate& today, platform::Prompter& prompter,
-                              std::string_view title = "");
-
-// Puts a run's outputs in place; a failure shows which file could not be written and why
-// (critical icon, the given title) and returns false, every earlier file being kept.
-bool commitOutputs(platform::OutputSet& outputs, platform::Prompter& prompter,
-                   std::string_view title = "");
-
-// "ファイル「PATH」を作成できません（…）。" or "…を書き込めません（…）。", saying that the
-// earlier file is still there when there is one.
-std::string writeFailureText(const platform::WriteError& error);
-
-}  // namespace converter
+}  // namespace pdb
