@@ -92,6 +92,17 @@ georef::Datum GeorefBox::datum() const {
     return static_cast<georef::Datum>(datum_->currentData().toInt());
 }
 
+void GeorefBox::placeInTabOrder(QWidget* previous, QWidget* next) {
+    QWidget* chain[] = {previous, zone_, datum_, unit_, compute_, next};
+    QWidget* last = previous;
+    for (QWidget* w : chain) {
+        if (!w || w == previous)
+            continue;
+        setTabOrder(last, w);
+        last = w;
+    }
+}
+
 void GeorefBox::preselectZone(const QString& dmPath) {
     const std::string path = dmPath.trimmed().toStdString();
     std::string sheetName;

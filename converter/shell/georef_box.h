@@ -35,6 +35,10 @@ class GeorefBox : public QGroupBox {
     void setZone(std::optional<int> zone);
     georef::Datum datum() const;
 
+    // Puts the row's controls in the focus chain between previous and next, in the order
+    // they are shown (the row is made after the frame boxes it fills).
+    void placeInTabOrder(QWidget* previous, QWidget* next);
+
     // A DM file was chosen or typed: chooses the zone its name, or else its sheet name,
     // gives ("09LD351.dm" → 9); leaves the choice as it is when neither gives one.
     void preselectZone(const QString& dmPath);

@@ -48,6 +48,7 @@ selectDirForm::selectDirForm(const Services& services, QWidget* parent)
         [this] { return sheetFolder_->text(); }, this);
     layout->addWidget(georef_);
     layout->addWidget(frame_);
+    georef_->placeInTabOrder(pdbButton_, frame_->box(0));
 
     CreateCloseRow row = addCreateCloseRow(this, layout, tr8("決定ボタン"));
     create_ = row.create;

@@ -51,6 +51,7 @@ selectDirForm2::selectDirForm2(const Services& services, QWidget* parent)
         [this] { return dmFile_->text(); }, this);
     layout->addWidget(georef_);
     layout->addWidget(frame_);
+    georef_->placeInTabOrder(pdbButton_, frame_->box(0));
 
     CreateCloseRow row = addCreateCloseRow(this, layout, tr8("作成ボタン"));
     create_ = row.create;

@@ -5,8 +5,8 @@ class QWidget;
 
 namespace vornik {
 
-// Shows the manual at the section anchor ("menu", "nsdi", "dm", "picker", "csv") in the
-// help window of from's window.
+// Shows the manual at the section anchor ("menu", "nsdi", "dm", "frame", "picker", "files", "run",
+// "keys") in the help window of from's window.
 void showVornikHelp(QWidget* from, const char* anchor);
 
 // F1 in window opens the manual at anchor.
