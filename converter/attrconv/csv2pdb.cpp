@@ -89,7 +89,7 @@ Outcome csv2pdb(platform::FileChooser& chooser, const std::string& programFolder
     request.filterPattern = "*.csv";
     request.defaultExtension = "CSV";
     request.initialFolder = programFolder;
-    request.save = true;
+    request.place = "vornik/csv2pdb";
     std::optional<std::string> csvPath = chooser.choose(request);
     if (!csvPath || csvPath->empty())
         return Outcome::Cancelled;

@@ -205,7 +205,7 @@ Outcome pdb2csv(platform::FileChooser& chooser, const std::string& programFolder
     pdbRequest.filterPattern = "*.pdb";
     pdbRequest.defaultExtension = "pdb";
     pdbRequest.initialFolder = programFolder;
-    pdbRequest.save = true;
+    pdbRequest.place = "vornik/pdb2csv";
     std::optional<std::string> pdbPath = chooser.choose(pdbRequest);
     if (!pdbPath || pdbPath->empty())
         return Outcome::Cancelled;

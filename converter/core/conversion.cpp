@@ -1,7 +1,11 @@
 #include "converter/core/conversion.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "converter/core/module1.h"
 #include "platform/cp932.h"
@@ -15,6 +19,32 @@ std::string fileMessage(const std::string& path, const std::string& what) {
 }
 
 }  // namespace
+
+bool prepareOutputFolder(const std::string& folder, platform::Prompter& prompter) {
+    auto error = [&](const std::string& text) {
+        prompter.show(text, "", platform::Icon::Critical, platform::Buttons::Ok);
+        return false;
+    };
+    const std::string named = "PDBファイルのディレクトリ「" + folder + "」";
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(folder, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        if (prompter.show(named + "がありません。作成しますか？", "", platform::Icon::Question,
+                          platform::Buttons::YesNo) != platform::Answer::Yes)
+            return false;
+        if (!std::filesystem::create_directories(folder, ec) && ec)
+            return error(named + "を作成できません（" + ec.message() + "）。");
+        return true;
+    }
+    if (ec)
+        return error(named + "を確かめられません（" + ec.message() + "）。");
+    if (status.type() != std::filesystem::file_type::directory)
+        return error(named + "はディレクトリではありません。");
+    // access() also answers for a folder on a read-only file system, for every user.
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return error(named + "に書き込めません（" + std::strerror(errno) + "）。");
+    return true;
+}
 
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && folder.back() == '/')

@@ -13,6 +13,7 @@
 #include "pdbformat/feature_attr_rec.h"
 #include "platform/files.h"
 #include "platform/local_date.h"
+#include "platform/prompter.h"
 #include "platform/result.h"
 
 namespace converter {
@@ -51,6 +52,12 @@ platform::Status stageFeatureAttrDatabase(platform::OutputSet& outputs, const st
                                           const std::array<std::uint8_t, 32>& nameField,
                                           const std::vector<pdb::FeatureAttrRec>& records,
                                           const platform::LocalDate& today);
+
+// Makes sure a map conversion's output folder can take its files, before the run shows its
+// first message: a folder that is not there is offered to be made (a question; made on
+// Yes), a path that is not a folder or a folder that cannot be written to is reported.
+// True when the run may go on.
+bool prepareOutputFolder(const std::string& folder, platform::Prompter& prompter);
 
 // Puts a run's outputs in place. Fails saying which file could not be written and why;
 // every earlier file is then kept.

@@ -719,11 +719,6 @@ bool CreateFromDigitalMap(const std::string& sheetDir, const std::string& outDir
                   "");
         return false;
     }
-    std::error_code ec;
-    if (!std::filesystem::is_directory(outDir, ec)) {
-        showError(prompter, "PDBファイルのディレクトリがありません：" + outDir, "");
-        return false;
-    }
     const Input inputs[] = {
         {paths.tatemonoArc, "TATEMONO/tatemono.arc"}, {paths.tatemonoPgn, "TATEMONO/tatemono.pgn"},
         {paths.tatemonoAtr, "TATEMONO/tatemono.atr"}, {paths.tyomePgn, "GYOUSEI/tyome.pgn"},
@@ -750,6 +745,8 @@ bool CreateFromDigitalMap(const std::string& sheetDir, const std::string& outDir
             return false;
         }
     }
+    if (!converter::prepareOutputFolder(outDir, prompter))
+        return false;
     // The graphic database, the CSV and the attribute database are put in place together at
     // the end of the run.
     platform::OutputSet outputs;

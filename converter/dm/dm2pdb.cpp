@@ -132,6 +132,8 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
         return fail(frameValues.error());
     if (auto problem = converter::databaseNameProblem(base))
         return fail(converter::refusedFileNameMessage(dmPath, *problem));
+    if (!converter::prepareOutputFolder(folder, prompter))
+        return result;
 
     prompter.show("処理を開始します！( 1 / 3 )", kDmTitle, platform::Icon::Information,
                   platform::Buttons::Ok);

@@ -32,6 +32,7 @@ struct Field {
 constexpr platform::NumberSyntax kDmNumber{.plusSign = true, .exponent = false};
 
 constexpr Field kSheetCheck{66, 67, "「M 」レコードの数値欄"};
+constexpr Field kSheetName{3, 9, "図郭名"};
 constexpr Field kNmin{1, 7, "最小北座標"};
 constexpr Field kEmin{8, 14, "最小東座標"};
 constexpr Field kNmax{15, 21, "最大北座標"};
@@ -284,6 +285,7 @@ void DmReader::readSheet(const DmLine& first) {
                           "行目の「M 」レコードの2行目がありません（ファイルの終わり）");
     SheetRecord s;
     s.line = first.number;
+    s.name = shown(trimBlanks(fields.text(first, kSheetName)));
     s.nmin = fields.number(second, kNmin);
     s.emin = fields.number(second, kEmin);
     s.nmax = fields.number(second, kNmax);

@@ -51,6 +51,7 @@ std::string lineSourceFailure(const platform::LineSource& lines, const std::stri
 // An "M " record: the sheet values of its second line and what they give.
 struct SheetRecord {
     std::size_t line = 0;  // line of the "M " record itself
+    std::string name;      // the sheet's name, columns 3–9 ("02JF711"), blanks trimmed, UTF-8
     double nmin = 0, emin = 0, nmax = 0, emax = 0;
     int unitCode = 0;
     converter::SheetTransform transform;

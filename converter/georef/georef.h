@@ -42,8 +42,10 @@ Result<Datum> parseDatum(std::string_view text);
 Result<int> parseZone(std::string_view text);
 // "第II系" for zone 2; "第20系" for a number outside 1 to 19.
 std::string zoneName(int zone);
-// The zone a DM file's name gives by the usual sheet naming: its first two characters as a
-// number 01 to 19 ("09LD351.dm" gives 9). The folders before the name do not count.
+// The zone a DM sheet's name gives by the usual sheet naming: its first two characters as a
+// number 01 to 19 ("02JF711" gives 2).
+std::optional<int> zoneFromSheetName(std::string_view name);
+// The same for a DM file's name ("09LD351.dm" gives 9). The folders before it do not count.
 std::optional<int> zoneFromDmFileName(std::string_view path);
 
 // EPSG codes: the plane system of a zone (30161–30179 Tokyo, 2443–2461 JGD2000, 6669–6687

@@ -90,7 +90,10 @@ std::string zoneName(int zone) {
 }
 
 std::optional<int> zoneFromDmFileName(std::string_view path) {
-    const std::string_view name = platform::fileNameOf(path);
+    return zoneFromSheetName(platform::fileNameOf(path));
+}
+
+std::optional<int> zoneFromSheetName(std::string_view name) {
     if (name.size() < 2 || name[0] < '0' || name[0] > '9' || name[1] < '0' || name[1] > '9')
         return std::nullopt;
     const int zone = (name[0] - '0') * 10 + (name[1] - '0');

@@ -15,6 +15,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "converter/shell/vornik_help.h"
 #include "converter/shell/vornik_services.h"
 
 namespace vornik {
@@ -49,6 +50,7 @@ DirPickerForm::DirPickerForm(const QString& caption, const QString& pathBoxName,
     setWindowTitle(caption);
     setModal(true);
     trackForm(this);
+    addHelpKey(this, "picker");
 
     auto* label1 = new QLabel(tr8("ドライブ："), this);
     label1->setObjectName(QStringLiteral("Label1"));
@@ -75,6 +77,7 @@ DirPickerForm::DirPickerForm(const QString& caption, const QString& pathBoxName,
     close_ = new QPushButton(tr8("閉じる"), this);
     close_->setObjectName(QStringLiteral("closeButton"));
     decide_->setAutoDefault(false);
+    decide_->setDefault(true);
     close_->setAutoDefault(false);
 
     auto* driveRow = new QHBoxLayout;
@@ -134,6 +137,7 @@ DirPickerForm::DirPickerForm(const QString& caption, const QString& pathBoxName,
     connect(drive1_, &QComboBox::currentIndexChanged, this, &DirPickerForm::driveChanged);
     connect(dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) { folderChanged(current); });
+    connect(path_, &QLineEdit::textEdited, this, &DirPickerForm::followTypedPath);
     connect(decide_, &QPushButton::clicked, this, &QDialog::accept);
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -165,7 +169,32 @@ void DirPickerForm::driveChanged(int row) {
     path_->setText(root);
 }
 
+void DirPickerForm::followTypedPath(const QString& text) {
+    const QFileInfo typed(QDir::cleanPath(text.trimmed()));
+    if (text.trimmed().isEmpty() || !typed.isAbsolute() || !typed.isDir())
+        return;
+    const QString folder = typed.absoluteFilePath();
+    const QString root = volumeRootOf(folder);
+    following_ = true;
+    if (drive1_->currentText() != root) {
+        if (drive1_->findText(root) < 0)
+            drive1_->addItem(root);
+        const QSignalBlocker quiet(drive1_);
+        drive1_->setCurrentIndex(drive1_->findText(root));
+        showDrive(root);
+    }
+    const QModelIndex index = model_->index(folder);
+    if (index.isValid()) {
+        dir1_->setCurrentIndex(index);
+        revealing_ = true;
+        revealTimer_->start();
+    }
+    following_ = false;
+}
+
 void DirPickerForm::folderChanged(const QModelIndex& current) {
+    if (following_)
+        return;
     // Once the user moves in the tree, the view stays where the user put it.
     revealing_ = false;
     if (current.isValid())

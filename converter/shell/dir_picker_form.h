@@ -1,7 +1,8 @@
 #pragma once
 // The folder pickers of the settings forms: a drive list (the mounted volumes), a folder
-// tree of the chosen drive and a path box that follows the tree and can be typed into.
-// "決定" accepts the box's text (read it with chosenPath()), "閉じる" closes without it.
+// tree of the chosen drive and a path box that follows the tree and can be typed into; the
+// tree follows a typed path that names a folder. "決定" (also Enter) accepts the box's text
+// (read it with chosenPath()), "閉じる" closes without it.
 #include <QDialog>
 
 class QComboBox;
@@ -39,6 +40,7 @@ class DirPickerForm : public QDialog {
     void driveChanged(int row);
     void folderChanged(const QModelIndex& current);
     void showDrive(const QString& root);
+    void followTypedPath(const QString& text);
 
     QComboBox* drive1_;
     QTreeView* dir1_;
@@ -48,6 +50,7 @@ class DirPickerForm : public QDialog {
     QPushButton* close_;
     QTimer* revealTimer_ = nullptr;
     bool revealing_ = false;  // keep the start folder in view while the tree fills
+    bool following_ = false;  // the tree moves to a typed path: the box keeps the typing
 };
 
 // Chooses the sheet folder of the Digital Map 2500 settings form.

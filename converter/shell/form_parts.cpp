@@ -1,5 +1,6 @@
 #include "converter/shell/form_parts.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "converter/shell/frame_boxes.h"
+#include "ui/remembered_places.h"
 
 namespace vornik {
 
@@ -36,6 +38,7 @@ CreateCloseRow addCreateCloseRow(QWidget* form, QVBoxLayout* layout, const QStri
     row.close = new QPushButton(QString::fromUtf8("閉じる"), form);
     row.close->setObjectName(QString::fromUtf8("閉じるボタン"));
     row.create->setAutoDefault(false);
+    row.create->setDefault(true);
     row.close->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -44,6 +47,18 @@ CreateCloseRow addCreateCloseRow(QWidget* form, QVBoxLayout* layout, const QStri
     layout->addSpacing(6);
     layout->addLayout(buttons);
     return row;
+}
+
+QString pickerStart(const QLineEdit* box, const QString& place) {
+    const QString typed = box->text().trimmed();
+    if (QFileInfo(typed).isDir())
+        return typed;
+    const QString last = kwibui::rememberedFile(place);
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : typed;
+}
+
+void rememberBox(const QLineEdit* box, const QString& place) {
+    kwibui::rememberFile(place, box->text().trimmed());
 }
 
 bool checkFrameBoxes(const FrameBoxes& frame, platform::Prompter& prompter) {

@@ -9,7 +9,9 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vornik"));
+    // The settings (remembered places, the last datum) go to ~/.config/kwib/Vornik.conf.
+    QApplication::setOrganizationName(QStringLiteral("kwib"));
+    QApplication::setApplicationName(QStringLiteral("Vornik"));
     QApplication::setDesktopFileName(QStringLiteral("vornik"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vornik/vornik.png")));
     vornik::installFormFont(app);

@@ -9,6 +9,8 @@
 #include "converter/shell/dir_picker_form.h"
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
+#include "converter/shell/georef_box.h"
+#include "converter/shell/vornik_help.h"
 
 namespace vornik {
 namespace {
@@ -17,13 +19,18 @@ QString tr8(const char* s) {
     return QString::fromUtf8(s);
 }
 
+// The remembered places of the two folder boxes.
+const QString kSheetPlace = QStringLiteral("vornik/nsdi-sheet");
+const QString kPdbPlace = QStringLiteral("vornik/nsdi-pdb");
+
 }  // namespace
 
 selectDirForm::selectDirForm(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {
-    setWindowTitle(tr8("ディレクトリ指定"));
+    setWindowTitle(tr8("数値地図2500の変換設定 - Vornik"));
     setModal(true);
     trackForm(this);
+    addHelpKey(this, "nsdi");
 
     auto* layout = new QVBoxLayout(this);
     PathRow sheet = addPathRow(this, layout, tr8("数値地図ディレクトリ指定："),
@@ -36,7 +43,12 @@ selectDirForm::selectDirForm(const Services& services, QWidget* parent)
     pdbButton_ = pdb.button;
     layout->addSpacing(6);
     frame_ = new FrameBoxes(this);
+    georef_ = new GeorefBox(
+        sheetframe::InputKind::DigitalMapSheet, frame_, *services_.prompter,
+        [this] { return sheetFolder_->text(); }, this);
+    layout->addWidget(georef_);
     layout->addWidget(frame_);
+    georef_->placeInTabOrder(pdbButton_, frame_->box(0));
 
     CreateCloseRow row = addCreateCloseRow(this, layout, tr8("決定ボタン"));
     create_ = row.create;
@@ -49,15 +61,11 @@ selectDirForm::selectDirForm(const Services& services, QWidget* parent)
 }
 
 void selectDirForm::chooseSheetFolder() {
-    nsdiDialogForm picker(sheetFolder_->text(), this);
-    if (picker.exec() == QDialog::Accepted)
-        sheetFolder_->setText(picker.chosenPath());
+    pickFolder<nsdiDialogForm>(this, sheetFolder_, kSheetPlace);
 }
 
 void selectDirForm::choosePdbFolder() {
-    pdbDirForm picker(pdbFolder_->text(), this);
-    if (picker.exec() == QDialog::Accepted)
-        pdbFolder_->setText(picker.chosenPath());
+    pickFolder<pdbDirForm>(this, pdbFolder_, kPdbPlace);
 }
 
 void selectDirForm::create() {
@@ -65,14 +73,19 @@ void selectDirForm::create() {
     if (!checkFrameBoxes(*frame_, prompter))
         return;
     const std::array<double, 12> frame = frame_->read().values;
+    if (!georef_->confirmTypedFrame(frame))
+        return;
     const std::string sheetDir = sheetFolder_->text().toStdString();
     const std::string outDir = pdbFolder_->text().toStdString();
     const bool done = runGuarded(prompter, [&] {
         return digitalmap::CreateFromDigitalMap(sheetDir, outDir, frame, services_.today(),
                                                 prompter);
     });
-    if (done)
-        accept();
+    if (!done)
+        return;
+    rememberBox(sheetFolder_, kSheetPlace);
+    rememberBox(pdbFolder_, kPdbPlace);
+    accept();
 }
 
 }  // namespace vornik

@@ -1,7 +1,8 @@
 #pragma once
 // selectDirForm: the settings of the Digital Map 2500 conversion (sheet folder, output
-// folder, the twelve frame values). "作成" runs the conversion; a run that reaches its end
-// closes the form, any other leaves it open with what was typed.
+// folder, the coordinate system and the twelve frame values). "作成" (also Enter) runs the
+// conversion; a run that reaches its end closes the form, any other leaves it open with
+// what was typed.
 #include <QDialog>
 
 #include "converter/shell/vornik_services.h"
@@ -12,6 +13,7 @@ class QPushButton;
 namespace vornik {
 
 class FrameBoxes;
+class GeorefBox;
 
 class selectDirForm : public QDialog {
     Q_OBJECT
@@ -25,6 +27,7 @@ class selectDirForm : public QDialog {
     QPushButton* createButton() const { return create_; }
     QPushButton* closeButton() const { return close_; }
     FrameBoxes* frameBoxes() const { return frame_; }
+    GeorefBox* georefBox() const { return georef_; }
 
   private:
     void chooseSheetFolder();
@@ -37,6 +40,7 @@ class selectDirForm : public QDialog {
     QPushButton* sheetButton_;
     QPushButton* pdbButton_;
     FrameBoxes* frame_;
+    GeorefBox* georef_;
     QPushButton* create_;
     QPushButton* close_;
 };

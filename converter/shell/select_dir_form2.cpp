@@ -1,5 +1,7 @@
 #include "converter/shell/select_dir_form2.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +11,9 @@
 #include "converter/shell/dir_picker_form.h"
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
+#include "converter/shell/georef_box.h"
+#include "converter/shell/vornik_help.h"
+#include "ui/remembered_places.h"
 
 namespace vornik {
 namespace {
@@ -17,13 +22,18 @@ QString tr8(const char* s) {
     return QString::fromUtf8(s);
 }
 
+// The remembered places of the DM file and the output folder.
+const QString kDmPlace = QStringLiteral("vornik/dm-file");
+const QString kPdbPlace = QStringLiteral("vornik/dm-pdb");
+
 }  // namespace
 
 selectDirForm2::selectDirForm2(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {
-    setWindowTitle(tr8("ディレクトリ指定"));
+    setWindowTitle(tr8("DMファイルの変換設定 - Vornik"));
     setModal(true);
     trackForm(this);
+    addHelpKey(this, "dm");
 
     auto* layout = new QVBoxLayout(this);
     PathRow dm = addPathRow(this, layout, tr8("DMファイル指定："), tr8("DMディレクトリ"),
@@ -36,7 +46,12 @@ selectDirForm2::selectDirForm2(const Services& services, QWidget* parent)
     pdbButton_ = pdb.button;
     layout->addSpacing(6);
     frame_ = new FrameBoxes(this);
+    georef_ = new GeorefBox(
+        sheetframe::InputKind::DmFile, frame_, *services_.prompter,
+        [this] { return dmFile_->text(); }, this);
+    layout->addWidget(georef_);
     layout->addWidget(frame_);
+    georef_->placeInTabOrder(pdbButton_, frame_->box(0));
 
     CreateCloseRow row = addCreateCloseRow(this, layout, tr8("作成ボタン"));
     create_ = row.create;
@@ -45,26 +60,32 @@ selectDirForm2::selectDirForm2(const Services& services, QWidget* parent)
     connect(dmButton_, &QPushButton::clicked, this, &selectDirForm2::chooseDmFile);
     connect(pdbButton_, &QPushButton::clicked, this, &selectDirForm2::choosePdbFolder);
     connect(create_, &QPushButton::clicked, this, &selectDirForm2::create);
+    connect(dmFile_, &QLineEdit::textChanged, georef_, &GeorefBox::preselectZone);
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void selectDirForm2::chooseDmFile() {
     platform::FileRequest request;
     request.title = "DMファイルを選択";
-    request.filterName = "DAT";
-    request.filterPattern = "*.dat";
-    request.defaultExtension = "DAT";
-    request.initialFolder = services_.programFolder;
-    request.save = true;
+    request.filterName = "DMファイル";
+    request.filterPattern = "*.dm *.dat";
+    request.defaultExtension = "dm";
+    // It opens at the file in the box, else where the last DM file was chosen.
+    const QFileInfo current(dmFile_->text().trimmed());
+    request.initialFolder =
+        !dmFile_->text().trimmed().isEmpty() && current.absoluteDir().exists()
+            ? current.absolutePath().toStdString()
+            : kwibui::startFolder(kDmPlace, QString::fromStdString(services_.programFolder))
+                  .toStdString();
     // A cancelled dialog leaves the box as it was.
-    if (auto path = services_.chooser->choose(request))
+    if (auto path = services_.chooser->choose(request)) {
         dmFile_->setText(QString::fromStdString(*path));
+        rememberBox(dmFile_, kDmPlace);
+    }
 }
 
 void selectDirForm2::choosePdbFolder() {
-    pdbDirForm2 picker(pdbFolder_->text(), this);
-    if (picker.exec() == QDialog::Accepted)
-        pdbFolder_->setText(picker.chosenPath());
+    pickFolder<pdbDirForm2>(this, pdbFolder_, kPdbPlace);
 }
 
 void selectDirForm2::create() {
@@ -72,14 +93,19 @@ void selectDirForm2::create() {
     if (!checkFrameBoxes(*frame_, prompter))
         return;
     const std::array<double, 12> frame = frame_->read().values;
+    if (!georef_->confirmTypedFrame(frame))
+        return;
     const std::string dmPath = dmFile_->text().toStdString();
     const std::string outDir = pdbFolder_->text().toStdString();
     const bool done = runGuarded(prompter, [&] {
         return dm::dm2pdb(dmPath, outDir, frame, services_.today(), prompter).outcome ==
                converter::Outcome::Done;
     });
-    if (done)
-        accept();
+    if (!done)
+        return;
+    rememberBox(dmFile_, kDmPlace);
+    rememberBox(pdbFolder_, kPdbPlace);
+    accept();
 }
 
 }  // namespace vornik

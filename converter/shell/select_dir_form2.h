@@ -1,7 +1,7 @@
 #pragma once
-// selectDirForm2: the settings of the DM conversion (DM file, output folder, the twelve
-// frame values). "作成" runs the conversion; a run that reaches its end closes the form,
-// any other leaves it open with what was typed.
+// selectDirForm2: the settings of the DM conversion (DM file, output folder, the coordinate
+// system and the twelve frame values). "作成" (also Enter) runs the conversion; a run that
+// reaches its end closes the form, any other leaves it open with what was typed.
 #include <QDialog>
 
 #include "converter/shell/vornik_services.h"
@@ -12,6 +12,7 @@ class QPushButton;
 namespace vornik {
 
 class FrameBoxes;
+class GeorefBox;
 
 class selectDirForm2 : public QDialog {
     Q_OBJECT
@@ -25,6 +26,7 @@ class selectDirForm2 : public QDialog {
     QPushButton* createButton() const { return create_; }
     QPushButton* closeButton() const { return close_; }
     FrameBoxes* frameBoxes() const { return frame_; }
+    GeorefBox* georefBox() const { return georef_; }
 
   private:
     void chooseDmFile();
@@ -37,6 +39,7 @@ class selectDirForm2 : public QDialog {
     QPushButton* dmButton_;
     QPushButton* pdbButton_;
     FrameBoxes* frame_;
+    GeorefBox* georef_;
     QPushButton* create_;
     QPushButton* close_;
 };

@@ -7,6 +7,7 @@
 #include "converter/attrconv/pdb2csv.h"
 #include "converter/shell/select_dir_form.h"
 #include "converter/shell/select_dir_form2.h"
+#include "converter/shell/vornik_help.h"
 
 namespace vornik {
 namespace {
@@ -28,8 +29,9 @@ QPushButton* menuButton(QWidget* form, QVBoxLayout* layout, const char* caption,
 
 startForm::startForm(const Services& services, QWidget* parent)
     : QWidget(parent), services_(services) {
-    setWindowTitle(tr8("メインメニュー"));
+    setWindowTitle(tr8("地図・属性データ変換 - Vornik"));
     trackForm(this);
+    addHelpKey(this, "menu");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 20);
     layout->setSpacing(10);
@@ -38,6 +40,7 @@ startForm::startForm(const Services& services, QWidget* parent)
     csv2pdb_ = menuButton(this, layout, "属性CSV → 属性PDB", "csv2pdb");
     pdb2csv_ = menuButton(this, layout, "属性PDB → 属性CSV", "pdb2csv");
     layout->addSpacing(10);
+    help_ = menuButton(this, layout, "ヘルプ", "helpButton");
     exit_ = menuButton(this, layout, "終　了", "終了ボタン");
     setMinimumWidth(320);
 
@@ -45,6 +48,7 @@ startForm::startForm(const Services& services, QWidget* parent)
     connect(dm2pdb_, &QPushButton::clicked, this, &startForm::openDmSettings);
     connect(csv2pdb_, &QPushButton::clicked, this, &startForm::runCsv2pdb);
     connect(pdb2csv_, &QPushButton::clicked, this, &startForm::runPdb2csv);
+    connect(help_, &QPushButton::clicked, this, [this] { showVornikHelp(this, "menu"); });
     connect(exit_, &QPushButton::clicked, this, &startForm::askExit);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // startForm: the main menu of the conversion program. Four buttons start the four
-// conversions; "終　了" asks before it ends the program.
+// conversions; "ヘルプ" (also F1) opens the manual; "終　了" asks before it ends the program.
 #include <QWidget>
 
 #include "converter/shell/vornik_services.h"
@@ -18,6 +18,7 @@ class startForm : public QWidget {
     QPushButton* dm2pdbButton() const { return dm2pdb_; }
     QPushButton* csv2pdbButton() const { return csv2pdb_; }
     QPushButton* pdb2csvButton() const { return pdb2csv_; }
+    QPushButton* helpButton() const { return help_; }
     QPushButton* exitButton() const { return exit_; }
 
   private:
@@ -32,6 +33,7 @@ class startForm : public QWidget {
     QPushButton* dm2pdb_;
     QPushButton* csv2pdb_;
     QPushButton* pdb2csv_;
+    QPushButton* help_;
     QPushButton* exit_;
 };
 

@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "platform/qt/qt_prompter.h"
+#include "ui/remembered_places.h"
 
 namespace vornik {
 namespace {
@@ -128,9 +129,9 @@ platform::Answer FormPrompter::show(std::string_view text, std::string_view titl
 QStringList nameFiltersFor(const platform::FileRequest& request) {
     QStringList filters;
     if (!request.filterPattern.empty())
-        filters << fromUtf8(request.filterName) + "(" + fromUtf8(request.filterPattern) + ")";
+        filters << fromUtf8(request.filterName) + " (" + fromUtf8(request.filterPattern) + ")";
     // "*" rather than "*.*": on this system a file name need not hold a dot.
-    filters << QStringLiteral("すべてのファイル(*)");
+    filters << QStringLiteral("すべてのファイル (*)");
     return filters;
 }
 
@@ -154,17 +155,32 @@ std::optional<std::string> FormFileChooser::choose(const platform::FileRequest& 
         auto forms = OpenForms::list();
         owner = forms.empty() ? nullptr : forms.back();
     }
-    QFileDialog dialog(owner, fromUtf8(request.title), fromUtf8(request.initialFolder));
+    // A remembered place opens where its last file was (that file selected).
+    const QString place = fromUtf8(request.place);
+    const QString folder = place.isEmpty()
+                               ? fromUtf8(request.initialFolder)
+                               : kwibui::startFolder(place, fromUtf8(request.initialFolder));
+    QFileDialog dialog(owner, fromUtf8(request.title), folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     // The dialogs only pick a name; they never write, so there is nothing to confirm.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setLabelText(QFileDialog::Accept,
+                        request.save ? QStringLiteral("保存") : QStringLiteral("開く"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
     dialog.setNameFilters(nameFiltersFor(request));
     dialog.setDefaultSuffix(fromUtf8(request.defaultExtension));
+    // Wide enough that the size and date columns are readable.
+    dialog.resize(780, 480);
+    const QString last = place.isEmpty() ? QString() : kwibui::rememberedFile(place);
+    if (!last.isEmpty() && QFileInfo(last).absolutePath() == dialog.directory().absolutePath())
+        dialog.selectFile(QFileInfo(last).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return matchExistingCase(dialog.selectedFiles().first().toStdString());
+    std::string chosen = matchExistingCase(dialog.selectedFiles().first().toStdString());
+    kwibui::rememberFile(place, QString::fromStdString(chosen));
+    return chosen;
 }
 
 }  // namespace vornik

@@ -62,8 +62,10 @@ class FormPrompter : public platform::Prompter {
                           platform::Buttons buttons) override;
 };
 
-// The program's file dialogs: save style (a new name may be typed), the request's
-// filter and an all-files filter, the default extension added to a bare name.
+// The program's file dialogs: open style ("開く") for a file to read, save style (a new
+// name may be typed) for one to write; the request's filter and an all-files filter, the
+// default extension added to a bare name. A request with a place opens where the file last
+// chosen for it was, also in a later run (remembered in the program's settings).
 class FormFileChooser : public platform::FileChooser {
   public:
     std::optional<std::string> choose(const platform::FileRequest& request) override;
@@ -74,7 +76,7 @@ class FormFileChooser : public platform::FileChooser {
 // any other path comes back unchanged.
 std::string matchExistingCase(const std::string& path);
 
-// The full name filter of a request: "CSV(*.csv)" and the all-files entry.
+// The full name filter of a request: "CSV (*.csv)" and the all-files entry.
 QStringList nameFiltersFor(const platform::FileRequest& request);
 
 }  // namespace vornik

@@ -239,7 +239,7 @@ TEST(Csv2pdbDialog, AsksForTheCsvAndEndsQuietlyOnCancel) {
     EXPECT_EQ(r.filterPattern, "*.csv");
     EXPECT_EQ(r.defaultExtension, "CSV");
     EXPECT_EQ(r.initialFolder, "/opt/vornik");
-    EXPECT_TRUE(r.save);
+    EXPECT_FALSE(r.save);
     writeText(dir.file("c.csv"), line("3"));
     chooser.answerNext(dir.file("c.csv"));
     EXPECT_EQ(converter::csv2pdb(chooser, "/opt/vornik", kApril1st2001, p), Outcome::Done);

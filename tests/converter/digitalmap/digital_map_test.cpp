@@ -55,9 +55,11 @@ TEST(CreateFromDigitalMap, FoldersMustBeGiven) {
     SheetCase sheet("");
     EXPECT_EQ(runMessages(sheet.sheetDir(), ""),
               (Messages{"[error] : PDBファイルのディレクトリを指定して下さい！"}));
-    EXPECT_EQ(runMessages(sheet.sheetDir(), sheet.outDir() + "/absent"),
-              (Messages{"[error] : PDBファイルのディレクトリがありません：" + sheet.outDir() +
-                        "/absent"}));
+    // A missing output folder is offered before the first box; Yes makes it.
+    Messages made = runMessages(sheet.sheetDir(), sheet.outDir() + "/absent");
+    EXPECT_EQ(made.at(0), "[question] : PDBファイルのディレクトリ「" + sheet.outDir() +
+                              "/absent」がありません。作成しますか？");
+    EXPECT_EQ(Messages(made.begin() + 1, made.end()), normalMessages());
 }
 
 TEST(CreateFromDigitalMap, FrameValuesAreStoredRoundedOrRefusedByName) {

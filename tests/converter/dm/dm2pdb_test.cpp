@@ -521,16 +521,16 @@ TEST(Dm2Pdb, MissingInputsAndFailedWritesLeaveEarlierFilesAlone) {
     EXPECT_EQ(testsupport::readBytes(dir.file("t_A.pdb")), (Bytes{4, 5, 6}));
     EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"t.dm", "t_A.pdb", "t_G.pdb"}));
 
-    // A folder that does not exist.
+    // A folder that does not exist, not to be made: asked before the first box, nothing made.
     platform::ScriptedPrompter p2;
+    p2.answerNext(platform::Answer::No);
     std::string dmPath = dir.file("t.dm");
     dm::Dm2PdbResult r = dm::dm2pdb(dmPath, dir.file("no-such-folder"), kNoFrame, kDay, p2);
     EXPECT_EQ(r.outcome, converter::Outcome::Failed);
-    EXPECT_EQ(
-        p2.texts().back().rfind(
-            "図形PDBファイル「" + dir.file("no-such-folder/t_G.pdb") + "」を作成できません（", 0),
-        0u)
-        << p2.texts().back();
+    EXPECT_EQ(p2.texts(),
+              (std::vector<std::string>{"PDBファイルのディレクトリ「" + dir.file("no-such-folder") +
+                                        "」がありません。作成しますか？"}));
+    EXPECT_FALSE(testsupport::exists(dir.file("no-such-folder")));
 }
 
 TEST(Dm2Pdb, AttributeStageRefusesACountThatDoesNotMatchTheFile) {
