@@ -417,8 +417,8 @@ DmEvent DmReader::skip(const DmLine& record, int code, SkipReason reason, long l
     s.code = code;
     s.codeText = codeOf(record);
     s.classText = record.text.size() > 2
-                      ? shown(trimBlanks(record.text.substr(2, std::min<std::size_t>(
-                                                                   4, record.text.size() - 2))))
+                      ? shown(trimBlanks(record.text.substr(
+                            2, std::min<std::size_t>(4, record.text.size() - 2))))
                       : std::string();
     s.reason = reason;
     s.detail = std::move(detail);
@@ -496,8 +496,8 @@ DmEvent DmReader::readCurve(const DmLine& record, int code, long lines) {
         LineElementRecord& e = element_;
         readElementHeader(record, e);
         if (e.pointCount != 3)
-            throw ReadFailure(Fields(fileName_).where(record, kPointCount) + "が 3 ではありません: " +
-                              std::to_string(e.pointCount));
+            throw ReadFailure(Fields(fileName_).where(record, kPointCount) +
+                              "が 3 ではありません: " + std::to_string(e.pointCount));
         readCoordinateLines(record, e);
         if (linesRead_ < lines)
             skipLines(record, lines - linesRead_, "付属行");
