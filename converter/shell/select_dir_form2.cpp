@@ -1,5 +1,6 @@
 #include "converter/shell/select_dir_form2.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include "converter/shell/dir_picker_form.h"
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
+#include "platform/files.h"
 
 namespace vornik {
 namespace {
@@ -37,6 +39,8 @@ selectDirForm2::selectDirForm2(const Services& services, QWidget* parent)
     layout->addSpacing(6);
     frame_ = new FrameBoxes(this);
     layout->addWidget(frame_);
+    allElements_ = new QCheckBox(tr8("注記・円・円弧も変換する"), this);
+    layout->addWidget(allElements_);
 
     CreateCloseRow row = addCreateCloseRow(this, layout, tr8("作成ボタン"));
     create_ = row.create;
@@ -74,9 +78,15 @@ void selectDirForm2::create() {
     const std::array<double, 12> frame = frame_->read().values;
     const std::string dmPath = dmFile_->text().toStdString();
     const std::string outDir = pdbFolder_->text().toStdString();
+    dm::GraphicOptions options;
+    options.allElements = allElements_->isChecked();
     const bool done = runGuarded(prompter, [&] {
-        return dm::dm2pdb(dmPath, outDir, frame, services_.today(), prompter).outcome ==
-               converter::Outcome::Done;
+        dm::Dm2PdbResult r =
+            dm::dm2pdb(dmPath, outDir, frame, services_.today(), prompter, options);
+        if (options.allElements && r.accounted)
+            prompter.show(dm::accountText(std::string(platform::fileNameOf(dmPath)), r.account),
+                          dm::kDmTitle, platform::Icon::Information, platform::Buttons::Ok);
+        return r.outcome == converter::Outcome::Done;
     });
     if (done)
         accept();

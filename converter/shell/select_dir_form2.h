@@ -1,11 +1,14 @@
 #pragma once
 // selectDirForm2: the settings of the DM conversion (DM file, output folder, the twelve
-// frame values). "作成" runs the conversion; a run that reaches its end closes the form,
-// any other leaves it open with what was typed.
+// frame values, whether annotations, circles and arcs are drawn too). "作成" runs the
+// conversion; a run that reaches its end closes the form, any other leaves it open with
+// what was typed. With the checkbox on, the run ends showing its account of the file's
+// element records.
 #include <QDialog>
 
 #include "converter/shell/vornik_services.h"
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -25,6 +28,7 @@ class selectDirForm2 : public QDialog {
     QPushButton* createButton() const { return create_; }
     QPushButton* closeButton() const { return close_; }
     FrameBoxes* frameBoxes() const { return frame_; }
+    QCheckBox* allElementsBox() const { return allElements_; }  // 注記・円・円弧も変換する
 
   private:
     void chooseDmFile();
@@ -37,6 +41,7 @@ class selectDirForm2 : public QDialog {
     QPushButton* dmButton_;
     QPushButton* pdbButton_;
     FrameBoxes* frame_;
+    QCheckBox* allElements_;
     QPushButton* create_;
     QPushButton* close_;
 };
