@@ -1,6 +1,7 @@
 // dm2pdb of a generated 50 MB DM file: both databases, through the files as the command
-// runs them (reading, atomic synced writes included), in MB/s of DM text. For scale, the
-// same file is counted by `wc -l` in the same run.
+// runs them (reading, atomic synced writes included), in MB/s of DM text, without and with
+// annotations, circles and arcs drawn. For scale, the same file is counted by `wc -l` in
+// the same run.
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -37,13 +38,17 @@ class SilentPrompter : public platform::Prompter {
 };
 
 // A sheet of 2 km × 1.5 km in millimetres: 30000 closed buildings, then roads of 60
-// points until the file reaches the wanted size; every point lies inside the sheet.
+// points, each thousand with 200 annotations and 100 circles and arcs, until the file
+// reaches the wanted size; every point lies inside the sheet.
 std::string makeDm(std::size_t bytes) {
     benchdm::DmWriter w;
     benchdm::Random r;
     benchdm::sheet(w);
     benchdm::buildings(w, r, 30000);
-    while (w.written() < bytes) benchdm::roads(w, r);
+    while (w.written() < bytes) {
+        benchdm::roads(w, r);
+        benchdm::notesAndCurves(w, r);
+    }
     return w.text();
 }
 
@@ -68,6 +73,16 @@ int main() {
         std::fprintf(stderr, "dm2pdb failed\n");
         return 1;
     }
+    dm::Dm2PdbResult all;
+    dm::GraphicOptions options;
+    options.allElements = true;
+    double convertAll = bench::bestOf(3, [&] {
+        all = dm::dm2pdb(dmPath, dir.string(), {}, {2001, 12, 5}, prompter, options);
+    });
+    if (all.outcome != converter::Outcome::Done || prompter.problems != 0) {
+        std::fprintf(stderr, "dm2pdb --all-elements failed\n");
+        return 1;
+    }
     std::string wc = "wc -l '" + dmPath + "' > /dev/null";
     double count = bench::bestOf(3, [&] {
         if (std::system(wc.c_str()) != 0)
@@ -76,6 +91,11 @@ int main() {
     std::printf("DM file %.1f MB: %d areas, graphic database of %zu records\n", megabytes,
                 result.areaCount, result.graphicRecords);
     std::printf("dm2pdb (both databases)  %8.3f s  %8.1f MB/s\n", convert, megabytes / convert);
+    std::printf(
+        "  with --all-elements    %8.3f s  %8.1f MB/s  (%+.1f %%; %ld labels, %ld circles, "
+        "%ld arcs; %zu records)\n",
+        convertAll, megabytes / convertAll, (convertAll / convert - 1) * 100, all.account.labels,
+        all.account.circles, all.account.arcs, all.graphicRecords);
     std::printf("wc -l (same file)        %8.3f s  %8.1f MB/s\n", count, megabytes / count);
     fs::remove_all(dir);
     return 0;
