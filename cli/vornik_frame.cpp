@@ -1,7 +1,8 @@
 // vornik-cli frame SHEET_DIR|DM_FILE: the frame values computed from a sheet's extent and
 // its coordinate system, without converting. Prints on stdout the twelve values as --frame
 // takes them and the two corners in decimal degrees; the message that shows the computed
-// frame (zone, datum, extent and its unit, size, corners) goes to stderr.
+// frame (zone, datum, extent and its unit, size, corners) goes to stderr. Without --zone,
+// a DM file's zone comes from the sheet name of its "M " record, else from its file name.
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include "converter/digitalmap/sheet_reader.h"
 #include "converter/dm/dm_reader.h"
 #include "converter/georef/georef.h"
+#include "platform/cp932.h"
 #include "platform/files.h"
 
 namespace {
@@ -19,6 +21,8 @@ constexpr const char* kName = "frame";
 struct SheetExtent {
     georef::PlaneExtent extent;
     georef::ExtentSource source = georef::ExtentSource::DmFile;
+    std::string sheetName;    // a DM file's sheet name (UTF-8), from its "M " record
+    std::optional<int> zone;  // the zone that name gives
 };
 using Extent = platform::Result<SheetExtent>;
 
@@ -34,7 +38,10 @@ Extent dmExtent(const std::string& path) {
     switch (reader.next()) {
         case dm::DmEvent::Sheet: {
             const dm::SheetRecord& s = reader.sheet();
-            return SheetExtent{{s.nmin, s.emin, s.nmax, s.emax}, georef::ExtentSource::DmFile};
+            return SheetExtent{{s.nmin, s.emin, s.nmax, s.emax},
+                               georef::ExtentSource::DmFile,
+                               platform::cp932ToUtf8(s.sheetName).text,
+                               s.zone};
         }
         case dm::DmEvent::Failed:
             return Extent::failure(reader.failure());
@@ -63,7 +70,9 @@ Extent sheetExtent(const std::string& dir) {
             return Extent::failure(file.error());
     }
     return SheetExtent{{header.d1, header.d2, header.d3, header.d4},
-                       georef::ExtentSource::DigitalMapSheet};
+                       georef::ExtentSource::DigitalMapSheet,
+                       {},
+                       std::nullopt};
 }
 
 std::string degrees(double v) {
@@ -83,18 +92,31 @@ int run(const std::vector<std::string>& argv) {
     const bool isSheet = std::filesystem::is_directory(input, ec);
     if (!args->has("--datum"))
         return cli::usageError(kName, "--datum is missing (tokyo, jgd2000 or jgd2011)");
-    const auto nameZone = isSheet ? std::nullopt : georef::zoneFromDmFileName(input);
-    if (!args->has("--zone") && !nameZone)
-        return cli::usageError(kName, "--zone is missing (1 to 19), and the file name \"" +
-                                          std::filesystem::path(input).filename().string() +
-                                          "\" does not start with a zone number 01 to 19");
-
     platform::ConsolePrompter prompter(std::cerr);
     auto fail = [&](const std::string& message) {
         prompter.show(message, "", platform::Icon::Critical, platform::Buttons::Ok);
         return cli::kExitFailed;
     };
-    auto zone = args->has("--zone") ? georef::parseZone(*args->value("--zone")) : *nameZone;
+    // A DM file's zone: the sheet name of its "M " record, else its file name.
+    std::optional<Extent> dm;
+    if (!isSheet) {
+        dm = dmExtent(input);
+        if (!*dm)
+            return fail(dm->error());
+    }
+    const int recordZone = dm ? (*dm)->zone.value_or(0) : 0;  // 0: none
+    const auto nameZone = isSheet ? std::nullopt : georef::zoneFromDmFileName(input);
+    if (!args->has("--zone") && !recordZone && !nameZone)
+        return cli::usageError(kName, "--zone is missing (1 to 19), and " +
+                                          (dm ? "neither the sheet name \"" + (*dm)->sheetName +
+                                                    "\" of the \"M \" record nor "
+                                              : std::string()) +
+                                          "the file name \"" +
+                                          std::filesystem::path(input).filename().string() +
+                                          "\" starts with a zone number 01 to 19");
+    const int fileZone = recordZone ? recordZone : nameZone.value_or(0);
+    auto zone = args->has("--zone") ? georef::parseZone(*args->value("--zone"))
+                                    : georef::Result<int>(fileZone);
     if (!zone)
         return fail(zone.error());
     auto datum = georef::parseDatum(*args->value("--datum"));
@@ -108,7 +130,7 @@ int run(const std::vector<std::string>& argv) {
         unit = *parsed;
     }
 
-    Extent sheet = isSheet ? sheetExtent(input) : dmExtent(input);
+    Extent sheet = isSheet ? sheetExtent(input) : *dm;
     if (!sheet)
         return fail(sheet.error());
     auto computed = georef::computeSheetFrame(sheet->extent, sheet->source, unit, *zone, *datum);
@@ -116,7 +138,10 @@ int run(const std::vector<std::string>& argv) {
         return fail(computed.error());
 
     std::string note;
-    if (!args->has("--zone"))
+    if (!args->has("--zone") && recordZone)
+        note = "系番号は「M 」レコードの図郭名 " + sheet->sheetName + " から " +
+               std::to_string(*zone) + " としました。\n";
+    else if (!args->has("--zone"))
         note = "系番号はファイル名から " + std::to_string(*zone) + " としました。\n";
     prompter.show(note + computed->summary, "", platform::Icon::Information, platform::Buttons::Ok);
     const georef::Frame& f = computed->frame;

@@ -296,9 +296,20 @@ DmLine DmReader::nextLineOrFail(const DmLine& owner, const char* what, long have
     return line;
 }
 
+std::optional<int> zoneOfSheetName(std::string_view name) {
+    if (name.size() < 2 || name[0] < '0' || name[0] > '9' || name[1] < '0' || name[1] > '9')
+        return std::nullopt;
+    const int zone = (name[0] - '0') * 10 + (name[1] - '0');
+    if (zone < 1 || zone > 19)
+        return std::nullopt;
+    return zone;
+}
+
 void DmReader::readSheet(const DmLine& first) {
     Fields fields(fileName_);
     fields.number(first, kSheetCheck);
+    // The first line's bytes go with the read of the second.
+    std::string name(trimBlanks(first.text.substr(2, 7)));
     DmLine second;
     if (!nextLine(second))
         throw ReadFailure(fileName_ + ": " + std::to_string(first.number) +
@@ -320,6 +331,8 @@ void DmReader::readSheet(const DmLine& first) {
                               ": 「" + shown(unitText) + "」（1, 10, 999 のどれか）",
                           true);
     s.unitCode = static_cast<int>(unit);
+    s.zone = zoneOfSheetName(name);
+    s.sheetName = std::move(name);
     std::optional<converter::SheetTransform> t =
         converter::ReadExtent(s.nmin, s.emin, s.nmax, s.emax, *f, 1);
     if (!t)

@@ -60,7 +60,13 @@ struct SheetRecord {
     double nmin = 0, emin = 0, nmax = 0, emax = 0;
     int unitCode = 0;
     converter::SheetTransform transform;
+    std::string sheetName;    // columns 3–9 of the "M " line, blanks trimmed (Shift-JIS)
+    std::optional<int> zone;  // the plane-coordinate zone its first two digits give, 1 to 19
 };
+
+// The zone a sheet name gives by the usual sheet naming: its first two characters as a
+// number 01 to 19 ("02JF711" gives 2).
+std::optional<int> zoneOfSheetName(std::string_view name);
 
 // A point as written in the file: first number north, second east.
 struct RawPoint {
