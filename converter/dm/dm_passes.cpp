@@ -73,7 +73,8 @@ std::optional<std::vector<converter::DevicePoint>> curvePoints(int code, convert
     const double bx = b.x - a.x, by = b.y - a.y, cx = c.x - a.x, cy = c.y - a.y;
     const double lb = bx * bx + by * by, lc = cx * cx + cy * cy;
     const double cross = bx * cy - by * cx;
-    if (lb == 0 || lc == 0 || std::fabs(cross) <= 1e-12 * std::sqrt(lb * lc))
+    // Also two points alike: the cross product is then 0.
+    if (std::fabs(cross) <= 1e-12 * std::sqrt(lb * lc))
         return std::nullopt;
     // The centre, relative to a.
     const double ux = (cy * lb - by * lc) / (2 * cross);

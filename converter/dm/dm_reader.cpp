@@ -402,16 +402,14 @@ std::optional<DmEvent> DmReader::readGroupElement() {
     }
 }
 
-// Columns 32–35 for every element record. Where an "E5" or "E7" (or a code not known)
-// leaves them empty or gives no count, the old rule: one line after "E7", none after the
-// others.
+// Columns 32–35 for every element record. Where an "E5", an "E7" or a record of an unknown
+// code leaves them empty or gives no count, the old rule: one line after "E7", none after
+// the others.
 long DmReader::followingLines(const DmLine& record, int code) {
     Fields fields(fileName_);
     if (code == 3 || code == 4 || code == 6)
         return fields.integer(record, kExtraCount, 0, 9999);
     const long fallback = code == 7 ? 1 : 0;
-    if (code == 0 && record.text[0] != 'E')
-        return fallback;
     try {
         return fields.integer(record, kExtraCount, 0, 9999);
     } catch (const ReadFailure&) {
@@ -503,33 +501,29 @@ bool DmReader::readLineElement(const DmLine& record) {
 // line element. A fault in its own fields passes it over as Unreadable (the lines columns
 // 32–35 announce are still consumed); the end of the file stops the reading.
 DmEvent DmReader::readCurve(const DmLine& record, int code, long lines) {
-    linesRead_ = 0;
+    // The record's bytes go with the first line read after it.
     const std::size_t number = record.number;
+    const std::string codeText = codeOf(record);
+    const std::string classText(trimBlanks(record.text.substr(2, 4)));
+    linesRead_ = 0;
     try {
-        LineElementRecord& e = element_;
-        readElementHeader(record, e);
-        if (e.pointCount != 3)
+        readElementHeader(record, element_);
+        if (element_.pointCount != 3)
             throw ReadFailure(Fields(fileName_).where(record, kPointCount) +
-                              "が 3 ではありません: " + std::to_string(e.pointCount));
-        readCoordinateLines(record, e);
-        if (linesRead_ < lines)
-            skipLines(record, lines - linesRead_, "付属行");
+                              "が 3 ではありません: " + std::to_string(element_.pointCount));
+        readCoordinateLines(record, element_);
         return DmEvent::LineElement;
     } catch (const FileFailure&) {
         throw;
     } catch (const ReadFailure& f) {
-        if (linesRead_ == 0)
-            return skip(record, code, SkipReason::Unreadable, lines, f.what());
-        // The record's bytes are gone with the lines read after it.
-        const char codeText[3] = {'E', static_cast<char>('0' + code), 0};
         SkippedRecord& s = skipped_;
         s.line = number;
         s.code = code;
         s.codeText = codeText;
-        s.classText = element_.classCode ? std::to_string(element_.classCode) : std::string();
+        s.classText = shown(classText);
         s.reason = SkipReason::Unreadable;
         s.detail = f.what();
-        skipLines(DmLine{number, std::string_view(codeText, 2)}, lines - linesRead_, "付属行");
+        skipLines(DmLine{number, s.codeText}, lines - linesRead_, "付属行");
         return DmEvent::Skipped;
     }
 }
@@ -561,8 +555,7 @@ DmEvent DmReader::readAnnotation(const DmLine& record, long lines) {
         std::string_view t =
             line.text.size() > kTextFirst ? line.text.substr(kTextFirst, kTextWidth) : "";
         a.text.append(t);
-        if (i + 1 < lines)
-            a.text.append(kTextWidth - t.size(), ' ');
+        a.text.append(kTextWidth - t.size(), ' ');
     }
     if (chars) {
         std::size_t at = 0;
