@@ -9,8 +9,8 @@
 // in full, and the rest as records passed over, with the reason.
 //
 // Each element record is followed by the number of lines its columns 32–35 give. Where
-// that field of an "E5" or "E7" is empty or not a number, an "E5" has no following line
-// and an "E7" one, as older files have it.
+// that field of an "E5", an "E7" or a record of an unknown code is empty or not a number,
+// an "E7" has one following line and the others none, as older files have it.
 //
 // Every problem stops the reading with a message (UTF-8, Japanese) that names the file,
 // the line and, where there is one, the columns and the field.
