@@ -1,7 +1,13 @@
 // vornik-cli dm2pdb DM_FILE OUT_DIR: the DM conversion (graphic and attribute databases).
 // After the conversion's last message it prints on stdout its account of the file's
-// element records; --log FILE writes that account and one line per record passed over.
+// element records; --log FILE writes one line per record passed over, then that account.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <optional>
 
 #include "cli/cli_common.h"
 #include "converter/dm/dm2pdb.h"
@@ -9,18 +15,57 @@
 
 namespace {
 
-// The log: the account, then each record passed over with its line, code and class.
-bool writeLog(const std::string& path, const std::string& fileName, const dm::DmAccount& account,
-              platform::Prompter& prompter) {
-    std::string text = dm::accountText(fileName, account) + "\n";
-    for (const dm::SkippedRecord& s : account.log) text += dm::skippedLine(s) + "\n";
-    platform::WriteError err;
-    if (platform::writeFileAtomically(path, text, &err))
-        return true;
-    prompter.show("ログファイル「" + path + "」を書き込めません（" + err.reason + "）。",
-                  dm::kDmTitle, platform::Icon::Critical, platform::Buttons::Ok);
-    return false;
-}
+// The log file: each record passed over, written as the conversion goes, then the
+// account. It is written beside its target under a temporary name and renamed into place
+// once complete, so an earlier log survives a run that fails.
+class FileLog : public dm::SkipLog {
+  public:
+    explicit FileLog(std::string path)
+        : path_(std::move(path)), temp_(path_ + ".kwib-log-" + std::to_string(::getpid())) {
+        file_ = std::fopen(temp_.c_str(), "wb");
+        if (!file_)
+            error_ = std::strerror(errno);
+    }
+    ~FileLog() override {
+        if (file_)
+            std::fclose(file_);
+        if (!placed_)
+            std::remove(temp_.c_str());
+    }
+    FileLog(const FileLog&) = delete;
+    FileLog& operator=(const FileLog&) = delete;
+
+    // Why the log cannot be written; empty while all is well.
+    const std::string& error() const { return error_; }
+
+    void add(const dm::SkippedRecord& s) override { write(dm::skippedLine(s) + "\n"); }
+
+    // Ends the log with the account and puts it in place; false when it could not.
+    bool finish(const std::string& account) {
+        write(account + "\n");
+        if (error_.empty() && (std::fflush(file_) != 0 || ::fsync(::fileno(file_)) != 0))
+            error_ = std::strerror(errno);
+        if (std::fclose(file_) != 0 && error_.empty())
+            error_ = std::strerror(errno);
+        file_ = nullptr;
+        if (error_.empty() && std::rename(temp_.c_str(), path_.c_str()) != 0)
+            error_ = std::strerror(errno);
+        placed_ = error_.empty();
+        return placed_;
+    }
+
+  private:
+    void write(const std::string& text) {
+        if (error_.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size())
+            error_ = std::strerror(errno);
+    }
+
+    std::string path_;
+    std::string temp_;
+    std::FILE* file_ = nullptr;
+    std::string error_;
+    bool placed_ = false;
+};
 
 int run(const std::vector<std::string>& argv) {
     auto args = cli::parseArgs(argv, {"--frame", "--today", "--log"}, {"--all-elements"});
@@ -39,16 +84,30 @@ int run(const std::vector<std::string>& argv) {
         return cli::usageError("dm2pdb", "--log needs a file name");
     dm::GraphicOptions options;
     options.allElements = args->has("--all-elements");
-    options.keepLog = logPath.has_value();
     platform::ConsolePrompter& prompter = cli::consolePrompter();
+    std::optional<FileLog> log;
+    if (logPath) {
+        log.emplace(*logPath);
+        if (!log->error().empty()) {
+            prompter.show("ログファイル「" + *logPath + "」を作成できません（" + log->error() +
+                              "）。何も変換していません。",
+                          dm::kDmTitle, platform::Icon::Critical, platform::Buttons::Ok);
+            return cli::kExitFailed;
+        }
+        options.log = &*log;
+    }
     const std::string& dmPath = args->positional[0];
     dm::Dm2PdbResult result =
         dm::dm2pdb(dmPath, args->positional[1], *frame, *today, prompter, options);
     if (result.accounted) {
         const std::string fileName(platform::fileNameOf(dmPath));
         std::cout << dm::accountText(fileName, result.account) << '\n';
-        if (logPath && !writeLog(*logPath, fileName, result.account, prompter))
+        if (log && !log->finish(dm::accountText(fileName, result.account))) {
+            prompter.show(
+                "ログファイル「" + *logPath + "」を書き込めません（" + log->error() + "）。",
+                dm::kDmTitle, platform::Icon::Critical, platform::Buttons::Ok);
             return cli::kExitFailed;
+        }
     }
     return result.outcome == converter::Outcome::Done ? cli::kExitOk : cli::kExitFailed;
 }

@@ -275,8 +275,8 @@ PassResult GraphicPass::run(const FrameValues& frame) {
 
 void GraphicPass::skipped(const SkippedRecord& s) {
     ++result_.account.skipped[static_cast<std::size_t>(s.reason)];
-    if (options_.keepLog)
-        result_.account.log.push_back(s);
+    if (options_.log)
+        options_.log->add(s);
 }
 
 // After each element: a stream the database cannot take ends the pass.

@@ -102,11 +102,10 @@ struct DmAccount {
     std::array<long, 8> read{};  // element records by code: [1]–[7] "E1"–"E7", [0] others
     long lines = 0, areas = 0, circles = 0, arcs = 0, labels = 0;  // elements written
     std::array<long, kSkipReasons> skipped{};                      // by SkipReason
-    long pointsOutside = 0;          // points of lines and areas dropped by the range check
-    long clippedCurves = 0;          // circles and arcs cut where they leave the device range
-    long straightCurves = 0;         // circles and arcs drawn straight (three points on one line)
-    long cutTexts = 0;               // annotation texts cut to the label's 24 bytes
-    std::vector<SkippedRecord> log;  // every record passed over, when asked for
+    long pointsOutside = 0;   // points of lines and areas dropped by the range check
+    long clippedCurves = 0;   // circles and arcs cut where they leave the device range
+    long straightCurves = 0;  // circles and arcs drawn straight (three points on one line)
+    long cutTexts = 0;        // annotation texts cut to the label's 24 bytes
 };
 
 // The account as the user reads it, a few lines naming the file (UTF-8, no final line end).
@@ -114,9 +113,17 @@ std::string accountText(const std::string& fileName, const DmAccount& account);
 // One line of the log for a record passed over: its line, code, class and why.
 std::string skippedLine(const SkippedRecord& skipped);
 
+// Takes each record the graphic pass passes over, as it goes (a log of a large file is
+// never held whole).
+class SkipLog {
+  public:
+    virtual ~SkipLog() = default;
+    virtual void add(const SkippedRecord& skipped) = 0;
+};
+
 struct GraphicOptions {
     bool allElements = false;  // circles, arcs and annotations drawn too
-    bool keepLog = false;      // every record passed over kept in the account's log
+    SkipLog* log = nullptr;    // told of every record passed over, when given
 };
 
 struct PassResult {
