@@ -226,6 +226,7 @@ class GraphicPass {
     const GraphicOptions& options_;
     PassResult result_;
     PlacedElement placed_;
+    std::vector<DevicePoint> run_;  // a stretch of a circle or arc inside the device range
     std::size_t firstCutText_ = 0;
 };
 
@@ -352,7 +353,8 @@ bool GraphicPass::curve() {
     g.kind = 4;
     g.elementClass = static_cast<std::uint8_t>(e.classPrefix);
     g.style = styleCodeOf(e.classCode);
-    std::vector<DevicePoint> run;
+    std::vector<DevicePoint>& run = run_;
+    run.clear();
     converter::BoxOf box;
     int pieces = 0;
     bool cut = false;
@@ -385,7 +387,7 @@ bool GraphicPass::curve() {
         SkippedRecord s;
         s.line = e.line;
         s.code = e.code;
-        s.codeText = "E" + std::to_string(e.code);
+        s.codeText = {'E', static_cast<char>('0' + e.code)};
         s.classText = std::to_string(e.classCode);
         s.reason = SkipReason::OutsideRange;
         skipped(s);
