@@ -130,6 +130,30 @@ inline void roads(DmWriter& w, Random& r) {
     }
 }
 
+// A group of 200 annotations ("E7", a text line each) and 100 circles and arcs of three
+// points inside the sheet.
+inline void notesAndCurves(DmWriter& w, Random& r) {
+    group(w, 8100, 300);
+    for (int i = 0; i < 200; ++i) {
+        w.field(1, "E7");
+        w.number(3, 8110, 4);
+        w.field(21, "2");
+        w.number(28, 4, 4);
+        w.number(32, 1, 4);
+        w.number(36, 10000 + r.below(1480000), 7);
+        w.number(43, 10000 + r.below(1980000), 7);
+        w.endLine();
+        w.field(1, "0      0   30   15 5");
+        w.field(21, "\x8E\x52\x90\xEC\x8B\xB4\x92\xAC");  // 山川橋町
+        w.endLine();
+    }
+    for (int i = 0; i < 100; ++i) {
+        const long n = 100000 + r.below(1300000), e = 100000 + r.below(1800000);
+        const long radius = 1000 + r.below(50000);
+        element(w, i % 2 ? "E3" : "E4", 2106, {n + radius, e, n, e + radius, n - radius, e});
+    }
+}
+
 // A group of 1000 "E3" elements of 20 extra lines each (read and passed over by the
 // conversion: they add nothing to the graphic database).
 inline void extraLineElements(DmWriter& w, Random& r) {

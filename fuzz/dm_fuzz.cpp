@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the DM reader and both conversion passes: each must finish or
 // refuse with a message, never crash; a graphic database it builds must walk, and the
-// attribute pass must find the areas the graphic pass counted.
+// attribute pass must find the areas the graphic pass counted. The graphic pass runs once
+// more drawing every element: its database must walk too, find the same areas, and
+// account for each element record it read exactly once.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +23,12 @@ class SilentPrompter : public platform::Prompter {
     }
 };
 
+class CountingLog : public dm::SkipLog {
+  public:
+    void add(const dm::SkippedRecord&) override { ++count; }
+    long count = 0;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -37,6 +45,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<dm::AreaBox> areas;
     dm::PassResult attrs = dm::runAttributePass(bytes, "fuzz.dm", image->pass.areaCount, areas);
     if (!attrs.ok || areas.size() != static_cast<std::size_t>(image->pass.areaCount))
+        std::abort();
+
+    dm::GraphicOptions all;
+    all.allElements = true;
+    CountingLog log;
+    all.log = &log;
+    auto every = dm::buildGraphicImage(bytes, "fuzz.dm", dm::FrameValues{}, name, 0, prompter, all);
+    if (!every || !pdb::ReadGraphicDatabase(every->file).ok ||
+        every->pass.areaCount != image->pass.areaCount)
+        std::abort();
+    const dm::DmAccount& a = every->pass.account;
+    long read = 0, passedOver = 0;
+    for (long n : a.read) read += n;
+    for (long n : a.skipped) passedOver += n;
+    if (read != a.lines + a.areas + a.circles + a.arcs + a.labels + passedOver ||
+        passedOver != log.count)
         std::abort();
     return 0;
 }

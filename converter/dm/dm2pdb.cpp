@@ -38,6 +38,13 @@ class StreamSink : public GraphicSink {
         db_.EndPointElement(at, {e.left, e.top, e.width, e.height});
     }
 
+    void label(const pdb::Box& box,
+               const std::array<std::uint8_t, pdb::kLabelNameSize>& name) override {
+        db_.AppendElement({pdb::kKindLabel, 10, pdb::kLabelBodyLength, 0, 0});
+        db_.PatchBox(db_.AppendZeroBox(), box);
+        db_.AppendBytes(name.data(), name.size());
+    }
+
   private:
     pdb::GraphicDatabase& db_;
 };
@@ -70,18 +77,16 @@ platform::Status stageGraphicFile(platform::OutputSet& outputs, const std::strin
 // reach into one more record. Elements outside groups and points dropped by an overflow
 // make the estimate too large; its N would then put records past the end of the file,
 // where no reader finds them.
-platform::Result<GraphicImage> buildGraphicImage(platform::LineSource& dmLines,
-                                                 const std::string& fileName,
-                                                 const FrameValues& frame,
-                                                 const std::array<std::uint8_t, 32>& nameField,
-                                                 std::uint32_t dayStamp,
-                                                 platform::Prompter& prompter) {
+platform::Result<GraphicImage> buildGraphicImage(
+    platform::LineSource& dmLines, const std::string& fileName, const FrameValues& frame,
+    const std::array<std::uint8_t, 32>& nameField, std::uint32_t dayStamp,
+    platform::Prompter& prompter, const GraphicOptions& options) {
     using Built = platform::Result<GraphicImage>;
     pdb::GraphicDatabase db;
     db.BeginGraphicDatabase("", nameField, dayStamp, 0);
     StreamSink sink(db);
     GraphicImage out;
-    out.pass = runGraphicPass(dmLines, fileName, frame, sink, prompter);
+    out.pass = runGraphicPass(dmLines, fileName, frame, sink, prompter, options);
     if (!out.pass.ok)
         return Built::failure(out.pass.message);
     platform::Result<platform::Bytes> image = db.EncodeGraphicDatabase();
@@ -93,14 +98,12 @@ platform::Result<GraphicImage> buildGraphicImage(platform::LineSource& dmLines,
     return out;
 }
 
-platform::Result<GraphicImage> buildGraphicImage(std::string_view dmBytes,
-                                                 const std::string& fileName,
-                                                 const FrameValues& frame,
-                                                 const std::array<std::uint8_t, 32>& nameField,
-                                                 std::uint32_t dayStamp,
-                                                 platform::Prompter& prompter) {
+platform::Result<GraphicImage> buildGraphicImage(
+    std::string_view dmBytes, const std::string& fileName, const FrameValues& frame,
+    const std::array<std::uint8_t, 32>& nameField, std::uint32_t dayStamp,
+    platform::Prompter& prompter, const GraphicOptions& options) {
     platform::LineSource lines(dmBytes);
-    return buildGraphicImage(lines, fileName, frame, nameField, dayStamp, prompter);
+    return buildGraphicImage(lines, fileName, frame, nameField, dayStamp, prompter, options);
 }
 
 namespace {
@@ -109,7 +112,7 @@ namespace {
 // the graphic database (2 / 3) and the attribute database (3 / 3).
 Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
                      const std::array<double, 12>& frame, const platform::LocalDate& today,
-                     platform::Prompter& prompter) {
+                     platform::Prompter& prompter, const GraphicOptions& options) {
     Dm2PdbResult result;
     if (dmPath.empty()) {
         prompter.show("DMファイルを指定して下さい！", "", platform::Icon::Critical,
@@ -150,10 +153,12 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
     std::array<std::uint8_t, 32> name{};
     if (!converter::databaseNameField(base + "_G", name))
         converter::Module1::showFailure(prompter, "byteConv");
-    platform::Result<GraphicImage> image =
-        buildGraphicImage(*lines, fileName, *frameValues, name, pdb::palmDayStamp(today), prompter);
+    platform::Result<GraphicImage> image = buildGraphicImage(
+        *lines, fileName, *frameValues, name, pdb::palmDayStamp(today), prompter, options);
     if (!image)
         return fail(image.error());
+    result.account = std::move(image->pass.account);
+    result.accounted = true;
     if (!image->pass.stoppedAtSheet.empty())
         error(prompter, image->pass.stoppedAtSheet);
     // Both databases are put in place together once the attribute stage has its own.
@@ -178,9 +183,9 @@ Dm2PdbResult convert(const std::string& dmPath, const std::string& folder,
 
 Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
                     const std::array<double, 12>& frame, const platform::LocalDate& today,
-                    platform::Prompter& prompter) {
+                    platform::Prompter& prompter, const GraphicOptions& options) {
     try {
-        return convert(dmPath, folder, frame, today, prompter);
+        return convert(dmPath, folder, frame, today, prompter, options);
     } catch (const std::bad_alloc&) {
         error(prompter, "メモリが足りないため、DMファイル「" + dmPath +
                             "」の変換を中止しました。まだ書き込んでいないデータベースは作成して"

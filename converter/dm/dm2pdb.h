@@ -35,6 +35,10 @@ struct Dm2PdbResult {
     int areaCount = 0;
     std::size_t estimatedRecords = 0;  // N from the stream estimate of the first pass
     std::size_t graphicRecords = 0;    // N of the graphic database written
+    // The graphic pass's account of the element records; accounted once that pass has
+    // read the whole file (or up to a wrong unit code in a later "M " record).
+    DmAccount account;
+    bool accounted = false;
 };
 
 // The graphic database file built in memory from DM bytes: header, record list, gap and
@@ -48,24 +52,21 @@ struct GraphicImage {
 // 32767 records; overflows and degenerate elements are reported through the prompter.
 // A wrong unit code after an earlier sheet ends the image there (pass.stoppedAtSheet).
 // Reads dmLines from its current line on.
-platform::Result<GraphicImage> buildGraphicImage(platform::LineSource& dmLines,
-                                                 const std::string& fileName,
-                                                 const FrameValues& frame,
-                                                 const std::array<std::uint8_t, 32>& nameField,
-                                                 std::uint32_t dayStamp,
-                                                 platform::Prompter& prompter);
-platform::Result<GraphicImage> buildGraphicImage(std::string_view dmBytes,
-                                                 const std::string& fileName,
-                                                 const FrameValues& frame,
-                                                 const std::array<std::uint8_t, 32>& nameField,
-                                                 std::uint32_t dayStamp,
-                                                 platform::Prompter& prompter);
+platform::Result<GraphicImage> buildGraphicImage(
+    platform::LineSource& dmLines, const std::string& fileName, const FrameValues& frame,
+    const std::array<std::uint8_t, 32>& nameField, std::uint32_t dayStamp,
+    platform::Prompter& prompter, const GraphicOptions& options = {});
+platform::Result<GraphicImage> buildGraphicImage(
+    std::string_view dmBytes, const std::string& fileName, const FrameValues& frame,
+    const std::array<std::uint8_t, 32>& nameField, std::uint32_t dayStamp,
+    platform::Prompter& prompter, const GraphicOptions& options = {});
 
 // frame: the twelve numbers of the settings form (top-left latitude degrees, minutes,
 // tenths of seconds, top-left longitude ..., bottom-right latitude ..., bottom-right
-// longitude ...). today: the date of the Palm day stamp.
+// longitude ...). today: the date of the Palm day stamp. options: circles, arcs and
+// annotations drawn too, and the log of the records passed over kept.
 Dm2PdbResult dm2pdb(const std::string& dmPath, const std::string& folder,
                     const std::array<double, 12>& frame, const platform::LocalDate& today,
-                    platform::Prompter& prompter);
+                    platform::Prompter& prompter, const GraphicOptions& options = {});
 
 }  // namespace dm

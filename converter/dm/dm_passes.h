@@ -6,6 +6,7 @@
 // databases agree.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,8 +82,48 @@ class GraphicSink {
     virtual ~GraphicSink() = default;
     virtual void frameHeader(const FrameHeader& header) = 0;
     virtual void element(const GraphicElement& element) = 0;
+    // A label element (kind 17, class 10): its box and its name field's 24 bytes.
+    virtual void label(const pdb::Box& box,
+                       const std::array<std::uint8_t, pdb::kLabelNameSize>& name) = 0;
     // True once the database cannot take more (the pass then stops with a message).
     virtual bool full() const { return false; }
+};
+
+// Device points of a circle or an arc through three device points: a circle (code 3) runs
+// from the first point round to it again, an arc (code 4) from the first point through the
+// second to the third. Enough points that no chord strays 1 unit or more from the curve,
+// at most 2048. Nothing when the three points lie on one line (or two coincide).
+std::optional<std::vector<converter::DevicePoint>> curvePoints(int code, converter::DevicePoint a,
+                                                               converter::DevicePoint b,
+                                                               converter::DevicePoint c);
+
+// What the graphic pass made of the element records of a file.
+struct DmAccount {
+    std::array<long, 8> read{};  // element records by code: [1]–[7] "E1"–"E7", [0] others
+    long lines = 0, areas = 0, circles = 0, arcs = 0, labels = 0;  // elements written
+    std::array<long, kSkipReasons> skipped{};                      // by SkipReason
+    long pointsOutside = 0;   // points of lines and areas dropped by the range check
+    long clippedCurves = 0;   // circles and arcs cut where they leave the device range
+    long straightCurves = 0;  // circles and arcs drawn straight (three points on one line)
+    long cutTexts = 0;        // annotation texts cut to the label's 24 bytes
+};
+
+// The account as the user reads it, a few lines naming the file (UTF-8, no final line end).
+std::string accountText(const std::string& fileName, const DmAccount& account);
+// One line of the log for a record passed over: its line, code, class and why.
+std::string skippedLine(const SkippedRecord& skipped);
+
+// Takes each record the graphic pass passes over, as it goes (a log of a large file is
+// never held whole).
+class SkipLog {
+  public:
+    virtual ~SkipLog() = default;
+    virtual void add(const SkippedRecord& skipped) = 0;
+};
+
+struct GraphicOptions {
+    bool allElements = false;  // circles, arcs and annotations drawn too
+    SkipLog* log = nullptr;    // told of every record passed over, when given
 };
 
 struct PassResult {
@@ -92,20 +133,23 @@ struct PassResult {
     // Set when the pass ended at an "M " record with a wrong unit code after an earlier,
     // sound sheet: what came before stands, and this is the message to show.
     std::string stoppedAtSheet;
+    DmAccount account;  // the graphic pass's account of the element records
 };
 
 // The graphic pass: one frame header per "M " record, one line or area element per "E1"
-// and "E2" record of a group. Overflows and degenerate elements are reported through the
+// and "E2" record of a group; with allElements also a line element per circle ("E3") and
+// arc ("E4") and a label per annotation ("E7"). Every element record is counted in the
+// account. Overflows and degenerate elements are reported through the
 // prompter (critical and warning boxes with the application's title) and the pass goes on;
 // a broken file, or a stream the sink cannot take, ends it with !ok. A wrong unit code in
 // an "M " record ends it too: with !ok at the first sheet record, with stoppedAtSheet after
 // an earlier one. Reads the source from its current line to its end.
 PassResult runGraphicPass(platform::LineSource& lines, const std::string& fileName,
-                          const FrameValues& frame, GraphicSink& sink,
-                          platform::Prompter& prompter);
+                          const FrameValues& frame, GraphicSink& sink, platform::Prompter& prompter,
+                          const GraphicOptions& options = {});
 PassResult runGraphicPass(std::string_view data, const std::string& fileName,
-                          const FrameValues& frame, GraphicSink& sink,
-                          platform::Prompter& prompter);
+                          const FrameValues& frame, GraphicSink& sink, platform::Prompter& prompter,
+                          const GraphicOptions& options = {});
 
 // One attribute record's values for an area.
 struct AreaBox {

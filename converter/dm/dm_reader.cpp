@@ -21,6 +21,12 @@ class ReadFailure : public std::runtime_error {
     bool atUnitCode;
 };
 
+// The file itself ends or cannot be read: never a fault of one element alone.
+class FileFailure : public ReadFailure {
+  public:
+    using ReadFailure::ReadFailure;
+};
+
 // A fixed-column field: columns first to last (1-based, inclusive) and its name.
 struct Field {
     int first;
@@ -45,6 +51,11 @@ constexpr Field kDataKind{21, 21, "データ区分"};
 constexpr Field kPointCount{28, 31, "点数"};
 constexpr Field kLineCount{32, 35, "座標行数"};
 constexpr Field kExtraCount{32, 35, "付属行数"};
+constexpr Field kCharCount{28, 31, "文字数"};
+constexpr Field kAnchorNorth{36, 42, "注記の北座標"};
+constexpr Field kAnchorEast{43, 49, "注記の東座標"};
+constexpr std::size_t kTextFirst = 20;  // columns 21–84 of a text line (0-based start)
+constexpr std::size_t kTextWidth = 64;
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -80,6 +91,13 @@ std::string columns(const Field& f) {
 // The code of a record as it is shown: its first two bytes.
 std::string codeOf(const DmLine& line) {
     return shown(line.text.substr(0, 2));
+}
+
+// "E1" to "E7" → 1 to 7; any other code 0.
+int elementCode(std::string_view code) {
+    if (code.size() == 2 && code[0] == 'E' && code[1] >= '1' && code[1] <= '7')
+        return code[1] - '0';
+    return 0;
 }
 
 }  // namespace
@@ -224,7 +242,7 @@ bool DmReader::nextLine(DmLine& line) {
         return true;
     }
     if (lines_.failed())
-        throw ReadFailure(lineSourceFailure(lines_, fileName_));
+        throw FileFailure(lineSourceFailure(lines_, fileName_));
     return false;
 }
 
@@ -244,8 +262,8 @@ DmEvent DmReader::next() {
 DmEvent DmReader::step() {
     for (;;) {
         if (groupLeft_ > 0) {
-            if (readGroupElement())
-                return DmEvent::LineElement;
+            if (std::optional<DmEvent> ev = readGroupElement())
+                return *ev;
             continue;
         }
         DmLine line;
@@ -258,6 +276,9 @@ DmEvent DmReader::step() {
         }
         if (code == "H ")
             startGroup(line);
+        else if (everyElement_ && code.size() == 2 && code[0] == 'E' && code[1] >= '0' &&
+                 code[1] <= '9')
+            return skip(line, elementCode(code), SkipReason::OutsideGroup, 0);
         // "I ", "G ", element records outside a group and anything else: nothing.
     }
 }
@@ -268,7 +289,7 @@ DmLine DmReader::nextLineOrFail(const DmLine& owner, const char* what, long have
                           owner.text.size() > 1 ? owner.text[1] : ' '};
     DmLine line;
     if (!nextLine(line))
-        throw ReadFailure(fileName_ + ": " + std::to_string(lines_.lineNumber()) +
+        throw FileFailure(fileName_ + ": " + std::to_string(lines_.lineNumber()) +
                           "行目でファイルが終わっています。" + std::to_string(owner.number) +
                           "行目の「" + shown(std::string_view(code, 2)) + "」レコードの" + what +
                           " " + std::to_string(want) + " 行のうち " + std::to_string(have) +
@@ -324,41 +345,93 @@ void DmReader::startGroup(const DmLine& header) {
     groupLine_ = header.number;
 }
 
-bool DmReader::readGroupElement() {
+std::optional<DmEvent> DmReader::readGroupElement() {
     Fields fields(fileName_);
     DmLine record;
     long index = groupSize_ - groupLeft_ + 1;
     if (!nextLine(record))
-        throw ReadFailure(fileName_ + ": " + std::to_string(lines_.lineNumber()) +
+        throw FileFailure(fileName_ + ": " + std::to_string(lines_.lineNumber()) +
                           "行目でファイルが終わっています。" + std::to_string(groupLine_) +
                           "行目の「H 」レコードの要素 " + std::to_string(groupSize_) +
                           " 個のうち " + std::to_string(index - 1) + " 個しかありません");
     --groupLeft_;
-    std::string_view code = record.text.substr(0, 2);
-    if (code == "H " || code == "M ")
+    std::string_view codeText = record.text.substr(0, 2);
+    if (codeText == "H " || codeText == "M ")
         throw ReadFailure(fields.where(record.number) + ": " + std::to_string(groupLine_) +
                           "行目の「H 」レコードの要素 " + std::to_string(index) +
                           " 個目のはずの行が「" + codeOf(record) + "」レコードです（要素数 " +
                           std::to_string(groupSize_) + " が多すぎます）");
     fields.integer(record, kClassPrefix, 0, 255);
-    if (code == "E1" || code == "E2")
-        return readLineElement(record);
-    if (code == "E3" || code == "E4" || code == "E6")
-        skipLines(record, fields.integer(record, kExtraCount, 0, 9999), "付属行");
-    else if (code == "E7")
-        skipLines(record, 1, "付属行");
-    return false;
+    const int code = elementCode(codeText);
+    if (code == 1 || code == 2) {
+        if (readLineElement(record))
+            return DmEvent::LineElement;
+        return std::nullopt;
+    }
+    const long lines = followingLines(record, code);
+    if (!everyElement_) {
+        skipLines(record, lines, "付属行");
+        return std::nullopt;
+    }
+    switch (code) {
+        case 3:
+        case 4:
+            if (drawAll_)
+                return readCurve(record, code, lines);
+            return skip(record, code, SkipReason::NotRequested, lines);
+        case 7:
+            if (drawAll_)
+                return readAnnotation(record, lines);
+            return skip(record, code, SkipReason::NotRequested, lines);
+        case 5:
+        case 6:
+            return skip(record, code, SkipReason::NoPointKind, lines);
+        default:
+            return skip(record, code, SkipReason::UnknownCode, lines);
+    }
+}
+
+// Columns 32–35 for every element record. Where an "E5", an "E7" or a record of an unknown
+// code leaves them empty or gives no count, the old rule: one line after "E7", none after
+// the others.
+long DmReader::followingLines(const DmLine& record, int code) {
+    Fields fields(fileName_);
+    if (code == 3 || code == 4 || code == 6)
+        return fields.integer(record, kExtraCount, 0, 9999);
+    const long fallback = code == 7 ? 1 : 0;
+    try {
+        return fields.integer(record, kExtraCount, 0, 9999);
+    } catch (const ReadFailure&) {
+        return fallback;
+    }
 }
 
 void DmReader::skipLines(const DmLine& record, long count, const char* what) {
     for (long i = 0; i < count; ++i) nextLineOrFail(record, what, i, count);
 }
 
-bool DmReader::readLineElement(const DmLine& record) {
+DmEvent DmReader::skip(const DmLine& record, int code, SkipReason reason, long lines,
+                       std::string detail) {
+    SkippedRecord& s = skipped_;
+    s.line = record.number;
+    s.code = code;
+    s.codeText = codeOf(record);
+    s.classText = record.text.size() > 2
+                      ? shown(trimBlanks(record.text.substr(
+                            2, std::min<std::size_t>(4, record.text.size() - 2))))
+                      : std::string();
+    s.reason = reason;
+    s.detail = std::move(detail);
+    // The record's bytes go with the next read: everything is taken from it by now.
+    skipLines(record, lines, "付属行");
+    return DmEvent::Skipped;
+}
+
+void DmReader::readElementHeader(const DmLine& record, LineElementRecord& e) {
     Fields fields(fileName_);
-    LineElementRecord& e = element_;
     e.line = record.number;
     e.isE1 = record.text[1] == '1';
+    e.code = record.text[1] - '0';
     e.classPrefix = static_cast<int>(fields.integer(record, kClassPrefix, 0, 255));
     e.classCode = static_cast<int>(fields.integer(record, kClassCode, -999, 9999));
     long kind = fields.integer(record, kDataKind, 0, 9);
@@ -373,14 +446,16 @@ bool DmReader::readLineElement(const DmLine& record) {
         throw ReadFailure(fields.where(record.number) + ": 点数 " + std::to_string(e.pointCount) +
                           " が座標行 " + std::to_string(e.lineCount) + " 行（1行 " +
                           std::to_string(e.pointsPerLine) + " 点）に収まりません");
-    const int width = kind == 2 ? 14 : 21;
     e.points.clear();
-    if (wanted_ && !wanted_(e)) {
-        skipLines(record, e.lineCount, "座標行");
-        return false;
-    }
+}
+
+void DmReader::readCoordinateLines(const DmLine& record, LineElementRecord& e) {
+    Fields fields(fileName_);
+    const int width = e.dataKind == 2 ? 14 : 21;
+    const std::size_t recordLine = record.number;
     for (int j = 0; j < e.lineCount; ++j) {
         DmLine line = nextLineOrFail(record, "座標行", j, e.lineCount);
+        ++linesRead_;
         int first = j * e.pointsPerLine;
         int stop = std::min(e.pointCount, first + e.pointsPerLine);
         for (int k = first; k < stop; ++k) {
@@ -392,13 +467,93 @@ bool DmReader::readLineElement(const DmLine& record) {
                 if (width == 21)
                     fields.number(line, Field{col + 14, col + 20, "高さ"});
             } catch (const ReadFailure& f) {
-                throw ReadFailure(std::string(f.what()) + "（" + std::to_string(record.number) +
+                throw ReadFailure(std::string(f.what()) + "（" + std::to_string(recordLine) +
                                   "行目の要素の第 " + std::to_string(k + 1) + " 点）");
             }
             e.points.push_back(p);
         }
     }
+}
+
+bool DmReader::readLineElement(const DmLine& record) {
+    LineElementRecord& e = element_;
+    readElementHeader(record, e);
+    if (wanted_ && !wanted_(e)) {
+        skipLines(record, e.lineCount, "座標行");
+        return false;
+    }
+    readCoordinateLines(record, e);
     return true;
+}
+
+// A circle or arc: its three defining points in coordinate lines laid out as those of a
+// line element. A fault in its own fields passes it over as Unreadable (the lines columns
+// 32–35 announce are still consumed); the end of the file stops the reading.
+DmEvent DmReader::readCurve(const DmLine& record, int code, long lines) {
+    // The record's bytes go with the first line read after it.
+    const std::size_t number = record.number;
+    const std::string codeText = codeOf(record);
+    const std::string classText(trimBlanks(record.text.substr(2, 4)));
+    linesRead_ = 0;
+    try {
+        readElementHeader(record, element_);
+        if (element_.pointCount != 3)
+            throw ReadFailure(Fields(fileName_).where(record, kPointCount) +
+                              "が 3 ではありません: " + std::to_string(element_.pointCount));
+        readCoordinateLines(record, element_);
+        return DmEvent::LineElement;
+    } catch (const FileFailure&) {
+        throw;
+    } catch (const ReadFailure& f) {
+        SkippedRecord& s = skipped_;
+        s.line = number;
+        s.code = code;
+        s.codeText = codeText;
+        s.classText = shown(classText);
+        s.reason = SkipReason::Unreadable;
+        s.detail = f.what();
+        skipLines(DmLine{number, s.codeText}, lines - linesRead_, "付属行");
+        return DmEvent::Skipped;
+    }
+}
+
+// An annotation: anchor and text counts from the record, the text from columns 21–84 of
+// the lines that follow it.
+DmEvent DmReader::readAnnotation(const DmLine& record, long lines) {
+    Fields fields(fileName_);
+    AnnotationRecord& a = annotation_;
+    a = AnnotationRecord();
+    a.line = record.number;
+    std::optional<long> chars;
+    try {
+        a.classPrefix = static_cast<int>(fields.integer(record, kClassPrefix, 0, 255));
+        a.classCode = static_cast<int>(fields.integer(record, kClassCode, -999, 9999));
+        a.anchor.north = fields.number(record, kAnchorNorth);
+        a.anchor.east = fields.number(record, kAnchorEast);
+        try {
+            chars = fields.integer(record, kCharCount, 0, 9999);
+        } catch (const ReadFailure&) {
+            // No count: the whole text, less trailing blanks.
+        }
+    } catch (const ReadFailure& f) {
+        return skip(record, 7, SkipReason::Unreadable, lines, f.what());
+    }
+    const DmLine owner{record.number, "E7"};
+    for (long i = 0; i < lines; ++i) {
+        DmLine line = nextLineOrFail(owner, "付属行", i, lines);
+        std::string_view t =
+            line.text.size() > kTextFirst ? line.text.substr(kTextFirst, kTextWidth) : "";
+        a.text.append(t);
+        a.text.append(kTextWidth - t.size(), ' ');
+    }
+    if (chars) {
+        std::size_t at = 0;
+        for (long c = 0; c < *chars && at < a.text.size(); ++c)
+            at += platform::isCp932LeadByte(static_cast<unsigned char>(a.text[at])) ? 2 : 1;
+        a.text.resize(std::min(at, a.text.size()));
+    }
+    while (!a.text.empty() && a.text.back() == ' ') a.text.pop_back();
+    return DmEvent::Annotation;
 }
 
 }  // namespace dm

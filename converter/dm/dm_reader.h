@@ -4,7 +4,13 @@
 // converter reads it: sheet records ("M " and its second line), element groups ("H " and
 // the c element records after it, each with its own extra lines) and everything else
 // ignored. It hands out the sheet records and the "E1"/"E2" line elements of the groups;
-// every other element is consumed with its extra lines.
+// every other element is consumed with the lines that follow it. Asked to, it also hands
+// out every other element record: circles ("E3"), arcs ("E4") and annotations ("E7") read
+// in full, and the rest as records passed over, with the reason.
+//
+// Each element record is followed by the number of lines its columns 32–35 give. Where
+// that field of an "E5", an "E7" or a record of an unknown code is empty or not a number,
+// an "E7" has one following line and the others none, as older files have it.
 //
 // Every problem stops the reading with a message (UTF-8, Japanese) that names the file,
 // the line and, where there is one, the columns and the field.
@@ -64,10 +70,12 @@ struct RawPoint {
     friend bool operator==(const RawPoint&, const RawPoint&) = default;
 };
 
-// An "E1" or "E2" record of a group with the points of its coordinate lines.
+// An "E1" or "E2" record of a group with the points of its coordinate lines; read in
+// full, an "E3" (circle) or "E4" (arc) with its three defining points in the same layout.
 struct LineElementRecord {
     std::size_t line = 0;  // line of the element record
     bool isE1 = false;
+    int code = 2;         // 1 to 4: "E1" to "E4"
     int classPrefix = 0;  // columns 3–4
     int classCode = 0;    // columns 3–6
     int dataKind = 0;     // column 21: 2 (two-dimensional) or 3, 6 (with heights)
@@ -82,7 +90,39 @@ struct LineElementRecord {
     std::size_t coordinateLineOf(std::size_t k) const { return k / pointsPerLine; }
 };
 
-enum class DmEvent { Sheet, LineElement, End, Failed };
+// An "E7" record read in full: its anchor point and its text.
+struct AnnotationRecord {
+    std::size_t line = 0;
+    int classPrefix = 0;  // columns 3–4
+    int classCode = 0;    // columns 3–6
+    RawPoint anchor;      // columns 36–42 north, 43–49 east
+    // Columns 21–84 of the following lines joined, cut to the number of characters in
+    // columns 28–31 (where that is a number) and without trailing blanks (Shift-JIS).
+    std::string text;
+};
+
+// Why an element record gives nothing to draw.
+enum class SkipReason {
+    NotRequested,  // circle, arc or annotation, and drawing them was not asked for
+    NoPointKind,   // "E5" point symbol or "E6": the graphic database has no point kind
+    UnknownCode,   // a code other than "E1" to "E7"
+    OutsideGroup,  // an element record that is not among the c records of an "H " record
+    Unreadable,    // a circle, arc or annotation whose fields cannot be read (see detail)
+    OutsideRange,  // nothing of it lies inside the 16-bit device range (set by the pass)
+};
+inline constexpr int kSkipReasons = 6;
+
+// An element record handed out as passed over.
+struct SkippedRecord {
+    std::size_t line = 0;
+    int code = 0;           // 1 to 7 for "E1" to "E7", 0 for any other code
+    std::string codeText;   // the record's first two bytes, as shown
+    std::string classText;  // columns 3–6, blanks trimmed
+    SkipReason reason = SkipReason::NotRequested;
+    std::string detail;  // for Unreadable: the line, the columns and what is wrong
+};
+
+enum class DmEvent { Sheet, LineElement, Annotation, Skipped, End, Failed };
 
 class DmReader {
   public:
@@ -93,7 +133,8 @@ class DmReader {
     DmReader(const DmReader&) = delete;
     DmReader& operator=(const DmReader&) = delete;
 
-    // Reads on to the next sheet record or line element. End at the end of the file;
+    // Reads on to the next sheet record or line element (and, with readEveryElement, the
+    // next annotation or record passed over). End at the end of the file;
     // Failed when the file breaks the format (see failure()). Never throws.
     DmEvent next();
     // The failure was a wrong unit code in an "M " record: what comes before that record
@@ -105,6 +146,9 @@ class DmReader {
     bool haveSheet() const { return haveSheet_; }
     // The element of the last LineElement event.
     const LineElementRecord& element() const { return element_; }
+    // The record of the last Annotation or Skipped event.
+    const AnnotationRecord& annotation() const { return annotation_; }
+    const SkippedRecord& skipped() const { return skipped_; }
     const std::string& failure() const { return failure_; }
     const std::string& fileName() const { return fileName_; }
 
@@ -113,12 +157,29 @@ class DmReader {
     // passed over without reading their points.
     void onlyElementsWhere(bool (*wanted)(const LineElementRecord&)) { wanted_ = wanted; }
 
+    // Hands out every element record of a group: each one that is not a LineElement as
+    // Skipped. With draw, circles and arcs come as LineElement (code 3, 4) with their three
+    // points and annotations as Annotation; one that cannot be read comes as Skipped
+    // (Unreadable) and the reading goes on after its lines.
+    void readEveryElement(bool draw) {
+        everyElement_ = true;
+        drawAll_ = draw;
+    }
+
   private:
     DmEvent step();
     void readSheet(const DmLine& first);
     void startGroup(const DmLine& header);
-    bool readGroupElement();                     // true when it produced a line element
+    // The event of one element record of a group, or nothing when it is passed over.
+    std::optional<DmEvent> readGroupElement();
     bool readLineElement(const DmLine& record);  // false when the element is passed over
+    void readElementHeader(const DmLine& record, LineElementRecord& e);
+    void readCoordinateLines(const DmLine& record, LineElementRecord& e);
+    long followingLines(const DmLine& record, int code);
+    DmEvent readCurve(const DmLine& record, int code, long lines);
+    DmEvent readAnnotation(const DmLine& record, long lines);
+    DmEvent skip(const DmLine& record, int code, SkipReason reason, long lines,
+                 std::string detail = {});
     void skipLines(const DmLine& record, long count, const char* what);
     bool nextLine(DmLine& line);
     DmLine nextLineOrFail(const DmLine& owner, const char* what, long have, long want);
@@ -129,10 +190,15 @@ class DmReader {
     SheetRecord sheet_;
     bool haveSheet_ = false;
     LineElementRecord element_;
+    AnnotationRecord annotation_;
+    SkippedRecord skipped_;
     std::string failure_;
     bool failed_ = false;
     bool failedAtUnit_ = false;
     bool (*wanted_)(const LineElementRecord&) = nullptr;
+    bool everyElement_ = false;
+    bool drawAll_ = false;
+    long linesRead_ = 0;  // following lines of the element in progress read so far
     // The group being read: elements left and where its "H " record stands.
     long groupLeft_ = 0;
     long groupSize_ = 0;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include "converter/shell/georef_box.h"
 #include "converter/shell/vornik_help.h"
 #include "ui/remembered_places.h"
+#include "platform/files.h"
 
 namespace vornik {
 namespace {
@@ -52,6 +54,8 @@ selectDirForm2::selectDirForm2(const Services& services, QWidget* parent)
     layout->addWidget(georef_);
     layout->addWidget(frame_);
     georef_->placeInTabOrder(pdbButton_, frame_->box(0));
+    allElements_ = new QCheckBox(tr8("注記・円・円弧も変換する"), this);
+    layout->addWidget(allElements_);
 
     CreateCloseRow row = addCreateCloseRow(this, layout, tr8("作成ボタン"));
     create_ = row.create;
@@ -97,9 +101,15 @@ void selectDirForm2::create() {
         return;
     const std::string dmPath = dmFile_->text().toStdString();
     const std::string outDir = pdbFolder_->text().toStdString();
+    dm::GraphicOptions options;
+    options.allElements = allElements_->isChecked();
     const bool done = runGuarded(prompter, [&] {
-        return dm::dm2pdb(dmPath, outDir, frame, services_.today(), prompter).outcome ==
-               converter::Outcome::Done;
+        dm::Dm2PdbResult r =
+            dm::dm2pdb(dmPath, outDir, frame, services_.today(), prompter, options);
+        if (options.allElements && r.accounted)
+            prompter.show(dm::accountText(std::string(platform::fileNameOf(dmPath)), r.account),
+                          dm::kDmTitle, platform::Icon::Information, platform::Buttons::Ok);
+        return r.outcome == converter::Outcome::Done;
     });
     if (!done)
         return;

@@ -1,11 +1,14 @@
 #pragma once
 // selectDirForm2: the settings of the DM conversion (DM file, output folder, the coordinate
-// system and the twelve frame values). "作成" (also Enter) runs the conversion; a run that
-// reaches its end closes the form, any other leaves it open with what was typed.
+// system, the twelve frame values, whether annotations, circles and arcs are drawn too).
+// "作成" (also Enter) runs the conversion; a run that reaches its end closes the form, any
+// other leaves it open with what was typed. With the checkbox on, the run ends showing its
+// account of the file's element records.
 #include <QDialog>
 
 #include "converter/shell/vornik_services.h"
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
@@ -27,6 +30,7 @@ class selectDirForm2 : public QDialog {
     QPushButton* closeButton() const { return close_; }
     FrameBoxes* frameBoxes() const { return frame_; }
     GeorefBox* georefBox() const { return georef_; }
+    QCheckBox* allElementsBox() const { return allElements_; }  // 注記・円・円弧も変換する
 
   private:
     void chooseDmFile();
@@ -40,6 +44,7 @@ class selectDirForm2 : public QDialog {
     QPushButton* pdbButton_;
     FrameBoxes* frame_;
     GeorefBox* georef_;
+    QCheckBox* allElements_;
     QPushButton* create_;
     QPushButton* close_;
 };

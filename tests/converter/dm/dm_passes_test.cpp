@@ -33,6 +33,9 @@ class RecordingSink : public dm::GraphicSink {
         got.elements.back().header.points = nullptr;
         got.order.push_back("element");
     }
+    void label(const pdb::Box&, const std::array<std::uint8_t, pdb::kLabelNameSize>&) override {
+        got.order.push_back("label");
+    }
 };
 
 // One graphic pass over data, recording what it writes and says.

@@ -2,6 +2,7 @@
 // typed into, modal forms answered while they are open. Messages and file dialogs go to
 // the scripted Prompter and FileChooser.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -567,6 +568,38 @@ class VornikFormsTest : public QObject {
         whileModal<QFileDialog>([&] { chosen = chooser.choose(request); },
                                 [&](QFileDialog* dialog) { dialog->reject(); });
         QCOMPARE(chosen, std::optional<std::string>());
+    }
+
+    // The DM form's checkbox: off at first; on, the run draws what --all-elements draws and
+    // ends with the account vornik-cli prints.
+    void dmFormCheckboxDrawsEveryElementAndShowsTheAccount() {
+        testsupport::TempDir dir;
+        const std::string dmFile = dir.file("every.dm");
+        std::filesystem::copy_file(
+            KWIB_SOURCE_DIR "/tests/cases/vornik/dm2pdb-all-elements/input.dm", dmFile);
+        vornik::startForm menu(services());
+        menu.show();
+        bool closed = false;
+        whileModal<vornik::selectDirForm2>(menu.dm2pdbButton(), [&](vornik::selectDirForm2* form) {
+            QCOMPARE(form->allElementsBox()->text(), u8("注記・円・円弧も変換する"));
+            QVERIFY(!form->allElementsBox()->isChecked());
+            form->dmFileBox()->setText(QString::fromStdString(dmFile));
+            form->pdbFolderBox()->setText(QString::fromStdString(dir.path()));
+            form->allElementsBox()->setChecked(true);
+            QTest::mouseClick(form->createButton(), Qt::LeftButton);
+            closed = !form->isVisible();
+        });
+        QVERIFY(closed);
+        const std::string graphic = dir.file("every_G.pdb");
+        const testsupport::Bytes gui = testsupport::readBytes(graphic);
+        QProcess cli;
+        cli.start(QStringLiteral(VORNIK_CLI_PATH),
+                  {QStringLiteral("dm2pdb"), QString::fromStdString(dmFile),
+                   QString::fromStdString(dir.path()), "--today", kTodayOption, "--all-elements"});
+        QVERIFY(cli.waitForFinished(120000));
+        QCOMPARE(testsupport::readBytes(graphic), gui);
+        QCOMPARE(prompter_.calls().back().text + "\n", cli.readAllStandardOutput().toStdString());
+        QCOMPARE(prompter_.calls().back().icon, Icon::Information);
     }
 
   private:
