@@ -9,6 +9,7 @@
 #include "converter/shell/dir_picker_form.h"
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
+#include "converter/shell/map_view_window.h"
 
 namespace vornik {
 namespace {
@@ -71,8 +72,10 @@ void selectDirForm::create() {
         return digitalmap::CreateFromDigitalMap(sheetDir, outDir, frame, services_.today(),
                                                 prompter);
     });
-    if (done)
+    if (done) {
         accept();
+        offerMapView(services_, digitalmap::MakeSheetPaths(sheetDir, outDir).graphicDb);
+    }
 }
 
 }  // namespace vornik

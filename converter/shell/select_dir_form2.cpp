@@ -9,6 +9,7 @@
 #include "converter/shell/dir_picker_form.h"
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
+#include "converter/shell/map_view_window.h"
 
 namespace vornik {
 namespace {
@@ -78,8 +79,11 @@ void selectDirForm2::create() {
         return dm::dm2pdb(dmPath, outDir, frame, services_.today(), prompter).outcome ==
                converter::Outcome::Done;
     });
-    if (done)
+    if (done) {
         accept();
+        offerMapView(services_,
+                     converter::joinPath(outDir, converter::baseNameOf(dmPath) + "_G.pdb"));
+    }
 }
 
 }  // namespace vornik

@@ -5,6 +5,7 @@
 
 #include "converter/attrconv/csv2pdb.h"
 #include "converter/attrconv/pdb2csv.h"
+#include "converter/shell/map_view_window.h"
 #include "converter/shell/select_dir_form.h"
 #include "converter/shell/select_dir_form2.h"
 
@@ -37,6 +38,7 @@ startForm::startForm(const Services& services, QWidget* parent)
     dm2pdb_ = menuButton(this, layout, "DMﾌｫｰﾏｯﾄﾌｧｲﾙ → 図形・属性PDB", "dm2pdb");
     csv2pdb_ = menuButton(this, layout, "属性CSV → 属性PDB", "csv2pdb");
     pdb2csv_ = menuButton(this, layout, "属性PDB → 属性CSV", "pdb2csv");
+    mapView_ = menuButton(this, layout, "地図表示", "mapView");
     layout->addSpacing(10);
     exit_ = menuButton(this, layout, "終　了", "終了ボタン");
     setMinimumWidth(320);
@@ -45,6 +47,7 @@ startForm::startForm(const Services& services, QWidget* parent)
     connect(dm2pdb_, &QPushButton::clicked, this, &startForm::openDmSettings);
     connect(csv2pdb_, &QPushButton::clicked, this, &startForm::runCsv2pdb);
     connect(pdb2csv_, &QPushButton::clicked, this, &startForm::runPdb2csv);
+    connect(mapView_, &QPushButton::clicked, this, &startForm::openMapView);
     connect(exit_, &QPushButton::clicked, this, &startForm::askExit);
 }
 
@@ -71,6 +74,10 @@ void startForm::runPdb2csv() {
         return converter::pdb2csv(*services_.chooser, services_.programFolder,
                                   *services_.prompter) == converter::Outcome::Done;
     });
+}
+
+void startForm::openMapView() {
+    showMapView(services_, {});
 }
 
 void startForm::askExit() {

@@ -1,6 +1,6 @@
 #pragma once
 // startForm: the main menu of the conversion program. Four buttons start the four
-// conversions; "終　了" asks before it ends the program.
+// conversions, "地図表示" opens the map viewer; "終　了" asks before it ends the program.
 #include <QWidget>
 
 #include "converter/shell/vornik_services.h"
@@ -18,6 +18,7 @@ class startForm : public QWidget {
     QPushButton* dm2pdbButton() const { return dm2pdb_; }
     QPushButton* csv2pdbButton() const { return csv2pdb_; }
     QPushButton* pdb2csvButton() const { return pdb2csv_; }
+    QPushButton* mapViewButton() const { return mapView_; }
     QPushButton* exitButton() const { return exit_; }
 
   private:
@@ -25,6 +26,7 @@ class startForm : public QWidget {
     void openDmSettings();
     void runCsv2pdb();
     void runPdb2csv();
+    void openMapView();
     void askExit();
 
     Services services_;
@@ -32,6 +34,7 @@ class startForm : public QWidget {
     QPushButton* dm2pdb_;
     QPushButton* csv2pdb_;
     QPushButton* pdb2csv_;
+    QPushButton* mapView_;
     QPushButton* exit_;
 };
 
