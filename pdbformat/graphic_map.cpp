@@ -59,7 +59,7 @@ MapResult ReadGraphicMap(std::span<const std::uint8_t> bytes, const std::string&
     // screen-design database walks no further than its first bytes.
     if (file.elements.empty() || !isFrameHeader(file.elements.front()))
         return MapResult::failure(quoted(path) +
-                                  " は図形PDBではありません：要素ストリーム（ファイルの " +
+                                  "は図形PDBではありません：要素ストリーム（ファイルの " +
                                   std::to_string(FileOffsetOfStream(file, 0)) +
                                   " バイト目から）が図枠ヘッダーで始まっていません。");
     if (!read.ok)
