@@ -66,7 +66,8 @@ class MapViewTest : public QObject {
         testsupport::writeBytes(dm, testsupport::readBytes(std::string(KWIB_TESTS_DIR) +
                                                            "/cases/vornik/render/tiny.dm"));
         platform::ScriptedPrompter quiet;
-        QVERIFY(dm::dm2pdb(dm, dir_.path(), {}, {2026, 12, 7}, quiet).outcome ==
+        const std::array<double, 12> frame{35, 40, 123, 139, 45, 6, 35, 39, 301, 139, 46, 457};
+        QVERIFY(dm::dm2pdb(dm, dir_.path(), frame, {2026, 12, 7}, quiet).outcome ==
                 converter::Outcome::Done);
         graphic_ = dir_.file("tiny_G.pdb");
         attributes_ = dir_.file("tiny_A.pdb");
@@ -86,8 +87,8 @@ class MapViewTest : public QObject {
         QTest::newRow("sheet, a record left over")
             << sheet << 4 << std::vector<int>{-1, -1, -1, -1}
             << u8("属性レコードが 4 件、建物（面要素の通し番号の最大）が 3 件で、数が合いません。");
-        QTest::newRow("sheet, serials out of order")
-            << std::vector<pdb::ElementHeader>{kFrame, area(1, 2), area(1, 1), kLabel} << 2
+        QTest::newRow("sheet, a serial twice")
+            << std::vector<pdb::ElementHeader>{kFrame, area(1, 1), area(1, 1), kLabel} << 1
             << std::vector<int>{-1, -1, -1, -1}
             << u8("面要素の通し番号が 1 から順に並んでいません（2 番目の面要素）。");
         const std::vector<pdb::ElementHeader> dm{kFrame, area(30, 0), kDmLine, area(30, 0)};
@@ -107,6 +108,46 @@ class MapViewTest : public QObject {
         std::vector<int> got;
         for (const auto& r : links.recordOfElement) got.push_back(r ? int(*r) : -1);
         QCOMPARE(got, recordOf);
+    }
+
+    // A click hits the inside of an area (not the rest of its box), a line within the
+    // tolerance of a segment (not beyond its end), a label's box; hidden layers are not hit.
+    void hitTest_data() {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        QTest::addColumn<double>("tolerance");
+        QTest::addColumn<bool>("areasShown");
+        QTest::addColumn<int>("hit");
+        QTest::newRow("inside the triangle") << 300.0 << 300.0 << 1.0 << true << 1;
+        QTest::newRow("its box, outside it") << 800.0 << 800.0 << 1.0 << true << -1;
+        QTest::newRow("areas hidden") << 300.0 << 300.0 << 1.0 << false << -1;
+        QTest::newRow("28 units off the line") << 2500.0 << 540.0 << 30.0 << true << 2;
+        QTest::newRow("beyond the tolerance") << 2500.0 << 540.0 << 20.0 << true << -1;
+        QTest::newRow("past the line's end") << 3100.0 << 1000.0 << 50.0 << true << -1;
+        QTest::newRow("in the label's box") << 5100.0 << 5050.0 << 0.0 << true << 3;
+    }
+    void hitTest() {
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QFETCH(double, tolerance);
+        QFETCH(bool, areasShown);
+        QFETCH(int, hit);
+        pdb::GraphicMap map;
+        map.points = {{100, 100}, {100, 1100}, {1100, 100}, {100, 100}, {2000, 0}, {3000, 1000}};
+        map.elements.resize(4);
+        map.elements[0].header = kFrame;
+        map.elements[1].header = area(1, 1);
+        map.elements[1].pointCount = 4;
+        map.elements[2].header = kDmLine;
+        map.elements[2].firstPoint = 4;
+        map.elements[2].pointCount = 2;
+        map.elements[3].header = kLabel;
+        map.elements[3].box = {5000, 5000, 200, 100};
+        const mapview::MapScene scene(std::move(map));
+        QCOMPARE(scene.layers().size(), std::size_t(3));  // areas, lines, labels
+        const std::optional<std::size_t> found =
+            scene.hitTest(x, y, tolerance, {areasShown, true, true});
+        QCOMPARE(found ? int(*found) : -1, hit);
     }
 
     // The building's interior is filled, the sheet around it white, the device range
@@ -146,7 +187,11 @@ class MapViewTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QTest::mouseClick(window->openButton(), Qt::LeftButton);
         QCOMPARE(window->path(), graphic_);
-        QVERIFY(window->mapInfo()->text().contains(u8("面 1 件と対応")));
+        const QString info = window->mapInfo()->text();
+        for (const char* line : {"図枠左上 北緯 35°40′12.3″ 東経 139°45′00.6″",
+                                 "図枠右下 北緯 35°39′30.1″ 東経 139°46′45.7″",
+                                 "図郭 東西 400.0 m × 南北 300.0 m", "面 1 件と対応"})
+            QVERIFY2(info.contains(u8(line)), qPrintable(info));
 
         vornik::MapCanvas* canvas = window->canvas();
         clickAt(canvas, -12000, 6000);
