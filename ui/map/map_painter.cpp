@@ -250,8 +250,10 @@ std::size_t paintMap(QPainter& painter, const MapScene& scene, const MapView& vi
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(device);
 
-    // Labels reach beyond their anchors by their text, whatever the zoom.
-    const DeviceRect visible = view.visible(viewport).grown(200 / view.scale);
+    // Labels reach beyond their anchors by half their text (names of up to ten characters
+    // at the label size), and line widths by a few pixels, whatever the zoom.
+    const DeviceRect visible =
+        view.visible(viewport).grown((5 * options.labelPixelSize + 4) / view.scale);
     std::vector<std::uint32_t> elements;
     scene.collect(visible, options.layerShown, elements);
     ElementPainter painterOf(painter, scene, view);
