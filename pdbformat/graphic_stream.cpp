@@ -206,16 +206,19 @@ bool walkElements(GraphicReadResult& result) {
     GraphicFile& f = result.file;
     const std::vector<std::uint8_t>& s = f.stream;
     std::size_t pos = 0;
+    auto failed = [&](std::string message) {
+        result.error = std::move(message);
+        result.failedAt = pos;
+        return false;
+    };
     while (pos < s.size()) {
         if (s[pos] == 0 && allZero(s, pos)) {
             f.trailingZeroBytes = s.size() - pos;
             return true;
         }
-        if (pos + kElementHeaderSize > s.size()) {
-            result.error = "オフセット " + offsetText(pos) +
-                           " の要素ヘッダーがストリームの終わりを越えています。";
-            return false;
-        }
+        if (pos + kElementHeaderSize > s.size())
+            return failed("オフセット " + offsetText(pos) +
+                          " の要素ヘッダーがストリームの終わりを越えています。");
         GraphicElement e;
         e.offset = pos;
         e.header.kind = s[pos];
@@ -224,31 +227,25 @@ bool walkElements(GraphicReadResult& result) {
         e.header.style = s[pos + 4];
         e.spare = s[pos + 5];
         e.header.serial = static_cast<std::int16_t>(platform::getBE16(&s[pos + 6]));
-        if (e.header.kind == 0 || e.header.bodyLength < 0) {
-            result.error = "オフセット " + offsetText(pos) + " に不正な要素（種類 " +
-                           std::to_string(e.header.kind) + "、本体長 " +
-                           std::to_string(e.header.bodyLength) + "）があります。";
-            return false;
-        }
+        if (e.header.kind == 0 || e.header.bodyLength < 0)
+            return failed("オフセット " + offsetText(pos) + " に不正な要素（種類 " +
+                          std::to_string(e.header.kind) + "、本体長 " +
+                          std::to_string(e.header.bodyLength) + "）があります。");
         std::size_t bodySize = static_cast<std::size_t>(e.header.bodyLength) * 4;
         e.fillBytes = e.header.bodyLength % 2 == 1 ? 4 : 0;
         std::size_t end = pos + kElementHeaderSize + bodySize + e.fillBytes;
-        if (end > s.size()) {
-            result.error = "オフセット " + offsetText(pos) + " の要素（種類 " +
-                           std::to_string(e.header.kind) + "、本体長 " +
-                           std::to_string(e.header.bodyLength) + "）がストリームの終わり（" +
-                           std::to_string(s.size()) + " バイト）を越えています。";
-            return false;
-        }
+        if (end > s.size())
+            return failed("オフセット " + offsetText(pos) + " の要素（種類 " +
+                          std::to_string(e.header.kind) + "、本体長 " +
+                          std::to_string(e.header.bodyLength) + "）がストリームの終わり（" +
+                          std::to_string(s.size()) + " バイト）を越えています。");
         std::size_t bodyStart = pos + kElementHeaderSize;
         e.body.assign(s.begin() + static_cast<long>(bodyStart),
                       s.begin() + static_cast<long>(bodyStart + bodySize));
         for (std::size_t i = bodyStart + bodySize; i < end; ++i) {
-            if (s[i] != 0) {
-                result.error =
-                    "オフセット " + offsetText(pos) + " の要素の埋め草が 0 ではありません。";
-                return false;
-            }
+            if (s[i] != 0)
+                return failed("オフセット " + offsetText(pos) +
+                              " の要素の埋め草が 0 ではありません。");
         }
         f.elements.push_back(std::move(e));
         pos = end;
@@ -271,6 +268,17 @@ GraphicReadResult ReadGraphicDatabase(std::span<const std::uint8_t> file) {
         return result;
     result.ok = walkElements(result);
     return result;
+}
+
+std::size_t FileOffsetOfStream(const GraphicFile& file, std::size_t streamOffset) {
+    std::size_t recordStart = 0;
+    for (std::size_t k = 0; k < file.recordLengths.size(); ++k) {
+        if (streamOffset < recordStart + file.recordLengths[k] ||
+            k + 1 == file.recordLengths.size())
+            return file.recList[k].iRecPos + (streamOffset - recordStart);
+        recordStart += file.recordLengths[k];
+    }
+    return recordsOffset(file.recList.size()) + streamOffset;
 }
 
 std::optional<PointBody> DecodePointBody(const GraphicElement& element) {

@@ -157,12 +157,18 @@ struct GraphicReadResult {
     bool ok = false;
     std::string error;  // UTF-8, Japanese; what made the file unwalkable
     GraphicFile file;   // as far as it could be read
+    // The stream offset of the element the walk stopped at; empty when the file failed
+    // before its stream (header, record list) or did not fail.
+    std::optional<std::size_t> failedAt;
 };
 
 // Reads a whole graphic database image: header, record list (every iRecPos inside the
 // file and increasing), records joined, then the elements. The walk stops at the zero fill
 // (an element header of kind 0, with only zero bytes after it).
 GraphicReadResult ReadGraphicDatabase(std::span<const std::uint8_t> file);
+
+// Where a stream offset lies in the file: the record that holds it, by the record list.
+std::size_t FileOffsetOfStream(const GraphicFile& file, std::size_t streamOffset);
 
 // Bodies of the element kinds, decoded from big-endian.
 struct PointBody {

@@ -1,9 +1,12 @@
 // vornik: the conversion program. Opens the main menu; everything else starts from there.
+// `vornik --view FILE` opens only the map viewer, showing FILE.
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <iostream>
 
+#include "converter/shell/map_view_window.h"
 #include "converter/shell/start_form.h"
 #include "converter/shell/vornik_services.h"
 
@@ -30,7 +33,19 @@ int main(int argc, char** argv) {
     services.today = [] { return platform::today(); };
     services.programFolder = vornik::startFolder(QApplication::applicationDirPath());
     services.quit = [] { QApplication::quit(); };
+    services.openMapView = [&services](const std::string& path) {
+        vornik::showMapView(services, path);
+    };
 
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        if (arguments.size() != 3 || arguments[1] != QStringLiteral("--view")) {
+            std::cerr << "usage: vornik [--view FILE]\n";
+            return 2;
+        }
+        vornik::showMapView(services, arguments[2].toStdString());
+        return app.exec();
+    }
     vornik::startForm menu(services);
     menu.show();
     return app.exec();

@@ -11,6 +11,7 @@
 #include "converter/shell/frame_boxes.h"
 #include "converter/shell/georef_box.h"
 #include "converter/shell/vornik_help.h"
+#include "converter/shell/map_view_window.h"
 
 namespace vornik {
 namespace {
@@ -86,6 +87,7 @@ void selectDirForm::create() {
     rememberBox(sheetFolder_, kSheetPlace);
     rememberBox(pdbFolder_, kPdbPlace);
     accept();
+    offerMapView(services_, digitalmap::MakeSheetPaths(sheetDir, outDir).graphicDb);
 }
 
 }  // namespace vornik

@@ -16,6 +16,7 @@
 #include "converter/shell/vornik_help.h"
 #include "ui/remembered_places.h"
 #include "platform/files.h"
+#include "converter/shell/map_view_window.h"
 
 namespace vornik {
 namespace {
@@ -116,6 +117,7 @@ void selectDirForm2::create() {
     rememberBox(dmFile_, kDmPlace);
     rememberBox(pdbFolder_, kPdbPlace);
     accept();
+    offerMapView(services_, converter::joinPath(outDir, converter::baseNameOf(dmPath) + "_G.pdb"));
 }
 
 }  // namespace vornik

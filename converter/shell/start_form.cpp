@@ -5,6 +5,7 @@
 
 #include "converter/attrconv/csv2pdb.h"
 #include "converter/attrconv/pdb2csv.h"
+#include "converter/shell/map_view_window.h"
 #include "converter/shell/select_dir_form.h"
 #include "converter/shell/select_dir_form2.h"
 #include "converter/shell/vornik_help.h"
@@ -39,6 +40,7 @@ startForm::startForm(const Services& services, QWidget* parent)
     dm2pdb_ = menuButton(this, layout, "DMﾌｫｰﾏｯﾄﾌｧｲﾙ → 図形・属性PDB", "dm2pdb");
     csv2pdb_ = menuButton(this, layout, "属性CSV → 属性PDB", "csv2pdb");
     pdb2csv_ = menuButton(this, layout, "属性PDB → 属性CSV", "pdb2csv");
+    mapView_ = menuButton(this, layout, "地図表示", "mapView");
     layout->addSpacing(10);
     help_ = menuButton(this, layout, "ヘルプ", "helpButton");
     exit_ = menuButton(this, layout, "終　了", "終了ボタン");
@@ -49,6 +51,7 @@ startForm::startForm(const Services& services, QWidget* parent)
     connect(csv2pdb_, &QPushButton::clicked, this, &startForm::runCsv2pdb);
     connect(pdb2csv_, &QPushButton::clicked, this, &startForm::runPdb2csv);
     connect(help_, &QPushButton::clicked, this, [this] { showVornikHelp(this, "menu"); });
+    connect(mapView_, &QPushButton::clicked, this, &startForm::openMapView);
     connect(exit_, &QPushButton::clicked, this, &startForm::askExit);
 }
 
@@ -75,6 +78,10 @@ void startForm::runPdb2csv() {
         return converter::pdb2csv(*services_.chooser, services_.programFolder,
                                   *services_.prompter) == converter::Outcome::Done;
     });
+}
+
+void startForm::openMapView() {
+    showMapView(services_, {});
 }
 
 void startForm::askExit() {

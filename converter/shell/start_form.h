@@ -1,6 +1,7 @@
 #pragma once
 // startForm: the main menu of the conversion program. Four buttons start the four
-// conversions; "ヘルプ" (also F1) opens the manual; "終　了" asks before it ends the program.
+// conversions, "地図表示" opens the map viewer, "ヘルプ" (also F1) opens the manual; "終　了"
+// asks before it ends the program.
 #include <QWidget>
 
 #include "converter/shell/vornik_services.h"
@@ -19,6 +20,7 @@ class startForm : public QWidget {
     QPushButton* csv2pdbButton() const { return csv2pdb_; }
     QPushButton* pdb2csvButton() const { return pdb2csv_; }
     QPushButton* helpButton() const { return help_; }
+    QPushButton* mapViewButton() const { return mapView_; }
     QPushButton* exitButton() const { return exit_; }
 
   private:
@@ -26,6 +28,7 @@ class startForm : public QWidget {
     void openDmSettings();
     void runCsv2pdb();
     void runPdb2csv();
+    void openMapView();
     void askExit();
 
     Services services_;
@@ -34,6 +37,7 @@ class startForm : public QWidget {
     QPushButton* csv2pdb_;
     QPushButton* pdb2csv_;
     QPushButton* help_;
+    QPushButton* mapView_;
     QPushButton* exit_;
 };
 

@@ -28,6 +28,9 @@ struct Services {
     std::function<platform::LocalDate()> today;
     std::string programFolder;
     std::function<void()> quit;
+    // Opens a graphic database in the program's map viewer; unset where there is none
+    // (then nothing offers to open one after a conversion).
+    std::function<void(const std::string&)> openMapView;
 };
 
 // Maps the forms' face name to IPAPGothic and makes it the application font.
