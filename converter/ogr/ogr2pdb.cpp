@@ -88,11 +88,16 @@ std::string mappingFor(const std::string& word, const std::vector<LayerInfo>& la
 // A text from a field, as Shift-JIS bytes for a field of width bytes: a character Shift-JIS
 // lacks becomes 〓, a text too long is cut on a character boundary; both are noted.
 struct TextProblems {
-    std::vector<std::string> unmappable, cut, numbers;
+    std::vector<std::string> notUtf8, unmappable, cut, numbers;
 };
 
 std::string toFieldText(const std::string& utf8, std::size_t width, const std::string& where,
                         TextProblems& problems) {
+    if (platform::firstInvalidUtf8(utf8)) {
+        // Text in another encoding than its file declares: nothing of it can be trusted.
+        problems.notUtf8.push_back(where);
+        return {};
+    }
     std::string sjis;
     std::string missing;
     std::string_view rest = utf8;
@@ -106,7 +111,7 @@ std::string toFieldText(const std::string& utf8, std::size_t width, const std::s
                      rest.size() - c.badOffset);
         std::string bad(rest.substr(c.badOffset, len));
         missing += missing.empty() ? "" : "、";
-        missing += platform::firstInvalidUtf8(bad) ? "（UTF-8 でないバイト）" : "「" + bad + "」";
+        missing += "「" + bad + "」";
         sjis += platform::toCp932(kGeta);
         rest.remove_prefix(c.badOffset + len);
     }
@@ -549,6 +554,9 @@ void Run::reportProblems() {
             text += "\nほか " + std::to_string(list.size() - kListed) + " 件";
         prompter_.show(text, kOgrTitle, Icon::Warning, Buttons::Ok);
     };
+    report(problems_.notUtf8,
+           "文字コードが違うため読めない文字列を空にしました（シェープファイルの .cpg が"
+           "違うときは、--encoding で文字コードを指定して下さい）");
     report(problems_.unmappable, "Shift-JIS（コードページ 932）にない文字を「〓」にしました");
     report(problems_.cut, "フィールドに入りきらない文字列を文字の切れ目で切りました");
     report(problems_.numbers, "数にできない値の列は 0 のままにしました");
@@ -655,9 +663,11 @@ Ogr2PdbResult Run::run() {
         nothingToWrite();
         return result_;
     }
-    if (!setUpTransform() || !convert() || !write())
+    if (!setUpTransform() || !convert())
         return result_;
     reportProblems();
+    if (!write())
+        return result_;
     prompter_.show(describe(account_), kOgrTitle, Icon::Information, Buttons::Ok);
     result_.outcome = converter::Outcome::Done;
     return result_;

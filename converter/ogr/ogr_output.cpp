@@ -73,8 +73,10 @@ platform::Result<platform::Bytes> encodeVectorFile(const std::string& path,
         srs.importFromEPSG(epsg);
         srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
         CPLStringList options;
-        if (ext != ".gpkg")
+        if (ext != ".gpkg") {
             options.AddNameValue("WRITE_NAME", "NO");
+            options.AddNameValue("COORDINATE_PRECISION", "4");  // 0.1 mm, below a device unit
+        }
         OGRLayer* layer = ds->CreateLayer(layerName.c_str(), &srs, wkbUnknown, options.List());
         if (!layer)
             return fail("レイヤー");
