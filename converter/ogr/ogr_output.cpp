@@ -76,6 +76,7 @@ platform::Result<platform::Bytes> encodeVectorFile(const std::string& path,
         if (ext != ".gpkg") {
             options.AddNameValue("WRITE_NAME", "NO");
             options.AddNameValue("COORDINATE_PRECISION", "4");  // 0.1 mm, below a device unit
+            options.AddNameValue("SIGNIFICANT_FIGURES", "15");
         }
         OGRLayer* layer = ds->CreateLayer(layerName.c_str(), &srs, wkbUnknown, options.List());
         if (!layer)

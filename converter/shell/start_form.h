@@ -16,6 +16,7 @@ class startForm : public QWidget {
 
     QPushButton* nsdi2pdbButton() const { return nsdi2pdb_; }
     QPushButton* dm2pdbButton() const { return dm2pdb_; }
+    QPushButton* ogr2pdbButton() const { return ogr2pdb_; }
     QPushButton* csv2pdbButton() const { return csv2pdb_; }
     QPushButton* pdb2csvButton() const { return pdb2csv_; }
     QPushButton* exitButton() const { return exit_; }
@@ -23,6 +24,7 @@ class startForm : public QWidget {
   private:
     void openNsdiSettings();
     void openDmSettings();
+    void openGisSettings();
     void runCsv2pdb();
     void runPdb2csv();
     void askExit();
@@ -30,6 +32,7 @@ class startForm : public QWidget {
     Services services_;
     QPushButton* nsdi2pdb_;
     QPushButton* dm2pdb_;
+    QPushButton* ogr2pdb_;
     QPushButton* csv2pdb_;
     QPushButton* pdb2csv_;
     QPushButton* exit_;
