@@ -294,10 +294,14 @@ platform::Result<std::unique_ptr<VectorInput>> VectorInput::open(const std::stri
             ds.reset(GDALDataset::Open(file.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr,
                                        options.List()));
         }
-        if (!ds)
-            return Opened::failure("「" + file +
-                                   "」は GDAL で読めるベクターデータではありません（" +
-                                   lastGdalError() + "）。");
+        if (!ds) {
+            const std::string why = CPLGetLastErrorMsg();
+            return Opened::failure(
+                "「" + file +
+                "」は GDAL で読めるベクターデータ（GeoPackage、シェープファイル、"
+                "GeoJSON、GML など）ではありません" +
+                (why.empty() ? "" : "（" + why + "）") + "。");
+        }
         for (int i = 0; i < ds->GetLayerCount(); ++i) {
             OGRLayer* layer = ds->GetLayer(i);
             LayerInfo info;
