@@ -29,6 +29,11 @@ constexpr std::size_t kMaxLinePoints = 32765;  // body length n + 2 is a signed 
 constexpr std::size_t kListed = 10;            // problems listed by name in one message
 constexpr const char* kGeta = "〓";            // stands for a character Shift-JIS lacks
 
+// An extent's metres as the account shows them: to the millimetre, the digits past it are noise.
+std::string metres(double v) {
+    return formatReal(std::nearbyint(v * 1000) / 1000);
+}
+
 struct PendingPoints {
     std::vector<std::int16_t> xy;  // x, y, x, y, …
     pdb::Box box;
@@ -306,8 +311,8 @@ bool Run::measure() {
 bool Run::setUpTransform() {
     const Bounds& e = extent_;
     auto t = converter::ReadExtent(e.minNorth, e.minEast, e.maxNorth, e.maxEast);
-    const std::string text = "北 " + formatReal(e.minNorth) + "〜" + formatReal(e.maxNorth) +
-                             "、東 " + formatReal(e.minEast) + "〜" + formatReal(e.maxEast);
+    const std::string text = "北 " + metres(e.minNorth) + "〜" + metres(e.maxNorth) + "、東 " +
+                             metres(e.minEast) + "〜" + metres(e.maxEast);
     if (!t)
         return fail("範囲（" + text + "）に広さがありません。--extent で範囲を指定して下さい。" +
                     "何も作成しませんでした。");
@@ -696,8 +701,8 @@ std::string describe(const Account& a) {
                 (l.mapped ? "" : "（規則なし）");
     const Bounds& e = a.extent;
     text += "\n範囲（" + std::string(a.extentGiven ? "指定" : "データから") + "）：北 " +
-            formatReal(e.minNorth) + "〜" + formatReal(e.maxNorth) + "、東 " +
-            formatReal(e.minEast) + "〜" + formatReal(e.maxEast) + " m\n図枠：" + a.frameText;
+            metres(e.minNorth) + "〜" + metres(e.maxNorth) + "、東 " + metres(e.minEast) + "〜" +
+            metres(e.maxEast) + " m\n図枠：" + a.frameText;
     auto line = [&](int c) { return a.lines.count(c) ? a.lines.at(c) : 0; };
     text += "\n書いた要素：面 " + n(a.areas) + "、ラベル " + n(a.labels) + "、線（街区）" +
             n(line(2)) + "、線（河川）" + n(line(4)) + "、線（鉄道）" + n(line(3)) +
