@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 
 #include "converter/core/transform.h"
@@ -132,9 +133,12 @@ XY polygonAnchor(const OGRPolygon& polygon, const std::vector<XY>& outer) {
         inside = !inRing(c, pointsOf(*polygon.getInteriorRing(h)));
     if (inside)
         return c;
-    OGRPoint p;
-    if (polygon.PointOnSurface(&p) == OGRERR_NONE && !p.IsEmpty())
-        return {p.getX(), p.getY()};
+    // The C entry point: OGRSurface::PointOnSurface(OGRPoint*) refuses an empty point to
+    // fill and so never gives one.
+    std::unique_ptr<OGRGeometry> p(OGRGeometry::FromHandle(
+        OGR_G_PointOnSurface(OGRGeometry::ToHandle(const_cast<OGRPolygon*>(&polygon)))));
+    if (p && wkbFlatten(p->getGeometryType()) == wkbPoint && !p->IsEmpty())
+        return {p->toPoint()->getX(), p->toPoint()->getY()};
     return c;
 }
 
