@@ -311,7 +311,11 @@ platform::Result<std::unique_ptr<VectorInput>> VectorInput::open(const std::stri
             LayerInfo info;
             info.file = name;
             info.name = layer->GetName();
-            info.geometryType = OGRGeometryTypeToName(layer->GetGeomType());
+            // A layer that does not state one type (GeoJSON with polygons and multi-polygons)
+            // is "Unknown (any)" to OGR; the layer list says what that means.
+            info.geometryType = layer->GetGeomType() == wkbUnknown
+                                    ? "混在"
+                                    : OGRGeometryTypeToName(layer->GetGeomType());
             info.featureCount = layer->GetFeatureCount(TRUE);
             OGRFeatureDefn* defn = layer->GetLayerDefn();
             for (int f = 0; f < defn->GetFieldCount(); ++f)

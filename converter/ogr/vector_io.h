@@ -36,7 +36,7 @@ struct Bounds {
 struct LayerInfo {
     std::string file;  // the file's name (without its folder)
     std::string name;
-    std::string geometryType;  // as OGR names it ("Polygon", "Multi Line String", …)
+    std::string geometryType;  // as OGR names it ("Polygon", "Multi Line String", …), or 混在
     long long featureCount = 0;
     std::vector<std::string> fields;
     bool hasSystem = false;  // the layer states its coordinate system
