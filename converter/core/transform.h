@@ -53,6 +53,17 @@ inline DevicePoint ToDevice(const SheetTransform& t, double north, double east) 
             ((t.f * north / t.Rn) * 64000 - 32000) * t.sy * (-1)};
 }
 
+// A point of a sheet: north and east from its minimum corner, in the unit of its points.
+struct SheetPoint {
+    double north = 0;
+    double east = 0;
+};
+
+// The inverse of ToDevice: the point of the sheet that maps to device (x, y).
+inline SheetPoint FromDevice(const SheetTransform& t, double x, double y) {
+    return {(-y / t.sy + 32000) / 64000 * t.Rn / t.f, (x / t.sx + 32000) / 64000 * t.Re / t.f};
+}
+
 // Rounds to the nearest integer, halves to even, and keeps the low 16 bits.
 inline std::int16_t roundTo16(double v) {
     if (!std::isfinite(v) || std::fabs(v) > 1e15)

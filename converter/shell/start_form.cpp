@@ -9,6 +9,7 @@
 #include "converter/shell/select_dir_form.h"
 #include "converter/shell/select_dir_form2.h"
 #include "converter/shell/vornik_help.h"
+#include "converter/shell/select_gis_form.h"
 
 namespace vornik {
 namespace {
@@ -38,6 +39,7 @@ startForm::startForm(const Services& services, QWidget* parent)
     layout->setSpacing(10);
     nsdi2pdb_ = menuButton(this, layout, "数値地図2500 → 図形・属性PDB", "nsdi2pdb");
     dm2pdb_ = menuButton(this, layout, "DMﾌｫｰﾏｯﾄﾌｧｲﾙ → 図形・属性PDB", "dm2pdb");
+    ogr2pdb_ = menuButton(this, layout, "GIS データ → PDB", "ogr2pdb");
     csv2pdb_ = menuButton(this, layout, "属性CSV → 属性PDB", "csv2pdb");
     pdb2csv_ = menuButton(this, layout, "属性PDB → 属性CSV", "pdb2csv");
     mapView_ = menuButton(this, layout, "地図表示", "mapView");
@@ -48,6 +50,7 @@ startForm::startForm(const Services& services, QWidget* parent)
 
     connect(nsdi2pdb_, &QPushButton::clicked, this, &startForm::openNsdiSettings);
     connect(dm2pdb_, &QPushButton::clicked, this, &startForm::openDmSettings);
+    connect(ogr2pdb_, &QPushButton::clicked, this, &startForm::openGisSettings);
     connect(csv2pdb_, &QPushButton::clicked, this, &startForm::runCsv2pdb);
     connect(pdb2csv_, &QPushButton::clicked, this, &startForm::runPdb2csv);
     connect(help_, &QPushButton::clicked, this, [this] { showVornikHelp(this, "menu"); });
@@ -63,6 +66,11 @@ void startForm::openNsdiSettings() {
 
 void startForm::openDmSettings() {
     selectDirForm2 form(services_, this);
+    form.exec();
+}
+
+void startForm::openGisSettings() {
+    selectGisForm form(services_, this);
     form.exec();
 }
 

@@ -17,6 +17,7 @@ class startForm : public QWidget {
 
     QPushButton* nsdi2pdbButton() const { return nsdi2pdb_; }
     QPushButton* dm2pdbButton() const { return dm2pdb_; }
+    QPushButton* ogr2pdbButton() const { return ogr2pdb_; }
     QPushButton* csv2pdbButton() const { return csv2pdb_; }
     QPushButton* pdb2csvButton() const { return pdb2csv_; }
     QPushButton* helpButton() const { return help_; }
@@ -26,6 +27,7 @@ class startForm : public QWidget {
   private:
     void openNsdiSettings();
     void openDmSettings();
+    void openGisSettings();
     void runCsv2pdb();
     void runPdb2csv();
     void openMapView();
@@ -34,6 +36,7 @@ class startForm : public QWidget {
     Services services_;
     QPushButton* nsdi2pdb_;
     QPushButton* dm2pdb_;
+    QPushButton* ogr2pdb_;
     QPushButton* csv2pdb_;
     QPushButton* pdb2csv_;
     QPushButton* help_;
