@@ -1,30 +1,37 @@
-// vornik-cli dm2pdb DM_FILE OUT_DIR: the DM conversion (graphic and attribute databases).
-#include <iostream>
-
-#include "cli/cli_common.h"
+// vornik-cli dm2pdb DM_FILE... OUT_DIR: the DM conversion (graphic and attribute databases),
+// of one file or of a batch (batch_cli.h).
+#include "cli/batch_cli.h"
 #include "converter/dm/dm2pdb.h"
 
 namespace {
 
-int run(const std::vector<std::string>& argv) {
-    auto args = cli::parseArgs(argv, {"--frame", "--today"}, {});
-    if (!args)
-        return cli::usageError("dm2pdb", args.error());
-    if (args->positional.size() != 2)
-        return cli::usageError("dm2pdb", "dm2pdb takes a DM file and an output folder");
-    auto frame = cli::frameOption(*args);
+platform::Result<batch::Convert> prepare(const cli::Args& args, const std::string& outDir) {
+    auto frame = cli::frameOption(args);
     if (!frame)
-        return cli::usageError("dm2pdb", frame.error());
-    auto today = cli::todayOption(*args);
+        return platform::Result<batch::Convert>::failure(frame.error());
+    auto today = cli::todayOption(args);
     if (!today)
-        return cli::usageError("dm2pdb", today.error());
-    platform::ConsolePrompter& prompter = cli::consolePrompter();
-    dm::Dm2PdbResult result =
-        dm::dm2pdb(args->positional[0], args->positional[1], *frame, *today, prompter);
-    return result.outcome == converter::Outcome::Done ? cli::kExitOk : cli::kExitFailed;
+        return platform::Result<batch::Convert>::failure(today.error());
+    return batch::Convert([frame = *frame, today = *today, outDir](const std::string& input,
+                                                                   platform::Prompter& prompter) {
+        return dm::dm2pdb(input, outDir, frame, today, prompter).outcome ==
+               converter::Outcome::Done;
+    });
 }
 
-cli::CommandRegistration reg{
-    "dm2pdb", "dm2pdb DM_FILE OUT_DIR [--frame N,...(12)] [--today YYYY-MM-DD]", &run};
+int run(const std::vector<std::string>& argv) {
+    return cli::runConversion({"dm2pdb",
+                               "dm2pdb takes a DM file and an output folder",
+                               batch::Kind::DmFile,
+                               {"--frame", "--today"},
+                               {},
+                               &prepare},
+                              argv);
+}
+
+cli::CommandRegistration reg{"dm2pdb",
+                             "dm2pdb DM_FILE... OUT_DIR [--frame N,...(12)] [--today YYYY-MM-DD] "
+                             "[--recursive] [--jobs N] [--yes|--skip-existing]",
+                             &run};
 
 }  // namespace
