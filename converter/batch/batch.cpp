@@ -321,7 +321,12 @@ std::string logFileName(std::time_t stamp) {
 }
 
 platform::Result<std::string> writeLog(const Batch& batch, std::time_t stamp) {
-    const std::string path = converter::joinPath(batch.outDir(), logFileName(stamp));
+    // A second batch within the same second keeps the first one's log.
+    const std::string name = logFileName(stamp);
+    std::string path = converter::joinPath(batch.outDir(), name);
+    for (int n = 2; platform::fileExists(path) && n < 1000; ++n)
+        path = converter::joinPath(
+            batch.outDir(), name.substr(0, name.size() - 4) + "-" + std::to_string(n) + ".csv");
     platform::WriteError error;
     if (!platform::writeFileAtomically(path, logText(batch), &error))
         return platform::Result<std::string>::failure(converter::writeFailureText(error));

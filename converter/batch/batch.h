@@ -142,7 +142,8 @@ int exitStatus(const Batch& batch);
 
 // The batch log: one line per input with the summary's columns and the first message that
 // counted, UTF-8, comma-separated, quoted where needed. Written whole into the output folder
-// as "vornik-batch-YYYYMMDD-HHMMSS.csv" (local time of stamp); the path, or why not.
+// as "vornik-batch-YYYYMMDD-HHMMSS.csv" (local time of stamp; "-2", "-3"… added when a log
+// of that name is there already); the path, or why not.
 std::string logText(const Batch& batch);
 std::string logFileName(std::time_t stamp);
 platform::Result<std::string> writeLog(const Batch& batch, std::time_t stamp);
