@@ -12,6 +12,7 @@ class QPushButton;
 namespace vornik {
 
 class FrameBoxes;
+class BatchInputs;
 
 class selectDirForm : public QDialog {
     Q_OBJECT
@@ -25,6 +26,7 @@ class selectDirForm : public QDialog {
     QPushButton* createButton() const { return create_; }
     QPushButton* closeButton() const { return close_; }
     FrameBoxes* frameBoxes() const { return frame_; }
+    BatchInputs* batchInputs() const { return batch_; }  // two or more inputs: a batch
 
   private:
     void chooseSheetFolder();
@@ -37,6 +39,7 @@ class selectDirForm : public QDialog {
     QPushButton* sheetButton_;
     QPushButton* pdbButton_;
     FrameBoxes* frame_;
+    BatchInputs* batch_;
     QPushButton* create_;
     QPushButton* close_;
 };

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "converter/dm/dm2pdb.h"
+#include "converter/shell/batch_window.h"
 #include "converter/shell/dir_picker_form.h"
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
@@ -34,6 +35,8 @@ selectDirForm2::selectDirForm2(const Services& services, QWidget* parent)
     dmButton_ = dm.button;
     pdbFolder_ = pdb.box;
     pdbButton_ = pdb.button;
+    batch_ = new BatchInputs(batch::Kind::DmFile, services_, this);
+    layout->addWidget(batch_);
     layout->addSpacing(6);
     frame_ = new FrameBoxes(this);
     layout->addWidget(frame_);
@@ -72,8 +75,18 @@ void selectDirForm2::create() {
     if (!checkFrameBoxes(*frame_, prompter))
         return;
     const std::array<double, 12> frame = frame_->read().values;
-    const std::string dmPath = dmFile_->text().toStdString();
     const std::string outDir = pdbFolder_->text().toStdString();
+    const std::vector<std::string> inputs = batch_->inputs(dmFile_->text());
+    if (inputs.size() > 1) {
+        const platform::LocalDate today = services_.today();
+        auto convert = [frame, today, outDir](const std::string& in, platform::Prompter& p) {
+            return dm::dm2pdb(in, outDir, frame, today, p).outcome == converter::Outcome::Done;
+        };
+        if (runBatch(batch::Kind::DmFile, inputs, outDir, convert, services_, this))
+            accept();
+        return;
+    }
+    const std::string dmPath = inputs.empty() ? std::string() : inputs.front();
     const bool done = runGuarded(prompter, [&] {
         return dm::dm2pdb(dmPath, outDir, frame, services_.today(), prompter).outcome ==
                converter::Outcome::Done;
