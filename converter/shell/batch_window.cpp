@@ -283,6 +283,17 @@ void BatchProgressWindow::onAllDone() {
         }
     }
     summary_->resizeColumnsToContents();
+    summary_->resizeRowsToContents();
+    // The first input that failed or warned is in view, for the eye to start with.
+    const auto& results = batch_->results();
+    const auto problem = std::find_if(results.begin(), results.end(), [](const auto& r) {
+        return r.status == batch::Status::Failed || r.status == batch::Status::Messages;
+    });
+    if (problem != results.end()) {
+        const int row = int(problem - results.begin());
+        summary_->selectRow(row);
+        summary_->scrollToItem(summary_->item(row, 0), QAbstractItemView::PositionAtCenter);
+    }
     summary_->horizontalHeader()->setStretchLastSection(true);
     summary_->show();
     log_->setMaximumHeight(140);
