@@ -90,7 +90,7 @@ int main() {
             std::fprintf(stderr, "log not written\n");
     };
     double plain = 1e9, one = 1e9, two = 1e9;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 5; ++round) {
         plain = std::min(plain, timed(loop));
         one = std::min(one, timed([&] { batchRun(1); }));
         two = std::min(two, timed([&] { batchRun(2); }));
