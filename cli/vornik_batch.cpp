@@ -124,6 +124,8 @@ int runBatch(const ConversionCommand& command, const Args& args, batch::Convert 
         return refuse(inputs.error());
 
     batch::Batch b(command.kind, *inputs, outDir, std::move(convert));
+    if (args.has("--yes"))
+        b.answerQuestionsYes();
     // Everything that would stop the batch is settled before the first conversion.
     if (auto clashes = b.clashes(); !clashes.empty()) {
         std::string text;

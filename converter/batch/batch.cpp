@@ -129,9 +129,11 @@ platform::Answer BatchPrompter::show(std::string_view text, std::string_view tit
         case platform::Buttons::Ok:
             return platform::Answer::Ok;
         case platform::Buttons::YesNo:
-            return platform::Answer::No;
+            return answerYes_ ? platform::Answer::Yes : platform::Answer::No;
+        case platform::Buttons::SaveDiscardCancel:
+            return answerYes_ ? platform::Answer::Save : platform::Answer::Cancel;
         default:
-            return platform::Answer::Cancel;
+            return answerYes_ ? platform::Answer::Ok : platform::Answer::Cancel;
     }
 }
 
@@ -179,12 +181,14 @@ void Batch::convertOne(std::size_t index, const Observer& observer) {
         std::lock_guard lock(observerMutex_);
         observer.started(index);
     }
-    BatchPrompter prompter([&](const Message& m) {
-        if (observer.message) {
-            std::lock_guard lock(observerMutex_);
-            observer.message(index, m);
-        }
-    });
+    BatchPrompter prompter(
+        [&](const Message& m) {
+            if (observer.message) {
+                std::lock_guard lock(observerMutex_);
+                observer.message(index, m);
+            }
+        },
+        answerYes_);
     const bool done = convert_(result.input, prompter);
     result.messages = prompter.messages();
     for (const Message& m : result.messages) {

@@ -49,17 +49,20 @@ struct Message {
 };
 
 // The Prompter of one conversion in a batch: shows nothing, keeps every box and hands it to
-// the sink (from the converting thread). Questions are answered "Cancel/No".
+// the sink (from the converting thread). Questions are answered "Cancel/No", or "OK/Yes"
+// when the batch was told so (the command line's --yes).
 class BatchPrompter : public platform::Prompter {
   public:
     using Sink = std::function<void(const Message&)>;
-    explicit BatchPrompter(Sink sink = {}) : sink_(std::move(sink)) {}
+    explicit BatchPrompter(Sink sink = {}, bool answerYes = false)
+        : sink_(std::move(sink)), answerYes_(answerYes) {}
     platform::Answer show(std::string_view text, std::string_view title, platform::Icon icon,
                           platform::Buttons buttons) override;
     const std::vector<Message>& messages() const { return messages_; }
 
   private:
     Sink sink_;
+    bool answerYes_;
     std::vector<Message> messages_;
 };
 
@@ -108,6 +111,8 @@ class Batch {
     // The inputs (indexes) that would replace an existing file.
     std::vector<std::size_t> existing() const;
     void skip(std::size_t index) { results_[index].status = Status::Skipped; }
+    // Questions a conversion asks are answered "OK/Yes" (otherwise "Cancel/No").
+    void answerQuestionsYes() { answerYes_ = true; }
 
     // Converts the pending inputs with up to jobs threads; returns when all are done or the
     // batch was cancelled and the conversions under way have finished.
@@ -126,6 +131,7 @@ class Batch {
     std::string outDir_;
     Convert convert_;
     std::vector<InputResult> results_;
+    bool answerYes_ = false;
     std::atomic<bool> cancelled_{false};
     std::mutex observerMutex_;
 };
