@@ -59,6 +59,8 @@ class BatchWindowTest : public QObject {
         fs::copy_file(samples, path("a.dm"));
         fs::copy_file(KWIB_SOURCE_DIR "/tests/data/dm_wrong_unit/input.dm", path("b.dm"));
         fs::copy_file(samples, path("c.dm"));
+        fs::create_directory(path("sub"));
+        fs::copy_file(samples, path("sub/c.dm"));
     }
 
     void formRunsSeveralInputsInTheProgressWindow() {
@@ -85,6 +87,7 @@ class BatchWindowTest : public QObject {
                 QVERIFY(log.contains(QString::fromStdString(path("b.dm")) +
                                      QString::fromUtf8(": [error] dm2pdb: 座標値の単位")));
                 QCOMPARE(w->summary()->rowCount(), 3);
+                QCOMPARE(w->summary()->item(1, 0)->text(), QString::fromStdString(path("b.dm")));
                 const QStringList status = {w->summary()->item(0, 6)->text(),
                                             w->summary()->item(1, 6)->text(),
                                             w->summary()->item(2, 6)->text()};
@@ -109,6 +112,14 @@ class BatchWindowTest : public QObject {
         QCOMPARE(std::vector<std::string>(out.begin(), out.begin() + 4),
                  (std::vector<std::string>{"a_A.pdb", "a_G.pdb", "c_A.pdb", "c_G.pdb"}));
 
+        // Two inputs whose outputs share a name: refused, no window, the form stays.
+        form.batchInputs()->addInputs({path("sub/c.dm")});
+        QTest::mouseClick(form.createButton(), Qt::LeftButton);
+        QCOMPARE(prompter_.calls().size(), std::size_t(1));
+        QVERIFY(prompter_.calls()[0].text.find("c_G.pdb") != std::string::npos);
+        QVERIFY(form.isVisible());
+        prompter_.clear();
+
         // Run again: the existing outputs are asked about once; "No" keeps them all.
         prompter_.answerNext(platform::Answer::No);
         disconnect(&poll, &QTimer::timeout, nullptr, nullptr);
@@ -129,7 +140,9 @@ class BatchWindowTest : public QObject {
         fs::create_directory(path("cancelled"));
         std::atomic<bool> release{false};
         const std::string outDir = path("cancelled");
+        std::atomic<int> calls{0};
         auto convert = [&](const std::string& input, platform::Prompter& p) {
+            ++calls;
             while (!release) std::this_thread::yield();
             return dm::dm2pdb(input, outDir, {}, kToday, p).outcome == converter::Outcome::Done;
         };
@@ -139,12 +152,14 @@ class BatchWindowTest : public QObject {
         vornik::BatchProgressWindow window(std::move(b), 1, nullptr);
         window.show();
         QTRY_VERIFY(window.currentFile()->text().contains(QString::fromUtf8("a.dm")));
+        window.start();  // shown again (restored after minimising): nothing starts twice
         QTest::mouseClick(window.cancelButton(), Qt::LeftButton);
         QVERIFY(!window.cancelButton()->isEnabled());
         release = true;
         QTRY_VERIFY(window.finished());
         QCOMPARE(window.batch().results()[0].status, batch::Status::Clean);
         QCOMPARE(window.batch().results()[1].status, batch::Status::Cancelled);
+        QCOMPARE(calls.load(), 1);
         const auto out = filesIn(outDir);
         QCOMPARE(out.size(), std::size_t(3));  // a's two databases and the log, nothing else
         QCOMPARE(out[0], "a_A.pdb");
