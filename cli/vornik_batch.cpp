@@ -3,11 +3,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
 #include <thread>
 
 #include "cli/batch_cli.h"
@@ -161,8 +163,11 @@ int runBatch(const ConversionCommand& command, const Args& args, batch::Convert 
             line += ", remaining ~" + clock(elapsed * (total - done) / done);
         std::cerr << line << std::flush;
     };
+    // The observer's lines and the clock's ticks share stderr.
+    std::mutex printing;
     batch::Observer observer;
     observer.message = [&](std::size_t i, const batch::Message& m) {
+        std::lock_guard lock(printing);
         if (terminal)
             std::cerr << "\r\033[K";
         const char* kind =
@@ -177,6 +182,7 @@ int runBatch(const ConversionCommand& command, const Args& args, batch::Convert 
         progress();
     };
     observer.finished = [&](std::size_t, const batch::InputResult&) {
+        std::lock_guard lock(printing);
         ++done;
         progress();
     };
@@ -188,7 +194,22 @@ int runBatch(const ConversionCommand& command, const Args& args, batch::Convert 
     struct sigaction previous {};
     ::sigaction(SIGINT, &action, &previous);
     progress();
+    std::jthread clockTick;  // the elapsed time goes on during a long file
+    if (terminal)
+        clockTick = std::jthread([&](std::stop_token stop) {
+            std::condition_variable_any tick;
+            std::unique_lock lock(printing);
+            while (!stop.stop_requested()) {
+                tick.wait_for(lock, stop, std::chrono::seconds(1), [] { return false; });
+                if (!stop.stop_requested())
+                    progress();
+            }
+        });
     b.run(jobs, observer);
+    if (clockTick.joinable()) {
+        clockTick.request_stop();
+        clockTick.join();
+    }
     ::sigaction(SIGINT, &previous, nullptr);
     g_interrupted = nullptr;
     if (terminal)
