@@ -1,6 +1,6 @@
 # Entry points: `make demo` and `make test` are the two commands of the README's Quick start.
 SHELL := /bin/bash
-.PHONY: deps build test sanitize bench fuzz demo format clean
+.PHONY: deps build test sanitize tsan bench fuzz demo format clean
 
 deps:
 	@scripts/install-deps
@@ -16,6 +16,12 @@ sanitize: deps
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize
 	ctest --preset sanitize -j2
+
+# The batch runs (several conversions on threads) under ThreadSanitizer.
+tsan: deps
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan --target vornik-cli lorvex-cli
+	ctest --preset tsan -R 'case/vornik/batch'
 
 bench: deps
 	cmake --preset bench >/dev/null

@@ -1,4 +1,5 @@
-// vornik-cli dm2pdb DM_FILE OUT_DIR: the DM conversion (graphic and attribute databases).
+// vornik-cli dm2pdb DM_FILE... OUT_DIR: the DM conversion (graphic and attribute databases),
+// of one file or of a batch (batch_cli.h).
 // After the conversion's last message it prints on stdout its account of the file's
 // element records; --log FILE writes one line per record passed over, then that account.
 #include <unistd.h>
@@ -9,7 +10,7 @@
 #include <iostream>
 #include <optional>
 
-#include "cli/cli_common.h"
+#include "cli/batch_cli.h"
 #include "cli/vornik_frame_options.h"
 #include "converter/dm/dm2pdb.h"
 #include "platform/files.h"
@@ -68,28 +69,29 @@ class FileLog : public dm::SkipLog {
     bool placed_ = false;
 };
 
-int run(const std::vector<std::string>& argv) {
-    std::vector<std::string> valueOptions = {"--frame", "--today", "--log"};
+// The value options of one conversion.
+std::vector<std::string> valueOptions() {
+    std::vector<std::string> options = {"--frame", "--today", "--log"};
     for (const std::string& o : cli::frameCheckOptions(sheetframe::InputKind::DmFile))
-        valueOptions.push_back(o);
-    auto args = cli::parseArgs(argv, valueOptions, {"--yes", "--all-elements"});
-    if (!args)
-        return cli::usageError("dm2pdb", args.error());
-    if (args->positional.size() != 2)
-        return cli::usageError("dm2pdb", "dm2pdb takes a DM file and an output folder");
-    auto today = cli::todayOption(*args);
+        options.push_back(o);
+    return options;
+}
+
+// One DM file, with its account on stdout and, with --log, in a file.
+int runOne(const cli::Args& args) {
+    auto today = cli::todayOption(args);
     if (!today)
         return cli::usageError("dm2pdb", today.error());
-    const std::optional<std::string> logPath = args->value("--log");
+    const std::optional<std::string> logPath = args.value("--log");
     if (logPath && logPath->empty())
         return cli::usageError("dm2pdb", "--log needs a file name");
-    platform::ConsolePrompter& prompter = cli::consolePrompter(args->has("--yes"));
-    cli::FrameDecision frame = cli::decideFrame(*args, sheetframe::InputKind::DmFile,
-                                                args->positional[0], "dm2pdb", prompter);
+    platform::ConsolePrompter& prompter = cli::consolePrompter(args.has("--yes"));
+    cli::FrameDecision frame = cli::decideFrame(args, sheetframe::InputKind::DmFile,
+                                                args.positional[0], "dm2pdb", prompter);
     if (frame.exit)
         return *frame.exit;
     dm::GraphicOptions options;
-    options.allElements = args->has("--all-elements");
+    options.allElements = args.has("--all-elements");
     std::optional<FileLog> log;
     if (logPath) {
         log.emplace(*logPath);
@@ -101,9 +103,9 @@ int run(const std::vector<std::string>& argv) {
         }
         options.log = &*log;
     }
-    const std::string& dmPath = args->positional[0];
+    const std::string& dmPath = args.positional[0];
     dm::Dm2PdbResult result =
-        dm::dm2pdb(dmPath, args->positional[1], frame.values, *today, prompter, options);
+        dm::dm2pdb(dmPath, args.positional[1], frame.values, *today, prompter, options);
     if (result.accounted) {
         const std::string fileName(platform::fileNameOf(dmPath));
         std::cout << dm::accountText(fileName, result.account) << '\n';
@@ -117,10 +119,47 @@ int run(const std::vector<std::string>& argv) {
     return result.outcome == converter::Outcome::Done ? cli::kExitOk : cli::kExitFailed;
 }
 
+// The conversion of each input of a batch: the frame is decided per file (a DM file's zone
+// may come from its names); a question it asks goes to the batch.
+platform::Result<batch::Convert> prepare(const cli::Args& args, const std::string& outDir) {
+    using R = platform::Result<batch::Convert>;
+    if (args.has("--log"))
+        return R::failure("--log writes the account of one DM file, not of a batch");
+    auto today = cli::todayOption(args);
+    if (!today)
+        return R::failure(today.error());
+    auto refused = cli::frameOptionsError(args, sheetframe::InputKind::DmFile);
+    if (!refused.empty())
+        return R::failure(refused);
+    dm::GraphicOptions options;
+    options.allElements = args.has("--all-elements");
+    return batch::Convert([args, today = *today, outDir, options](const std::string& input,
+                                                                  platform::Prompter& prompter) {
+        cli::FrameDecision frame =
+            cli::decideFrame(args, sheetframe::InputKind::DmFile, input, "dm2pdb", prompter, true);
+        if (frame.exit)
+            return false;
+        return dm::dm2pdb(input, outDir, frame.values, today, prompter, options).outcome ==
+               converter::Outcome::Done;
+    });
+}
+
+int run(const std::vector<std::string>& argv) {
+    return cli::runConversion({"dm2pdb",
+                               "dm2pdb takes a DM file and an output folder",
+                               batch::Kind::DmFile,
+                               valueOptions(),
+                               {"--all-elements"},
+                               &prepare,
+                               &runOne},
+                              argv);
+}
+
 cli::CommandRegistration reg{"dm2pdb",
-                             "dm2pdb DM_FILE OUT_DIR [--frame N,...(12)|auto] [--zone N] "
+                             "dm2pdb DM_FILE... OUT_DIR [--frame N,...(12)|auto] [--zone N] "
                              "[--datum tokyo|jgd2000|jgd2011] [--today YYYY-MM-DD] [--yes] "
-                             "[--all-elements] [--log FILE]",
+                             "[--all-elements] [--log FILE] [--recursive] [--jobs N] "
+                             "[--skip-existing]",
                              &run};
 
 }  // namespace

@@ -12,7 +12,7 @@ std::vector<std::string> frameCheckOptions(sheetframe::InputKind kind) {
 
 ComputedFrame computeFrameOption(const Args& args, sheetframe::InputKind kind,
                                  const std::string& input, const char* command,
-                                 platform::Prompter& prompter) {
+                                 platform::Prompter& prompter, bool inBatch) {
     ComputedFrame c;
     auto stop = [&](int status) {
         c.exit = status;
@@ -51,12 +51,14 @@ ComputedFrame computeFrameOption(const Args& args, sheetframe::InputKind kind,
     std::string note;
     if (!zone) {
         auto hint = sheetframe::dmZoneHint(input, extent->sheetName);
-        if (!hint)
-            return stop(
-                usageError(command, "--zone is missing (1 to 19), and neither the file name \"" +
-                                        std::filesystem::path(input).filename().string() +
-                                        "\" nor the sheet name \"" + extent->sheetName +
-                                        "\" starts with a zone number 01 to 19"));
+        if (!hint) {
+            const std::string missing =
+                "--zone is missing (1 to 19), and neither the file name \"" +
+                std::filesystem::path(input).filename().string() + "\" nor the sheet name \"" +
+                extent->sheetName + "\" starts with a zone number 01 to 19";
+            // In a batch the other inputs go on: this one fails with the reason as its message.
+            return inBatch ? fail(missing) : stop(usageError(command, missing));
+        }
         zone = hint->zone;
         note = sheetframe::zoneHintNote(*hint) + "\n";
     }
@@ -68,8 +70,28 @@ ComputedFrame computeFrameOption(const Args& args, sheetframe::InputKind kind,
     return c;
 }
 
+std::string frameOptionsError(const Args& args, sheetframe::InputKind kind) {
+    const bool automatic = args.value("--frame") == "auto";
+    if (!automatic) {
+        auto typed = frameOption(args);
+        if (!typed)
+            return typed.error() + " (or \"auto\")";
+        if (!args.has("--zone")) {
+            for (const char* option : {"--datum", "--extent-unit"})
+                if (args.has(option))
+                    return std::string(option) + " is used with --zone or --frame auto";
+            return {};
+        }
+    }
+    if (!args.has("--datum"))
+        return "--datum is missing (tokyo, jgd2000 or jgd2011)";
+    if (kind == sheetframe::InputKind::DigitalMapSheet && !args.has("--zone"))
+        return "--zone is missing (1 to 19)";
+    return {};
+}
+
 FrameDecision decideFrame(const Args& args, sheetframe::InputKind kind, const std::string& input,
-                          const char* command, platform::Prompter& prompter) {
+                          const char* command, platform::Prompter& prompter, bool inBatch) {
     FrameDecision d;
     const bool automatic = args.value("--frame") == "auto";
     if (!automatic) {
@@ -89,7 +111,7 @@ FrameDecision decideFrame(const Args& args, sheetframe::InputKind kind, const st
             }
         return d;
     }
-    ComputedFrame computed = computeFrameOption(args, kind, input, command, prompter);
+    ComputedFrame computed = computeFrameOption(args, kind, input, command, prompter, inBatch);
     if (computed.exit) {
         d.exit = computed.exit;
         return d;

@@ -27,16 +27,22 @@ struct ComputedFrame {
 };
 ComputedFrame computeFrameOption(const Args& args, sheetframe::InputKind kind,
                                  const std::string& input, const char* command,
-                                 platform::Prompter& prompter);
+                                 platform::Prompter& prompter, bool inBatch = false);
 
 // The twelve values a conversion of input uses: --frame's (all 0 without it) or, with
 // --frame auto, the computed ones; or the exit status of a run that ends here, also when
-// the question about a typed value far from the computed one is not answered Yes.
+// the question about a typed value far from the computed one is not answered Yes. In a
+// batch (inBatch), an input whose names give no zone fails with a message, not a usage error.
 struct FrameDecision {
     std::array<double, 12> values{};
     std::optional<int> exit;
 };
 FrameDecision decideFrame(const Args& args, sheetframe::InputKind kind, const std::string& input,
-                          const char* command, platform::Prompter& prompter);
+                          const char* command, platform::Prompter& prompter,
+                          bool inBatch = false);
+
+// What is wrong with the frame options whatever the input (a bad --frame, --datum without a
+// zone, --frame auto without --datum): the usage error's text, or empty.
+std::string frameOptionsError(const Args& args, sheetframe::InputKind kind);
 
 }  // namespace cli

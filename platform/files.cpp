@@ -137,6 +137,11 @@ void syncFolder(const std::string& folder) {
 
 }  // namespace
 
+std::string systemReason(int errorNumber) {
+    char buffer[256];
+    return ::strerror_r(errorNumber, buffer, sizeof buffer);
+}
+
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -150,12 +155,12 @@ std::string_view fileNameOf(std::string_view path) {
 Result<FileContents> readFile(const std::string& path, std::size_t limit) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return Result<FileContents>::failure(std::strerror(errno));
+        return Result<FileContents>::failure(systemReason(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         int e = errno;
         ::close(fd);
-        return Result<FileContents>::failure(std::strerror(e));
+        return Result<FileContents>::failure(systemReason(e));
     }
     FileContents file;
     file.size = static_cast<std::uint64_t>(st.st_size);
@@ -193,7 +198,7 @@ Result<FileContents> readFile(const std::string& path, std::size_t limit) {
         if (n < 0) {
             int e = errno;
             ::close(fd);
-            return Result<FileContents>::failure(std::strerror(e));
+            return Result<FileContents>::failure(systemReason(e));
         }
         if (n == 0)
             break;
@@ -209,12 +214,12 @@ Result<FileContents> readFile(const std::string& path, std::size_t limit) {
 Result<MappedFile> MappedFile::open(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return Result<MappedFile>::failure(std::strerror(errno));
+        return Result<MappedFile>::failure(systemReason(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         int e = errno;
         ::close(fd);
-        return Result<MappedFile>::failure(std::strerror(e));
+        return Result<MappedFile>::failure(systemReason(e));
     }
     if (st.st_size == 0) {
         ::close(fd);
@@ -225,7 +230,7 @@ Result<MappedFile> MappedFile::open(const std::string& path) {
     int savedErrno = errno;
     ::close(fd);
     if (p == MAP_FAILED)
-        return Result<MappedFile>::failure(std::strerror(savedErrno));
+        return Result<MappedFile>::failure(systemReason(savedErrno));
     return MappedFile(static_cast<const std::uint8_t*>(p), std::size_t(st.st_size));
 }
 
@@ -264,7 +269,7 @@ void OutputSet::discard() {
 bool OutputSet::fail(WriteError::Stage stage, const std::string& path, int errorNumber,
                      WriteError* error) {
     if (!failure_)
-        failure_ = WriteError{stage, path, std::strerror(errorNumber)};
+        failure_ = WriteError{stage, path, systemReason(errorNumber)};
     discard();
     if (error)
         *error = *failure_;

@@ -18,6 +18,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 bool fileExists(const std::string& path);
 
+// The system's explanation of an error number (as strerror gives it), safe on any thread:
+// conversions run side by side in a batch.
+std::string systemReason(int errorNumber);
+
 // The part of a path after its last "/" (all of it when there is none).
 std::string_view fileNameOf(std::string_view path);
 

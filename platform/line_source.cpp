@@ -1,5 +1,7 @@
 #include "platform/line_source.h"
 
+#include "platform/files.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -20,7 +22,7 @@ LineSource::LineSource(int fd, LineEnds ends) : fd_(fd), ends_(ends) {
 Result<LineSource> LineSource::openFile(const std::string& path, LineEnds ends) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return Result<LineSource>::failure(std::strerror(errno));
+        return Result<LineSource>::failure(systemReason(errno));
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return LineSource(fd, ends);
 }
@@ -71,7 +73,7 @@ bool LineSource::rewind() {
     atEnd_ = false;
     if (::lseek(fd_, 0, SEEK_SET) != 0) {
         failure_ = Failure::Read;
-        error_ = std::strerror(errno);
+        error_ = systemReason(errno);
         return false;
     }
     return true;
@@ -97,7 +99,7 @@ bool LineSource::refill() {
         }
         if (errno != EINTR) {
             failure_ = Failure::Read;
-            error_ = std::strerror(errno);
+            error_ = systemReason(errno);
             return false;
         }
     }

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "converter/digitalmap/digital_map.h"
+#include "converter/shell/batch_window.h"
 #include "converter/shell/dir_picker_form.h"
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
@@ -42,6 +43,8 @@ selectDirForm::selectDirForm(const Services& services, QWidget* parent)
     sheetButton_ = sheet.button;
     pdbFolder_ = pdb.box;
     pdbButton_ = pdb.button;
+    batch_ = new BatchInputs(batch::Kind::Sheet, services_, this);
+    layout->addWidget(batch_);
     layout->addSpacing(6);
     frame_ = new FrameBoxes(this);
     georef_ = new GeorefBox(
@@ -76,8 +79,18 @@ void selectDirForm::create() {
     const std::array<double, 12> frame = frame_->read().values;
     if (!georef_->confirmTypedFrame(frame))
         return;
-    const std::string sheetDir = sheetFolder_->text().toStdString();
     const std::string outDir = pdbFolder_->text().toStdString();
+    const std::vector<std::string> inputs = batch_->inputs(sheetFolder_->text());
+    if (inputs.size() > 1) {
+        const platform::LocalDate today = services_.today();
+        auto convert = [frame, today, outDir](const std::string& in, platform::Prompter& p) {
+            return digitalmap::CreateFromDigitalMap(in, outDir, frame, today, p);
+        };
+        if (runBatch(batch::Kind::Sheet, inputs, outDir, convert, services_, this))
+            accept();
+        return;
+    }
+    const std::string sheetDir = inputs.empty() ? std::string() : inputs.front();
     const bool done = runGuarded(prompter, [&] {
         return digitalmap::CreateFromDigitalMap(sheetDir, outDir, frame, services_.today(),
                                                 prompter);

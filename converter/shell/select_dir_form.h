@@ -14,6 +14,7 @@ namespace vornik {
 
 class FrameBoxes;
 class GeorefBox;
+class BatchInputs;
 
 class selectDirForm : public QDialog {
     Q_OBJECT
@@ -28,6 +29,7 @@ class selectDirForm : public QDialog {
     QPushButton* closeButton() const { return close_; }
     FrameBoxes* frameBoxes() const { return frame_; }
     GeorefBox* georefBox() const { return georef_; }
+    BatchInputs* batchInputs() const { return batch_; }  // two or more inputs: a batch
 
   private:
     void chooseSheetFolder();
@@ -41,6 +43,7 @@ class selectDirForm : public QDialog {
     QPushButton* pdbButton_;
     FrameBoxes* frame_;
     GeorefBox* georef_;
+    BatchInputs* batch_;
     QPushButton* create_;
     QPushButton* close_;
 };

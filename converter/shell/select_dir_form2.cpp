@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "converter/dm/dm2pdb.h"
+#include "converter/shell/batch_window.h"
 #include "converter/shell/dir_picker_form.h"
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
@@ -47,6 +48,8 @@ selectDirForm2::selectDirForm2(const Services& services, QWidget* parent)
     dmButton_ = dm.button;
     pdbFolder_ = pdb.box;
     pdbButton_ = pdb.button;
+    batch_ = new BatchInputs(batch::Kind::DmFile, services_, this);
+    layout->addWidget(batch_);
     layout->addSpacing(6);
     frame_ = new FrameBoxes(this);
     georef_ = new GeorefBox(
@@ -100,10 +103,22 @@ void selectDirForm2::create() {
     const std::array<double, 12> frame = frame_->read().values;
     if (!georef_->confirmTypedFrame(frame))
         return;
-    const std::string dmPath = dmFile_->text().toStdString();
     const std::string outDir = pdbFolder_->text().toStdString();
     dm::GraphicOptions options;
     options.allElements = allElements_->isChecked();
+    const std::vector<std::string> inputs = batch_->inputs(dmFile_->text());
+    if (inputs.size() > 1) {
+        const platform::LocalDate today = services_.today();
+        auto convert = [frame, today, outDir, options](const std::string& in,
+                                                       platform::Prompter& p) {
+            return dm::dm2pdb(in, outDir, frame, today, p, options).outcome ==
+                   converter::Outcome::Done;
+        };
+        if (runBatch(batch::Kind::DmFile, inputs, outDir, convert, services_, this))
+            accept();
+        return;
+    }
+    const std::string dmPath = inputs.empty() ? std::string() : inputs.front();
     const bool done = runGuarded(prompter, [&] {
         dm::Dm2PdbResult r =
             dm::dm2pdb(dmPath, outDir, frame, services_.today(), prompter, options);

@@ -16,6 +16,7 @@ namespace vornik {
 
 class FrameBoxes;
 class GeorefBox;
+class BatchInputs;
 
 class selectDirForm2 : public QDialog {
     Q_OBJECT
@@ -31,6 +32,7 @@ class selectDirForm2 : public QDialog {
     FrameBoxes* frameBoxes() const { return frame_; }
     GeorefBox* georefBox() const { return georef_; }
     QCheckBox* allElementsBox() const { return allElements_; }  // 注記・円・円弧も変換する
+    BatchInputs* batchInputs() const { return batch_; }  // two or more inputs: a batch
 
   private:
     void chooseDmFile();
@@ -45,6 +47,7 @@ class selectDirForm2 : public QDialog {
     FrameBoxes* frame_;
     GeorefBox* georef_;
     QCheckBox* allElements_;
+    BatchInputs* batch_;
     QPushButton* create_;
     QPushButton* close_;
 };
