@@ -1,6 +1,6 @@
 # Entry points: `make demo` and `make test` are the two commands of the README's Quick start.
 SHELL := /bin/bash
-.PHONY: deps build test sanitize bench fuzz demo format clean
+.PHONY: deps build test sanitize coverage bench fuzz demo format clean
 
 deps:
 	@scripts/install-deps
@@ -16,6 +16,9 @@ sanitize: deps
 	cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize
 	ctest --preset sanitize -j2
+
+coverage: deps
+	tools/coverage build/coverage
 
 bench: deps
 	cmake --preset bench >/dev/null
