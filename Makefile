@@ -1,6 +1,6 @@
 # Entry points: `make demo` and `make test` are the two commands of the README's Quick start.
 SHELL := /bin/bash
-.PHONY: deps build test sanitize tsan bench fuzz demo format clean
+.PHONY: deps build test sanitize tsan coverage bench fuzz demo format clean
 
 deps:
 	@scripts/install-deps
@@ -22,6 +22,9 @@ tsan: deps
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan --target vornik-cli lorvex-cli
 	ctest --preset tsan -R 'case/vornik/batch'
+
+coverage: deps
+	tools/coverage build/coverage
 
 bench: deps
 	cmake --preset bench >/dev/null

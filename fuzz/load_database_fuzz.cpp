@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result.ok()) {
         platform::Bytes again = pdb::EncodeDatabase(image);
         pdb::PdbImage reread;
-        pdb::LoadDatabaseBytes(reread, again.data(), again.size(), "again.pdb");
+        (void)pdb::LoadDatabaseBytes(reread, again.data(), again.size(), "again.pdb");
     }
     return 0;
 }

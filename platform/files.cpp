@@ -23,6 +23,8 @@ namespace {
 
 // The write faults tests set for the output sets made on this thread.
 thread_local std::optional<std::size_t> t_failAfter;
+// Where the output sets made on this thread keep their files instead of writing them.
+thread_local std::map<std::string, std::string>* t_memory = nullptr;
 
 std::string folderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
@@ -250,7 +252,7 @@ MappedFile::~MappedFile() {
         ::munmap(const_cast<std::uint8_t*>(data_), size_);
 }
 
-OutputSet::OutputSet() : failAfter_(t_failAfter) {}
+OutputSet::OutputSet() : failAfter_(t_failAfter), memory_(t_memory) {}
 
 OutputSet::~OutputSet() {
     discard();
@@ -279,6 +281,10 @@ bool OutputSet::fail(WriteError::Stage stage, const std::string& path, int error
 bool OutputSet::open(const std::string& path, WriteError* error) {
     if (failure_)
         return fail(failure_->stage, failure_->path, 0, error);
+    if (memory_) {
+        entries_.push_back(Entry{path, path, {}, -1, {}});
+        return true;
+    }
     std::string target;
     if (int e = followLinks(path, target))
         return fail(WriteError::Stage::Create, path, e, error);
@@ -287,7 +293,7 @@ bool OutputSet::open(const std::string& path, WriteError* error) {
     bool replacing = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     // A file that replaces another stays private until it has that file's owner and mode;
     // a new one gets what the system gives any new file.
-    Entry entry{path, target, {}, -1};
+    Entry entry{path, target, {}, -1, {}};
     entry.fd = createTemporary(target, replacing ? 0600 : 0666, entry.temp);
     if (entry.fd < 0)
         return fail(WriteError::Stage::Create, path, errno, error);
@@ -308,6 +314,10 @@ bool OutputSet::write(const void* data, std::size_t size, WriteError* error) {
     if (failure_ || entries_.empty())
         return fail(WriteError::Stage::Write, failure_ ? failure_->path : "", EBADF, error);
     Entry& e = entries_.back();
+    if (memory_) {
+        e.bytes.append(static_cast<const char*>(data), size);
+        return true;
+    }
     const auto* p = static_cast<const std::uint8_t*>(data);
     std::size_t done = 0;
     while (done < size) {
@@ -340,6 +350,11 @@ bool OutputSet::add(const std::string& path, const void* data, std::size_t size,
 bool OutputSet::commit(WriteError* error) {
     if (failure_)
         return fail(failure_->stage, failure_->path, 0, error);
+    if (memory_) {
+        for (Entry& e : entries_) (*memory_)[e.path] = std::move(e.bytes);
+        entries_.clear();
+        return true;
+    }
     for (Entry& e : entries_) {
         int fd = e.fd;
         e.fd = -1;
@@ -412,6 +427,14 @@ void WriteFaults::end() {
     if (active_)
         t_failAfter = previous_;
     active_ = false;
+}
+
+MemoryOutputs::MemoryOutputs() : previous_(t_memory) {
+    t_memory = &files_;
+}
+
+MemoryOutputs::~MemoryOutputs() {
+    t_memory = previous_;
 }
 
 }  // namespace testing

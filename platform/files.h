@@ -4,6 +4,7 @@
 // the earlier file intact. The outputs of one run are put in place as a set (OutputSet).
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -106,13 +107,15 @@ class OutputSet {
         std::string target;  // the file replaced: path with symbolic links followed
         std::string temp;
         int fd = -1;
+        std::string bytes;  // the file's bytes when the set is kept in memory
     };
     bool fail(WriteError::Stage stage, const std::string& path, int errorNumber, WriteError* error);
     void discard();
     std::vector<Entry> entries_;
     std::optional<WriteError> failure_;
     std::size_t written_ = 0;
-    std::optional<std::size_t> failAfter_;  // set by testing::WriteFaults
+    std::optional<std::size_t> failAfter_;        // set by testing::WriteFaults
+    std::map<std::string, std::string>* memory_;  // set by testing::MemoryOutputs
 };
 
 // One file written as a set of its own.
@@ -143,6 +146,22 @@ class WriteFaults {
   private:
     std::optional<std::size_t> previous_;
     bool active_ = true;
+};
+
+// While it lives, the output sets made on this thread touch no file: a commit puts each
+// file's bytes into files() under the path it was given. For fuzzing the conversions
+// without the cost of real files.
+class MemoryOutputs {
+  public:
+    MemoryOutputs();
+    MemoryOutputs(const MemoryOutputs&) = delete;
+    MemoryOutputs& operator=(const MemoryOutputs&) = delete;
+    ~MemoryOutputs();
+    std::map<std::string, std::string>& files() { return files_; }
+
+  private:
+    std::map<std::string, std::string> files_;
+    std::map<std::string, std::string>* previous_;
 };
 }  // namespace testing
 

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "editor/model/kinds.h"
-#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 
 namespace editor {
@@ -228,7 +227,9 @@ class Reader {
                 const std::vector<const char*>& optional = {}) {
         if (!j.is_object())
             return fail(path.empty() ? "(全体)" : path, "オブジェクト {…} ではありません。");
-        for (const auto& [key, value] : j.items()) {
+        for (const auto& item : j.items()) {
+            // A plain reference: clang 14 cannot capture a structured binding in a lambda.
+            const std::string& key = item.key();
             auto known = [&](const std::vector<const char*>& keys) {
                 return std::any_of(keys.begin(), keys.end(),
                                    [&](const char* k) { return key == k; });

@@ -10,13 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/console_prompter.h"
 #include "platform/cp932.h"
 #include "platform/file_chooser.h"
 #include "platform/files.h"
 #include "platform/line_source.h"
 #include "platform/local_date.h"
-#include "platform/scripted_prompter.h"
 #include "support/test_support.h"
 
 namespace {
@@ -61,44 +59,6 @@ TEST(Cp932, PrefixNeverEndsInsideADoubleByteCharacter) {
     EXPECT_EQ(platform::cp932PrefixLength(s, 2), 1u);
     EXPECT_EQ(platform::cp932PrefixLength(s, 0), 0u);
     EXPECT_EQ(platform::cp932PrefixLength(std::string("a\x82"), 5), 1u);
-}
-
-TEST(Prompters, ConsoleFormatsBoxesAndAnswersQuestionsOnlyWhenToldTo) {
-    std::ostringstream out;
-    platform::ConsolePrompter refuse(out);
-    EXPECT_EQ(refuse.show("done", "csv2pdb", platform::Icon::Information, platform::Buttons::Ok),
-              platform::Answer::Ok);
-    EXPECT_EQ(refuse.show("bad", "", platform::Icon::Critical, platform::Buttons::Ok),
-              platform::Answer::Ok);
-    EXPECT_EQ(refuse.show("sure?", "", platform::Icon::Question, platform::Buttons::OkCancel),
-              platform::Answer::Cancel);
-    EXPECT_EQ(out.str(), "[info] csv2pdb: done\n[error] : bad\n[question] : sure?\n");
-    EXPECT_TRUE(refuse.refusedQuestion());
-    EXPECT_TRUE(refuse.shownErrorOrWarning());
-
-    // Questions and information are no error or warning; a warning is.
-    std::ostringstream out2;
-    platform::ConsolePrompter yes(out2, true);
-    EXPECT_EQ(yes.show("quit?", "t", platform::Icon::Question, platform::Buttons::YesNo),
-              platform::Answer::Yes);
-    yes.show("overwrite?", "", platform::Icon::Warning, platform::Buttons::OkCancel);
-    yes.show("done", "", platform::Icon::Information, platform::Buttons::Ok);
-    EXPECT_FALSE(yes.refusedQuestion());
-    EXPECT_FALSE(yes.shownErrorOrWarning());
-    yes.show("cut", "", platform::Icon::Warning, platform::Buttons::Ok);
-    EXPECT_TRUE(yes.shownErrorOrWarning());
-}
-
-TEST(Prompters, ScriptedRecordsCallsAndAnswersFromItsQueue) {
-    platform::ScriptedPrompter p;
-    p.answerNext(platform::Answer::Cancel);
-    EXPECT_EQ(p.show("a", "t", platform::Icon::Warning, platform::Buttons::Ok),
-              platform::Answer::Ok);
-    EXPECT_EQ(p.show("b", "t", platform::Icon::Question, platform::Buttons::OkCancel),
-              platform::Answer::Cancel);
-    EXPECT_EQ(p.show("c", "t", platform::Icon::Question, platform::Buttons::YesNo),
-              platform::Answer::Yes);
-    EXPECT_EQ(p.texts(), (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST(FileChoosers, DefaultExtensionAndConsoleAnswers) {

@@ -273,16 +273,9 @@ TEST(ImportAttributesCsv, RefusedOrUnreadableFilesLeaveTheImageAsItWas) {
         std::string message;
     };
     const Case cases[] = {
-        {"", "「in.csv」は見出しの4行の途中で終わっています（0 行しかありません）。"},
-        {"h1\r\nh2\r\nh3\r\n",
-         "「in.csv」は見出しの4行の途中で終わっています（3 行しかありません）。"},
-        {kHeader + "1,2\r\n3,\0,4\r\n"s,
-         "「in.csv」はテキストファイルではありません（6 行目にNUL文字があります）。"},
-        // Text not saved as Shift-JIS, wherever it is: "あいう" in UTF-8 (a file that is
-        // all UTF-8), a lead byte without its trail byte, a byte no code page 932 text
-        // holds in a header row, a UTF-8 byte-order mark.
-        {kHeader + "1,0,0,0,0,0,0,0,0,0,0,0,0,\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86,a\r\n",
-         "「in.csv」の 5 行目、14 列目（Str[1]）：UTF-8 の文字があります。" + kSaveAsShiftJis},
+        // Empty, UTF-8, binary and too many rows are in the lorvex attrs session. A lead
+        // byte without its trail byte, a byte no code page 932 text holds in a header row,
+        // a UTF-8 byte-order mark:
         {kHeader + "1,0,0,0,0,0,0,0,0,0,0,0,0,\x93\x8C,a\x81\x20"
                    "b\r\n",
          "「in.csv」の 5 行目、15 列目（Str[2]）：Shift-JIS の文字として読めないバイト（0x81 "
@@ -323,10 +316,5 @@ TEST(ImportAttributesCsv, RowCountStopsAtWhatIRecNumCanCount) {
     EXPECT_EQ(full.image.listHeader.iRecNum, 65535);
     EXPECT_EQ(full.image.heldAttrRecs(), 65534u);
 
-    Imported over = importText(csv + "1", smallDesign());
-    EXPECT_FALSE(over.result.ok);
-    EXPECT_EQ(over.result.message,
-              "「in.csv」のデータ行が多すぎます（65535 行）。属性PDBファイルに入るのは 65534 "
-              "行までです。");
-    EXPECT_EQ(over.image.listHeader.iRecNum, 1);
+    EXPECT_FALSE(importText(csv + "1", smallDesign()).result.ok);
 }

@@ -41,17 +41,6 @@ inline pdb::PdbImage attributeImage(const editor::DispRec& design,
     return image;
 }
 
-// A master database image holding the designs.
-inline pdb::PdbImage masterImage(const std::vector<editor::DispRec>& designs) {
-    pdb::PdbImage image;
-    pdb::MakeNewImage(image);
-    pdb::setDatabaseName(image.header, "Master");
-    image.designs.assign(designs.begin(), designs.end());
-    image.designs.emplace_back();
-    image.listHeader.iRecNum = static_cast<std::uint16_t>(designs.size());
-    return image;
-}
-
 inline void setStr(pdb::AttrRec& rec, std::size_t k, const std::string& sjis) {
     editor::setFieldText(rec.Str[k], sjis);
 }

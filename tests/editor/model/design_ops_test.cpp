@@ -100,23 +100,6 @@ TEST_F(Designs, SlotsOfEveryKindMatchThePackingOfTheStandardCounts) {
     EXPECT_EQ(editor::pageLimitOf(ObjectKind::Btn), std::nullopt);
 }
 
-TEST_F(Designs, StoringIntoANewMasterCreatesOneDesignAndAppendsTheNext) {
-    std::string m = dir.file("m.pdb");
-    ASSERT_EQ(save(m, "Master", "A", "first"), CommandResult::Done);
-    EXPECT_EQ(fieldText(state.working.code), "A");
-    EXPECT_EQ(codesIn(m), (std::vector<std::string>{"A"}));
-    EXPECT_EQ(testsupport::readBytes(m).size(), 88u + kDesign);
-    ASSERT_EQ(save(m, "Master", "B"), CommandResult::Done);  // a new code: nothing replaced
-    EXPECT_EQ(codesIn(m), (std::vector<std::string>{"A", "B"}));
-    expectPalm(m, 2);
-    EXPECT_TRUE(prompter.calls().empty());
-    ASSERT_EQ(save(m, "Master", "B"), CommandResult::Done);  // replacing B: asked, OK
-    ASSERT_EQ(prompter.calls().size(), 1u);
-    EXPECT_EQ(prompter.calls()[0].text,
-              "指定されたファイルに識別コード「B」のレコードが存在します。\n上書きしますか？");
-    EXPECT_EQ(prompter.calls()[0].buttons, platform::Buttons::OkCancel);
-}
-
 TEST_F(Designs, StoringAnExistingCodeReplacesItInPlace) {
     std::string m = dir.file("m.pdb");
     save(m, "Master", "A", "a1");

@@ -299,20 +299,4 @@ TEST_F(AttributeConversionCommandTest, CancelInTheDialogOrToTheOverwriteQuestion
     EXPECT_EQ(testsupport::readBytes(csv), old);
 }
 
-TEST_F(AttributeConversionCommandTest, AMissingInputIsReported) {
-    std::string master = dir.file("m.pdb");
-    writeMaster(master, {"A"});
-    EXPECT_EQ(run([&](AttributeConversionDialog* d) {
-                  choose(d->inputButton(), dir.file("none.csv"));
-                  choose(d->outputButton(), dir.file("out.pdb"));
-                  choose(d->masterButton(), master);
-                  retype(d->nameEdit(), QStringLiteral("Kaoku"));
-                  click(d->okButton());
-              }),
-              CommandResult::Failed);
-    ASSERT_EQ(prompter.calls().size(), 1u);
-    EXPECT_EQ(prompter.calls()[0].text.rfind("指定された入力ファイルが存在しません。", 0), 0u);
-    EXPECT_FALSE(testsupport::exists(dir.file("out.pdb")));
-}
-
 }  // namespace
