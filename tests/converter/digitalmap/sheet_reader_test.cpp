@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "converter/digitalmap/attribute_index.h"
+#include "converter/digitalmap/digital_map.h"
 #include "converter/digitalmap/sheet_reader.h"
 #include "platform/cp932.h"
 #include "support/test_support.h"
@@ -203,3 +204,14 @@ TEST(AttributeIndex, AFileInAnotherEncodingIsNamedWithItsLine) {
 }
 
 }  // namespace
+
+TEST(BuildingCsvLine, TwentyTwoColumns) {
+    EXPECT_EQ(
+        digitalmap::BuildingCsvLine(7, 0, 0, platform::toCp932("ビル")),
+        "7,3,0,0,-200,-200,400,400,0,0," + platform::toCp932("ビル") + ",,0,0,0,0,0,0,0,0,0,");
+    // corners rounded halves to even, anchor unrounded
+    EXPECT_EQ(digitalmap::BuildingCsvLine(12, 300.5, -31.25, ""),
+              "12,3,0,0,100,-231,400,400,300.5,-31.25,,,0,0,0,0,0,0,0,0,0,");
+    EXPECT_EQ(digitalmap::BuildingCsvLine(1, 0.5, 1.5, "a,b"),
+              "1,3,0,0,-200,-198,400,400,0.5,1.5,\"a,b\",,0,0,0,0,0,0,0,0,0,");
+}
