@@ -81,6 +81,7 @@ TEST(DmEstimate, CountsEveryE1AndE2LineWithEvenPointCounts) {
     e = dm::estimateStream(loose, "t.dm");
     EXPECT_EQ(*e, 16u + 16u);
 
+    EXPECT_FALSE(dm::estimateStream(file({sheet(0, 0, 1, 1, 1), {"E2"}}), "t.dm"));  // no count
     std::string bad = file({{record({{1, "E2"}, {28, " 1x "}})}});
     e = dm::estimateStream(bad, "t.dm");
     EXPECT_FALSE(e);
@@ -126,6 +127,10 @@ TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
     // Non-numeric columns.
     EXPECT_EQ(failureOf(body({{group(1), record({{1, "E2"}, {3, "23"}, {5, "x1"}})}})),
               "t.dm 4行目 3-6桁（分類コード）が数値ではありません: 「23x1」");
+    EXPECT_EQ(
+        failureOf(body(
+            {{group(1), record({{1, "E2"}, {3, "2301"}, {21, "2"}, {28, "   1"}, {32, "  x "}})}})),
+        "t.dm 4行目 32-35桁（座標行数）が数値ではありません: 「  x 」");
     EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "     "}})}})),
               "t.dm 3行目 19-23桁（要素数）が空です");
     EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "  1.5"}})}})),
