@@ -42,6 +42,15 @@ int run(const std::vector<std::string>& argv) {
         attrs = pdb::readFeatureAttrRecords(attrFile->asBytes(), *attrPath);
         if (attrs->problem)
             return fail(prompter, *attrs->problem);
+        // The reader takes records at their fixed places; a database of other records (a
+        // graphic one, say) would be shown as garbage, so its size must be exactly that.
+        const std::size_t n = attrs->records.size();
+        const std::size_t expected = 80 + (8 + pdb::kFeatureAttrRecSize) * n;
+        if (attrFile->size != expected)
+            return fail(prompter, "「" + *attrPath + "」は属性PDBではありません（属性レコード " +
+                                      std::to_string(n) + " 件なら " + std::to_string(expected) +
+                                      " バイトのはずですが、" + std::to_string(attrFile->size) +
+                                      " バイトです）。");
     }
     converter::GraphicDump dump =
         converter::dumpGraphicDatabase(file->asBytes(), path, attrs ? &attrs->records : nullptr);
