@@ -2,15 +2,16 @@
 // A readable text dump of a graphic database ("_G.pdb") and, optionally, of the attribute
 // records that belong to its areas: what `vornik-cli dump` prints.
 //
-//   NAME: database "sample_G", type DATA, creator KWIB, attributes 8, version 0
-//   dates 2001-12-05 2001-12-05 2001-12-05, modification 0, app info 0, sort info 0, seed 0
-//   records 1 (88 40 1): stream 1024 bytes, 10 elements in 384, zero fill 640
+//   FILE: database "sample_G", type DATA, creator KWIB, attributes 8, version 0
+//   dates 2001-12-05 2001-12-05 2001-12-05, modification 0, app info 0, sort info 0,
+//      seed 0, next list 0                                              (one line)
+//   records 1 (88 40 1): stream 384 bytes, 10 elements in 384, zero fill 0
 //   @0 frame class 1 style 0 serial 0 length 10: origin E 44000 N 7800, extent E 400000
-//      N 300000, values 33,14,300,131,36,0,33,13,905,131,36,125        (one line)
+//      N 300000, values 0,0,0,0,0,0,0,0,0,0,0,0                         (one line)
 //   @48 area class 30 style 32 serial 1 length 7+fill: box -24000,6000 2000x2000, 5 points
-//      -24000,8000 -24000,6000 ...                                      (one line)
+//      -24000,8000 -22000,8000 ...                                      (one line)
 //     attributes 1: 1,3,0,0,-24000,6000,2000,2000,0,0,自動算出代表点,,0,0,0,0,0,0,0,0,0,
-//   @128 label class 10 style 8 serial 0 length 8: box 15800,7800 400x400, "本町一丁目"
+//   @1968 label class 10 style 0 serial 0 length 8: box -16200,11800 400x400, "本町一丁目"
 //
 // Offsets (@) are within the element stream; the record list shows each record's position,
 // attributes (hex) and unique ID. "length" is the body length in 4-byte units, "+fill" the
