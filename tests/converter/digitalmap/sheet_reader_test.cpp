@@ -185,6 +185,10 @@ TEST(AttributeIndex, AFileInAnotherEncodingIsNamedWithItsLine) {
         {"skip\r\nATR,7,2,01,\xE3\x83\x93\xE3\x83\xAB\r\n",
          "2 行目：UTF-8 で書かれているようです（「ビル」）。属性ファイルは Shift-JIS で保存して"
          "ください。"},
+        // A long line is shown up to 60 bytes from its first wide character.
+        {"skip\r\nATR,7,2,01,\xE3\x83\x93" + std::string(70, 'a') + "\r\n",
+         "2 行目：UTF-8 で書かれているようです（「ビ" + std::string(57, 'a') +
+             "」）。属性ファイルは Shift-JIS で保存してください。"},
         // Shift-JIS with a byte that no Shift-JIS character has.
         {"\x8C\x9A\x95\xA8\r\nATR,7,2,01,\x83\x72\xFF\r\n",
          "2 行目：Shift-JIS の文字として読めないバイト（0xFF 0x0D）があります。属性ファイルは "
