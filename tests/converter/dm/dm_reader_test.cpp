@@ -131,6 +131,7 @@ TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
         failureOf(body(
             {{group(1), record({{1, "E2"}, {3, "2301"}, {21, "2"}, {28, "   1"}, {32, "  x "}})}})),
         "t.dm 4行目 32-35桁（座標行数）が数値ではありません: 「  x 」");
+    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "0 \t  "}})}})), "(no failure)");
     EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "     "}})}})),
               "t.dm 3行目 19-23桁（要素数）が空です");
     EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "  1.5"}})}})),
