@@ -95,6 +95,10 @@ TEST(Module1CompressDbcs, CopiesAndZeroesTrailingBlanks) {
     std::array<std::uint8_t, 4> d4{};  // zero bytes at odd positions are dropped
     EXPECT_EQ(*M::compressDbcs(d4, Bytes{0x41, 0x00, 0x42, 0x00}, 4), 2);
     EXPECT_EQ(Bytes(d4.begin(), d4.end()), (Bytes{0x41, 0x42, 0x00, 0x00}));
+    EXPECT_EQ(*M::compressDbcs(d4, Bytes{0x41}, 0), 0);  // nothing to copy
+    d4.fill(0);  // blanks before zero bytes are trailing blanks too
+    EXPECT_EQ(*M::compressDbcs(d4, Bytes{0x41, 0x20, 0x00, 0x00}, 4), 3);
+    EXPECT_EQ(Bytes(d4.begin(), d4.end()), (Bytes{0x41, 0x00, 0x00, 0x00}));
     std::array<std::uint8_t, 5> d5{};  // 81 40 stays; bytes beyond n are not touched
     d5.fill(0xEE);
     EXPECT_EQ(*M::compressDbcs(d5, Bytes{0x61, 0x81, 0x40, 0x20}, 4), 4);

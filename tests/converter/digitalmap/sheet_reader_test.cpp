@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "converter/digitalmap/attribute_index.h"
+#include "converter/digitalmap/digital_map.h"
 #include "converter/digitalmap/sheet_reader.h"
 #include "platform/cp932.h"
 #include "support/test_support.h"
@@ -184,6 +185,10 @@ TEST(AttributeIndex, AFileInAnotherEncodingIsNamedWithItsLine) {
         {"skip\r\nATR,7,2,01,\xE3\x83\x93\xE3\x83\xAB\r\n",
          "2 行目：UTF-8 で書かれているようです（「ビル」）。属性ファイルは Shift-JIS で保存して"
          "ください。"},
+        // A long line is shown up to 60 bytes from its first wide character.
+        {"skip\r\nATR,7,2,01,\xE3\x83\x93" + std::string(70, 'a') + "\r\n",
+         "2 行目：UTF-8 で書かれているようです（「ビ" + std::string(57, 'a') +
+             "」）。属性ファイルは Shift-JIS で保存してください。"},
         // Shift-JIS with a byte that no Shift-JIS character has.
         {"\x8C\x9A\x95\xA8\r\nATR,7,2,01,\x83\x72\xFF\r\n",
          "2 行目：Shift-JIS の文字として読めないバイト（0xFF 0x0D）があります。属性ファイルは "
@@ -203,3 +208,14 @@ TEST(AttributeIndex, AFileInAnotherEncodingIsNamedWithItsLine) {
 }
 
 }  // namespace
+
+TEST(BuildingCsvLine, TwentyTwoColumns) {
+    EXPECT_EQ(
+        digitalmap::BuildingCsvLine(7, 0, 0, platform::toCp932("ビル")),
+        "7,3,0,0,-200,-200,400,400,0,0," + platform::toCp932("ビル") + ",,0,0,0,0,0,0,0,0,0,");
+    // corners rounded halves to even, anchor unrounded
+    EXPECT_EQ(digitalmap::BuildingCsvLine(12, 300.5, -31.25, ""),
+              "12,3,0,0,100,-231,400,400,300.5,-31.25,,,0,0,0,0,0,0,0,0,0,");
+    EXPECT_EQ(digitalmap::BuildingCsvLine(1, 0.5, 1.5, "a,b"),
+              "1,3,0,0,-200,-198,400,400,0.5,1.5,\"a,b\",,0,0,0,0,0,0,0,0,0,");
+}

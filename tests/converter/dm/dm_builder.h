@@ -2,7 +2,6 @@
 // Builds DM files for tests record by record: 84-byte fixed-column lines with fields placed
 // at their columns, so every test states its columns and values in the open.
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -76,19 +75,5 @@ inline std::string file(const std::vector<std::vector<std::string>>& parts) {
         for (const auto& line : part) out += line + "\r\n";
     return out;
 }
-
-// Path of a real DM excerpt found anywhere under the shared real-data folder, or "".
-inline std::string realDmFile(const std::string& name) {
-    std::string root = testsupport::realDataDir();
-    if (root.empty() || !std::filesystem::is_directory(root + "/dm"))
-        return "";
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root + "/dm"))
-        if (entry.path().filename() == name)
-            return entry.path().string();
-    return "";
-}
-
-inline const char* kCompleteExcerpt = "02JF711_lines0001-0025+35425-35437.dm";
-inline const char* kTruncatedExcerpt = "02JF711_lines0001-0054.dm";
 
 }  // namespace dmtest

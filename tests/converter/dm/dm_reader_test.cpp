@@ -10,12 +10,6 @@ using namespace dmtest;
 
 namespace {
 
-// isE1, class prefix, class code, data kind, n, L, points a coordinate line
-std::array<int, 7> headerOf(const dm::LineElementRecord& e) {
-    return {e.isE1,       e.classPrefix, e.classCode,    e.dataKind,
-            e.pointCount, e.lineCount,   e.pointsPerLine};
-}
-
 std::vector<std::string> readAll(dm::DmReader& r, std::vector<dm::LineElementRecord>* elements) {
     std::vector<std::string> events;
     for (;;) {
@@ -87,59 +81,11 @@ TEST(DmEstimate, CountsEveryE1AndE2LineWithEvenPointCounts) {
     e = dm::estimateStream(loose, "t.dm");
     EXPECT_EQ(*e, 16u + 16u);
 
+    EXPECT_FALSE(dm::estimateStream(file({sheet(0, 0, 1, 1, 1), {"E2"}}), "t.dm"));  // no count
     std::string bad = file({{record({{1, "E2"}, {28, " 1x "}})}});
     e = dm::estimateStream(bad, "t.dm");
     EXPECT_FALSE(e);
     EXPECT_EQ(e.error(), "t.dm 1行目 28-31桁（点数）が数値ではありません: 「 1x 」");
-}
-
-TEST(DmReader, WalksSheetsGroupsAndBothCoordinateLayouts) {
-    std::vector<std::string> extra{record({{1, "E3"}, {3, "21"}, {32, "   2"}}),
-                                   record({{1, "H 9999"}, {19, "  500"}}),  // consumed, not read
-                                   record({{1, "E2"}, {28, "  99"}})};      // consumed too
-    std::string data = file({{record({{1, "I "}})},
-                             sheet(1000, 2000, 1001, 2002, 999),
-                             {group(5)},
-                             lineElement("E1", 3001,
-                                         {{0.1, 0.2},
-                                          {0.3, 0.4},
-                                          {0.5, 0.6},
-                                          {0.7, 0.8},
-                                          {0.9, 1.0},
-                                          {0.11, 0.12},
-                                          {0.13, 0.14}}),
-                             extra,
-                             {record({{1, "E7"}, {3, "81"}}), record({{1, "M not a sheet"}})},
-                             {record({{1, "E5"}, {3, "73"}})},
-                             lineElement("E2", 2301, {{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}}, 3),
-                             lineElement("E2", 5101, {{1, 1}}),  // outside the group
-                             {record({{1, "G "}})}});
-    dm::DmReader r(data, "t.dm");
-    std::vector<dm::LineElementRecord> elements;
-    auto events = readAll(r, &elements);
-    std::vector<std::string> want{"sheet 2", "element 5", "element 14"};
-    EXPECT_EQ(events, want);
-    ASSERT_EQ(elements.size(), 2u);
-
-    const auto& a = elements[0];
-    EXPECT_EQ(headerOf(a), (std::array<int, 7>{1, 30, 3001, 2, 7, 2, 6}));
-    ASSERT_EQ(a.points.size(), 7u);
-    EXPECT_EQ(a.points[5], (dm::RawPoint{0.11, 0.12}));
-    EXPECT_EQ(a.points[6], (dm::RawPoint{0.13, 0.14}));
-    EXPECT_EQ(a.lineOfPoint(5), 6u);
-    EXPECT_EQ(a.lineOfPoint(6), 7u);
-
-    const auto& b = elements[1];
-    EXPECT_EQ(headerOf(b), (std::array<int, 7>{0, 23, 2301, 3, 5, 2, 4}));
-    ASSERT_EQ(b.points.size(), 5u);
-    EXPECT_EQ(b.points[4], (dm::RawPoint{9, 10}));
-    EXPECT_EQ(b.lineOfPoint(4), 16u);
-
-    const dm::SheetRecord& s = r.sheet();
-    EXPECT_EQ(s.unitCode, 999);
-    EXPECT_EQ(s.transform.f, 1000);
-    EXPECT_EQ(s.transform.Re, 2000);
-    EXPECT_EQ(s.transform.Rn, 1000);
 }
 
 TEST(DmReader, ColumnsCountBytesNotCharacters) {
@@ -181,6 +127,11 @@ TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
     // Non-numeric columns.
     EXPECT_EQ(failureOf(body({{group(1), record({{1, "E2"}, {3, "23"}, {5, "x1"}})}})),
               "t.dm 4行目 3-6桁（分類コード）が数値ではありません: 「23x1」");
+    EXPECT_EQ(
+        failureOf(body(
+            {{group(1), record({{1, "E2"}, {3, "2301"}, {21, "2"}, {28, "   1"}, {32, "  x "}})}})),
+        "t.dm 4行目 32-35桁（座標行数）が数値ではありません: 「  x 」");
+    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "0 \t  "}})}})), "(no failure)");
     EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "     "}})}})),
               "t.dm 3行目 19-23桁（要素数）が空です");
     EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "  1.5"}})}})),
@@ -216,7 +167,9 @@ TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
         failureOf(body(
             {{group(1), record({{1, "E2"}, {3, "2301"}, {21, "4"}, {28, "   1"}, {32, "   1"}})}})),
         "t.dm 4行目 21桁（データ区分）が 2, 3, 6 のどれでもありません: 「4」");
-    // A sheet without extent.
+    // Sheets without extent, north or east.
+    EXPECT_EQ(failureOf(file({sheet(0, 5, 1, 5, 1)})).rfind("t.dm 2行目: 図郭の範囲が不正です", 0),
+              0u);
     EXPECT_EQ(
         failureOf(file({sheet(5, 0, 5, 1, 1)})),
         "t.dm 2行目: 図郭の範囲が不正です（最小北座標 5、最大北座標 5、最小東座標 0、最大東座標 "
@@ -224,26 +177,4 @@ TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
     // Bytes that are not Shift-JIS are shown escaped.
     EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "  \xff\xfe "}})}})),
               "t.dm 3行目 19-23桁（要素数）が数値ではありません: 「  \\xFF\\xFE 」");
-}
-
-TEST(DmReaderRealData, CompleteExcerptReadsItsLineElementsAndSkipsTheAnnotations) {
-    std::string path = realDmFile(kCompleteExcerpt);
-    if (path.empty())
-        GTEST_SKIP() << "shared real DM data not found beside the checkout";
-    testsupport::Bytes bytes = testsupport::readBytes(path);
-    std::string data(bytes.begin(), bytes.end());
-    dm::DmReader r(data, kCompleteExcerpt);
-    std::vector<dm::LineElementRecord> elements;
-    auto events = readAll(r, &elements);
-    std::vector<std::string> want{"sheet 1", "element 11"};
-    ASSERT_EQ(events, want);
-    EXPECT_EQ(r.sheet().unitCode, 1);
-    EXPECT_EQ(r.sheet().transform.Re, 2000000);  // (46000 − 44000) m in millimetres
-    EXPECT_EQ(r.sheet().transform.Rn, 1500000);
-    const auto& e = elements[0];
-    EXPECT_EQ(headerOf(e), (std::array<int, 7>{0, 11, 1103, 2, 83, 14, 6}));
-    EXPECT_EQ(e.points.size(), 83u);
-    EXPECT_EQ(e.points[0], (dm::RawPoint{352340, 0}));
-    EXPECT_EQ(e.points[1], (dm::RawPoint{344310, 8440}));
-    EXPECT_EQ(e.points[82], (dm::RawPoint{1041880, 2000000}));
 }

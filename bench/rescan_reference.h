@@ -4,7 +4,7 @@
 // read from disk and parsed in full for every town polygon, and tatemono.atr for every
 // building. It writes the same three files as digitalmap::CreateFromDigitalMap for a sheet
 // that converts without errors (it stops at the first problem instead of reporting it), so
-// tests can prove the indexes give the scans' answers and the benchmark can time both.
+// the benchmark can time both on the same sheets.
 #include <string>
 
 #include "platform/local_date.h"
