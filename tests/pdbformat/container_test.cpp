@@ -222,19 +222,6 @@ TEST(AttributeRecord, FieldsAreBigEndianAtTheirOffsets) {
     EXPECT_TRUE(pdb::sameBytes(back, r));
 }
 
-TEST(ContainerHeader, ReverseBytesIsItsOwnInverse) {
-    std::uint8_t f[4] = {1, 2, 3, 4};
-    pdb::ReverseBytes(4, f);
-    EXPECT_EQ(f[0], 4);
-    EXPECT_EQ(f[3], 1);
-    pdb::ReverseBytes(2, f);
-    EXPECT_EQ(f[0], 3);
-    EXPECT_EQ(f[1], 4);
-    pdb::ReverseBytes(2, f);
-    pdb::ReverseBytes(4, f);
-    EXPECT_EQ(f[0], 1);
-}
-
 class BadDatabases : public ::testing::Test {
   protected:
     // Writes bytes, tries to load them into an image that already holds something, and

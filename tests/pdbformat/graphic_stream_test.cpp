@@ -74,40 +74,6 @@ TEST(GraphicRecordCount, RoundsTheEstimateUpToWholeRecords) {
         EXPECT_EQ(pdb::GraphicRecordCount(estimate), records) << estimate;
 }
 
-TEST(GraphicDatabaseLayout, HeaderAndRecordListOfOneRecord) {
-    TempDir dir;
-    // 2001-12-05 is 35768 days after 1904-01-01: 35768 × 86400 = 0xB8331400.
-    long days = platform::daysSince1904({2001, 12, 5});
-    ASSERT_EQ(days, 35768);
-    pdb::GraphicDatabase g;
-    g.BeginGraphicDatabase(dir.file("53394525_G.pdb"), nameField("53394525_G"),
-                           std::uint32_t(days * 86400), 1);
-    appendFrame(g);
-    platform::Status finished = g.FinishGraphicDatabase();
-    ASSERT_TRUE(finished) << finished.error();
-    Bytes b = testsupport::readBytes(dir.file("53394525_G.pdb"));
-    ASSERT_EQ(b.size(), 1112u);
-    Bytes name(32, 0);
-    std::copy_n("53394525_G", 10, name.begin());
-    EXPECT_EQ(slice(b, 0, 32), name);
-    // attributes 8, version 0, the three dates, then zero modification number, app info
-    // and sort info, "DATAKWIB", zero unique-ID seed and next list, one record.
-    EXPECT_EQ(slice(b, 32, 16),
-              (Bytes{0, 8, 0, 0, 0xB8, 0x33, 0x14, 0, 0xB8, 0x33, 0x14, 0, 0xB8, 0x33, 0x14, 0}));
-    EXPECT_EQ(slice(b, 48, 12), Bytes(12, 0));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[60]), 8), "DATAKWIB");
-    EXPECT_EQ(slice(b, 68, 10), (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
-    // entry (88, 0x40, 1), then the zero gap
-    EXPECT_EQ(slice(b, 78, 10), (Bytes{0, 0, 0, 88, 0x40, 0, 0, 1, 0, 0}));
-    // the frame header is the first 48 bytes of record 1, zero fill after it
-    Bytes frame{1, 1, 0,    10,   0, 0, 0,    0,    0, 0, 0x03, 0xE8,
-                0, 0, 0x07, 0xD0, 0, 0, 0x0B, 0xB8, 0, 0, 0x0F, 0xA0};
-    for (int i = 1; i <= 12; ++i) frame.insert(frame.end(), {0, std::uint8_t(i)});
-    EXPECT_EQ(slice(b, 88, 48), frame);
-    EXPECT_EQ(slice(b, 136, b.size() - 136), Bytes(b.size() - 136, 0));
-    expectPalmReads(dir.file("53394525_G.pdb"), 1);
-}
-
 TEST(GraphicDatabaseLayout, ThreeRecordsAndAnElementAcrossARecordBoundary) {
     TempDir dir;
     pdb::GraphicDatabase g;

@@ -61,19 +61,6 @@ TEST(Cp932, PrefixNeverEndsInsideADoubleByteCharacter) {
     EXPECT_EQ(platform::cp932PrefixLength(std::string("a\x82"), 5), 1u);
 }
 
-TEST(FileChoosers, DefaultExtensionAndConsoleAnswers) {
-    EXPECT_EQ(platform::withDefaultExtension("/a/b", "csv"), "/a/b.csv");
-    EXPECT_EQ(platform::withDefaultExtension("/a/b.txt", "csv"), "/a/b.txt");
-    EXPECT_EQ(platform::withDefaultExtension("/a.d/b", "csv"), "/a.d/b.csv");
-
-    std::istringstream in("/tmp/x\n\n");
-    std::ostringstream out;
-    platform::ConsoleFileChooser chooser(in, out);
-    platform::FileRequest req{"pick", "CSVﾌｧｲﾙ", "*.csv", "csv", "", true, ""};
-    EXPECT_EQ(chooser.choose(req), std::optional<std::string>("/tmp/x.csv"));
-    EXPECT_EQ(chooser.choose(req), std::nullopt);  // empty line cancels
-}
-
 TEST(LocalDates, ParsesRealDatesAndCountsDaysFrom1904) {
     EXPECT_EQ(platform::parseDate("2001-12-05"), (platform::LocalDate{2001, 12, 5}));
     EXPECT_FALSE(platform::parseDate("2001-02-29"));

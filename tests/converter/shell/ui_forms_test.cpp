@@ -49,13 +49,6 @@ std::string transcript(const platform::ScriptedPrompter& prompter) {
     return all;
 }
 
-bool hasLabel(const QWidget* form, const char* text) {
-    for (const QLabel* label : form->findChildren<QLabel*>())
-        if (label->text() == u8(text))
-            return true;
-    return false;
-}
-
 // The frame of the sample sheet, box by box.
 const QStringList kFrame = {"35", "40", "0",   "139", "45", "0",
                             "35", "39", "300", "139", "46", "450"};
@@ -205,11 +198,6 @@ class VornikFormsTest : public QObject {
             QCOMPARE(form->pdbFolderButton()->text(), u8(".."));
             QCOMPARE(form->createButton()->text(), u8("作成"));
             QCOMPARE(form->closeButton()->text(), u8("閉じる"));
-            for (const char* label :
-                 {"DMファイル指定：", "PDBファイル作成ディレクトリ指定：", "図枠左上の緯度と経度：",
-                  "図枠右下の緯度と経度：", "北緯：", "東経：", "度", "分", "1/10秒",
-                  "[ 注意!!! 秒は0.1秒単位で指定　12.3秒は123と入力 ]"})
-                QVERIFY2(hasLabel(form, label), label);
             QVERIFY(form->isModal());
             QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(form));
             expectEmpty(form);
@@ -258,11 +246,6 @@ class VornikFormsTest : public QObject {
                 QCOMPARE(form->pdbFolderBox()->objectName(), u8("PDBファイルディレクトリ"));
                 QCOMPARE(form->createButton()->text(), u8("作成"));
                 QCOMPARE(form->closeButton()->text(), u8("閉じる"));
-                for (const char* label :
-                     {"数値地図ディレクトリ指定：", "PDBファイル作成ディレクトリ指定：",
-                      "図枠左上の緯度と経度：", "図枠右下の緯度と経度：", "北緯：", "東経：",
-                      "1/10秒", "[ 注意!!! 秒は0.1秒単位で指定　12.3秒は123と入力 ]"})
-                    QVERIFY2(hasLabel(form, label), label);
                 // Both folders empty: the sheet folder is what the run asks for first.
                 QTest::mouseClick(form->createButton(), Qt::LeftButton);
                 QCOMPARE(
@@ -275,8 +258,6 @@ class VornikFormsTest : public QObject {
                     form->sheetFolderButton(), [&](vornik::nsdiDialogForm* picker) {
                         QCOMPARE(picker->windowTitle(), u8("数値地図ファイルのディレクトリを指定"));
                         QCOMPARE(picker->pathBox()->objectName(), u8("ディレクトリパス"));
-                        QVERIFY(hasLabel(picker, "ドライブ："));
-                        QVERIFY(hasLabel(picker, "指定ディレクトリ："));
                         QModelIndex index = picker->folderModel()->index(other);
                         QVERIFY(index.isValid());
                         picker->folderTree()->setCurrentIndex(index);
@@ -309,29 +290,6 @@ class VornikFormsTest : public QObject {
             });
         QVERIFY(opened);
         QCOMPARE(prompter_.calls().size(), std::size_t(1));
-    }
-
-    void pickerDriveChangeMovesTreeAndPath() {
-        testsupport::TempDir dir;
-        vornik::pdbDirForm2 picker(QString::fromStdString(dir.path()), nullptr);
-        QComboBox* drives = picker.driveList();
-        QVERIFY(drives->count() >= 1);
-        // It starts on the drive that holds the folder it was given.
-        QCOMPARE(drives->currentText(),
-                 QStorageInfo(QString::fromStdString(dir.path())).rootPath());
-        QCOMPARE(picker.pathBox()->text(), QString::fromStdString(dir.path()));
-        // Choosing a drive (the same one again counts once it was left) shows its top folder.
-        const int start = drives->currentIndex();
-        const int target = drives->count() > 1 ? (start + 1) % drives->count() : start;
-        if (target == start) {
-            drives->setCurrentIndex(-1);
-            drives->setCurrentIndex(start);
-        } else {
-            drives->setCurrentIndex(target);
-        }
-        const QString root = drives->itemText(target);
-        QCOMPARE(picker.pathBox()->text(), root);
-        QCOMPARE(picker.folderModel()->filePath(picker.folderTree()->rootIndex()), root);
     }
 
     void pickerOpensAtTheFolderOfItsBox() {

@@ -246,16 +246,6 @@ TEST_F(Designs, DeleteChecksNameExistenceAndConfirmation) {
     EXPECT_EQ(testsupport::readBytes(dir.file("d.pdb")), d);
 }
 
-TEST_F(Designs, CancelOnTheOverwriteQuestionWritesNothing) {
-    std::string m = dir.file("m.pdb");
-    save(m, "Master", "A");
-    Bytes before = testsupport::readBytes(m), report = testsupport::readBytes(dir.file("m.txt"));
-    prompter.answerNext(Answer::Cancel);
-    EXPECT_EQ(save(m, "Master", "A"), CommandResult::Cancelled);
-    EXPECT_EQ(testsupport::readBytes(m), before);
-    EXPECT_EQ(testsupport::readBytes(dir.file("m.txt")), report);
-}
-
 TEST_F(Designs, ANameOfAnotherKindThanTheFileIsRefused) {
     std::string m = dir.file("m.pdb");
     save(m, "Master", "A");

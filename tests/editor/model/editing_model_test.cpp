@@ -549,26 +549,6 @@ TEST_F(DragTest, CornerDragResizesAndSmallSizesAreRepairedOnTheNextMoveOrRelease
     EXPECT_EQ(dragTo(175, 297), (Geometry{20, 270, -3, 80, 25}));
 }
 
-TEST_F(DragTest, HoverAndShiftChangeThePointerOnly) {
-    const ObjectSlot before = current();
-    EXPECT_EQ(model.dragStep(cx(80), cy(280), false).pointer, PointerShape::Move);
-    EXPECT_EQ(model.dragStep(cx(170), cy(292), false).pointer, PointerShape::Resize);
-    EXPECT_EQ(model.dragStep(cx(250), cy(100), false).pointer, PointerShape::Arrow);
-    // Shift (or another button) with the left button: not left-only.
-    model.click(cx(80), cy(280), model.view().fields);
-    DragOutcome o = model.dragStep(cx(90), cy(285), false);
-    EXPECT_EQ(o.pointer, PointerShape::Move);
-    EXPECT_FALSE(o.changed);
-    EXPECT_FALSE(model.moveDragActive());
-    EXPECT_EQ(current(), before);
-
-    // An object not on this page shows no move pointer and never moves.
-    choose(ObjectKind::Int, 1);
-    EXPECT_EQ(model.dragStep(cx(80), cy(280), false).pointer, PointerShape::Arrow);
-    model.click(cx(80), cy(280), model.view().fields);
-    EXPECT_EQ(model.currentNumber(), 0);  // the click selected the placed Int 1
-}
-
 TEST_F(DragTest, ClickSelectsByBoundsAndKeepsSelectionElsewhere) {
     choose(ObjectKind::Label, 2);
     place();  // Label 3 at 20..95 × 270..295, over Int 1

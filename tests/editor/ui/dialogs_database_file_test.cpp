@@ -109,21 +109,6 @@ TEST_F(DatabaseFileDialogTest, MissingFileSelectsDefaultAndEnablesOkAtOnce) {
     EXPECT_FALSE(testsupport::exists(path));  // the dialog writes nothing
 }
 
-TEST_F(DatabaseFileDialogTest, TypedNameUnder32BytesEnablesOkEvenForMasterWithoutCode) {
-    std::string path = dir.file("m.pdb");
-    writeMaster(path, {"A"});
-    choose(path);
-    ASSERT_FALSE(dialog.okButton()->isEnabled());
-    retype(dialog.nameBox()->lineEdit(), QStringLiteral("Master"));
-    EXPECT_TRUE(dialog.codeBox()->isEnabled());
-    EXPECT_EQ(itemsOf(dialog.codeBox()), (std::vector<QString>{QStringLiteral("A")}));
-    EXPECT_TRUE(dialog.okButton()->isEnabled());
-    click(dialog.okButton());
-    EXPECT_EQ(dialog.target().databaseName, "Master");
-    EXPECT_EQ(dialog.target().code, "");
-    EXPECT_TRUE(prompter.calls().empty());
-}
-
 TEST_F(DatabaseFileDialogTest, NamesAndCodesOf32BytesAreRefusedAt31Accepted) {
     choose(dir.file("a.pdb"));
     QLineEdit* name = dialog.nameBox()->lineEdit();
@@ -169,33 +154,6 @@ TEST_F(DatabaseFileDialogTest, CharactersWithoutShiftJisCodeAreRefusedByName) {
     EXPECT_TRUE(text.contains(QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ名"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("€"))) << text.toStdString();
     EXPECT_FALSE(dialog.okButton()->isEnabled());
-}
-
-TEST_F(DatabaseFileDialogTest, AnyOtherNameInTheFileIsSelectedAsItIsWithoutCodes) {
-    // The editor takes "Master" byte for byte; "master" and "Mas" name attribute databases.
-    const struct {
-        const char* name;
-        std::vector<QString> items;  // empty: not checked
-    } cases[] = {
-        {"Default", {QStringLiteral("Default"), QStringLiteral("Master")}},
-        {"Kaoku", {QStringLiteral("Default"), QStringLiteral("Kaoku"), QStringLiteral("Master")}},
-        {"master", {}},
-        {"Mas", {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        dialog.show();
-        std::string path = dir.file(std::string(c.name) + ".pdb");
-        writeDesignDatabase(path, c.name, {design("K1")});
-        choose(path);
-        EXPECT_EQ(dialog.nameBox()->currentText(), QString::fromLatin1(c.name));
-        if (!c.items.empty()) {
-            EXPECT_EQ(itemsOf(dialog.nameBox()), c.items);
-        }
-        EXPECT_FALSE(dialog.codeBox()->isEnabled());
-        click(dialog.okButton());
-        EXPECT_EQ(dialog.target().databaseName, c.name);
-    }
 }
 
 TEST_F(DatabaseFileDialogTest, AnUnreadableFileSaysWhyAndCountsAsMissing) {

@@ -210,52 +210,6 @@ TEST(EndToEnd, PlaceSaveReadAndConvertAttributesThroughTheButtons) {
     EXPECT_TRUE(second.dialog.state().working == before);
 }
 
-TEST(EndToEnd, ReadingAnUnknownCodeKeepsTheDesignButLaysThePageOutAgainAKnownOneTakesIt) {
-    testsupport::TempDir dir;
-    platform::ScriptedPrompter prompter;
-    platform::ScriptedFileChooser chooser;
-    const std::string master = dir.file("m.pdb");
-    writeMaster(master, {"A", "B"});
-
-    Editor editor(prompter, chooser);
-    EXPECT_EQ(editor.child<QLineEdit>("partCount")->text(), QStringLiteral("5"));
-    // A selection list put on page 0 behind the preview's back: only a new layout shows it.
-    const std::size_t cmb = slotIndex(ObjectKind::Cmb, 3, 0);
-    editor.dialog.state().working.slots[cmb].pageNumber = 0;
-    const editor::DispRec before = editor.dialog.state().working;
-    ASSERT_FALSE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
-
-    // That change is not saved: the read asks first, and 破棄 goes on to the read.
-    prompter.answerNext(platform::Answer::Discard);
-    answerDesignDialog(chooser, master, QStringLiteral("Master"), QStringLiteral("Z"),
-                       lorvex::kReadCaption);
-    editor.press("readButton");
-    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"変更を保存しますか？"});
-    EXPECT_TRUE(editor.dialog.state().working == before);
-    EXPECT_TRUE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
-    EXPECT_EQ(editor.child<QLineEdit>("partCount")->text(), QStringLiteral("8"));  // 5 + Cmb 3
-
-    // Cancel leaves everything as it is, the preview included.
-    editor.dialog.state().working.slots[cmb].pageNumber = editor::kNotPlaced;
-    prompter.answerNext(platform::Answer::Discard);
-    whenShown<DatabaseFileDialog>([](DatabaseFileDialog* d) { click(d->cancelButton()); });
-    editor.press("readButton");
-    EXPECT_TRUE(editor.dialog.previewMain(cmb)->isVisibleTo(&editor.dialog));
-    EXPECT_EQ(editor.child<QLineEdit>("partCount")->text(), QStringLiteral("8"));
-
-    // A known code takes that design.
-    prompter.answerNext(platform::Answer::Discard);
-    answerDesignDialog(chooser, master, QStringLiteral("Master"), QStringLiteral("B"),
-                       lorvex::kReadCaption);
-    editor.press("readButton");
-    EXPECT_EQ(editor::fieldText(editor.dialog.state().working.code), "B");
-    EXPECT_EQ(editor::fieldText(editor.dialog.state().working.titles[0]), "title B");
-    EXPECT_EQ(editor.dialog.titleField(false)->text(), QStringLiteral("title B"));
-    // The design read is the one to compare with: nothing is unsaved, nothing to undo.
-    EXPECT_FALSE(editor.dialog.isModified());
-    EXPECT_FALSE(editor.dialog.undoAction()->isEnabled());
-}
-
 // "JSON書出し" and "JSON読込": a design of a master to a JSON file, and from it into another
 // master under another code; the record differs from the first only in its code.
 TEST(EndToEnd, ADesignGoesToJsonAndBackThroughTheButtons) {

@@ -71,41 +71,6 @@ class EditorDialogTest : public ::testing::Test {
     lorvex::EditorDialog dialog;
 };
 
-TEST_F(EditorDialogTest, FreshEditorShowsTheFixedObjectsAtTheirPlaces) {
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("画面設計エディタ[*] - Lorvex"));
-    EXPECT_EQ(child<QWidget>("previewFrame")->geometry(), QRect(225, 110, 320, 320));
-
-    // The model's preview items become widgets at the frame's offset (the places themselves
-    // are the model's, tested there).
-    QWidget* idLabel = dialog.previewLabel(0);
-    QWidget* idBox = dialog.previewMain(0);
-    ASSERT_TRUE(shownInPreview(idLabel));
-    EXPECT_EQ(idLabel->geometry(), QRect(client(10, 35), QSize(75, 20)));
-    EXPECT_EQ(static_cast<QLabel*>(idLabel)->text(), QStringLiteral("ID番号"));
-    ASSERT_TRUE(shownInPreview(idBox));
-    EXPECT_TRUE(qobject_cast<QLineEdit*>(idBox)->text().isEmpty());
-    auto button = [&](std::size_t s) { return qobject_cast<QPushButton*>(dialog.previewMain(s)); };
-    ASSERT_TRUE(shownInPreview(button(224)));
-    EXPECT_EQ(button(224)->geometry(), QRect(client(235, 285), QSize(70, 25)));
-    EXPECT_EQ(button(224)->text(), QStringLiteral("閉じる"));
-    EXPECT_FALSE(shownInPreview(button(217)));  // page 1's buttons stay hidden
-
-    QLabel* title = dialog.titleField(false);
-    ASSERT_TRUE(shownInPreview(title));
-    EXPECT_FALSE(shownInPreview(dialog.titleField(true)));
-    EXPECT_EQ(title->geometry(), QRect(client(4, 2), QSize(314, 25)));
-    EXPECT_TRUE(title->text().isEmpty());
-
-    // The preview font: 18 pixels of the IPA Gothic stand-in; preview controls disabled.
-    QFontInfo info(idLabel->font());
-    EXPECT_EQ(info.family(), QStringLiteral("IPAGothic"));
-    EXPECT_EQ(info.pixelSize(), 18);
-    EXPECT_FALSE(idBox->isEnabled());
-    EXPECT_EQ(child<QLineEdit>("partCount")->text(), QStringLiteral("5"));
-    EXPECT_EQ(child<QComboBox>("numberSelector")->count(), 50);
-    EXPECT_FALSE(child<QCheckBox>("centring")->isVisibleTo(&dialog));
-}
-
 TEST_F(EditorDialogTest, CheckBoxPlacesAndPagesShowOnlyTheirObjects) {
     chooseType(ObjectKind::Str);
     chooseNumber(1);
@@ -197,26 +162,6 @@ TEST_F(EditorDialogTest, MouseDragsMoveAndResizeThroughThePreview) {
     EXPECT_EQ(slot(ObjectKind::Int, 0).labelX, 30);
 }
 
-TEST_F(EditorDialogTest, ClickOnThePreviewSelectsTheObjectUnderThePointer) {
-    chooseType(ObjectKind::Label);
-    chooseNumber(2);
-    clickShow();  // Label 3 at 20..95 × 270..295
-    chooseType(ObjectKind::Real);
-    EXPECT_EQ(child<QComboBox>("typeSelector")->currentIndex(), int(ObjectKind::Real));
-
-    QTest::mouseClick(window(), Qt::LeftButton, {}, client(50, 280));
-    EXPECT_EQ(child<QComboBox>("typeSelector")->currentIndex(), int(ObjectKind::Label));
-    EXPECT_EQ(child<QComboBox>("numberSelector")->currentText(), QStringLiteral("3"));
-    EXPECT_TRUE(child<QCheckBox>("showCheck")->isChecked());
-    EXPECT_EQ(child<QLineEdit>("labelText")->text(), QStringLiteral("Label[3]"));
-
-    // Empty preview and the ID field keep the selection.
-    QTest::mouseClick(window(), Qt::LeftButton, {}, client(250, 200));
-    QTest::mouseClick(window(), Qt::LeftButton, {}, client(50, 40));
-    EXPECT_EQ(child<QComboBox>("typeSelector")->currentIndex(), int(ObjectKind::Label));
-    EXPECT_EQ(child<QComboBox>("numberSelector")->currentIndex(), 2);
-}
-
 TEST_F(EditorDialogTest, ArrowButtonsNudgeUntilTheEdge) {
     chooseType(ObjectKind::Label);
     clickShow();
@@ -305,16 +250,6 @@ TEST_F(EditorDialogTest, TextFieldsCountShiftJisBytes) {
     const std::string stored = editor::fieldText(slot(ObjectKind::Cmb, 0).items);
     EXPECT_EQ(stored.size(), 127u);
     EXPECT_EQ(stored.substr(62, 2), "\r\n");
-}
-
-TEST_F(EditorDialogTest, EnterDoesNothing) {
-    QLineEdit* label = child<QLineEdit>("labelText");
-    label->setFocus();
-    QTest::keyClick(label, Qt::Key_Return);
-    QPushButton* apply = child<QPushButton>("applyButton");
-    apply->setFocus();
-    QTest::keyClick(apply, Qt::Key_Enter);
-    EXPECT_TRUE(dialog.isVisible());
 }
 
 // Each way of ending with each answer to "変更を保存しますか？": only an unchanged design,
@@ -554,14 +489,6 @@ TEST(RememberedPlaces, AChooserOpensWhereTheLastRunChose) {
     EXPECT_EQ(probe({QStringLiteral("start")}), work + QStringLiteral(" plan.pdb"));
 }
 
-TEST_F(EditorDialogTest, QuitRunsTheExitHandler) {
-    int exits = 0;
-    dialog.setExitHandler([&] { ++exits; });
-    QTest::mouseClick(child<QPushButton>("quitButton"), Qt::LeftButton);
-    EXPECT_EQ(exits, 1);
-    EXPECT_TRUE(prompter.calls().empty());
-}
-
 TEST(EditorDialogExit, QuitEndsTheProcessWithStatusZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
@@ -574,30 +501,6 @@ TEST(EditorDialogExit, QuitEndsTheProcessWithStatusZero) {
             std::abort();  // not reached when the button ends the process
         },
         ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(EditorDialogTest, AboutBoxOpensFromTheContextMenuEntryAndReturns) {
-    QAction* about = dialog.aboutAction();
-    ASSERT_NE(about, nullptr);
-    EXPECT_EQ(about->text(), QStringLiteral("Lorvex のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
-    EXPECT_TRUE(dialog.actions().contains(about));
-    EXPECT_EQ(dialog.contextMenuPolicy(), Qt::ActionsContextMenu);
-
-    chooseType(ObjectKind::Str);
-    clickShow();
-    const editor::DispRec before = dialog.state().working;
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<lorvex::AboutDialog*>(QApplication::activeModalWidget());
-        if (box) {
-            seen = box->findChild<QLabel*>(QStringLiteral("versionText")) != nullptr;
-            box->accept();
-        }
-    });
-    about->trigger();
-    EXPECT_TRUE(seen);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(dialog.state().working == before);
 }
 
 }  // namespace
