@@ -38,8 +38,7 @@ struct FrameDecision {
     std::optional<int> exit;
 };
 FrameDecision decideFrame(const Args& args, sheetframe::InputKind kind, const std::string& input,
-                          const char* command, platform::Prompter& prompter,
-                          bool inBatch = false);
+                          const char* command, platform::Prompter& prompter, bool inBatch = false);
 
 // What is wrong with the frame options whatever the input (a bad --frame, --datum without a
 // zone, --frame auto without --datum): the usage error's text, or empty.

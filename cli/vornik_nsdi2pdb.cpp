@@ -37,13 +37,14 @@ platform::Result<batch::Convert> prepare(const cli::Args& args, const std::strin
     auto refused = cli::frameOptionsError(args, kSheet);
     if (!refused.empty())
         return R::failure(refused);
-    return batch::Convert([args, today = *today, outDir](const std::string& input,
-                                                         platform::Prompter& prompter) {
-        cli::FrameDecision frame = cli::decideFrame(args, kSheet, input, "nsdi2pdb", prompter, true);
-        if (frame.exit)
-            return false;
-        return digitalmap::CreateFromDigitalMap(input, outDir, frame.values, today, prompter);
-    });
+    return batch::Convert(
+        [args, today = *today, outDir](const std::string& input, platform::Prompter& prompter) {
+            cli::FrameDecision frame =
+                cli::decideFrame(args, kSheet, input, "nsdi2pdb", prompter, true);
+            if (frame.exit)
+                return false;
+            return digitalmap::CreateFromDigitalMap(input, outDir, frame.values, today, prompter);
+        });
 }
 
 int run(const std::vector<std::string>& argv) {

@@ -11,8 +11,8 @@
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
 #include "converter/shell/georef_box.h"
-#include "converter/shell/vornik_help.h"
 #include "converter/shell/map_view_window.h"
+#include "converter/shell/vornik_help.h"
 
 namespace vornik {
 namespace {

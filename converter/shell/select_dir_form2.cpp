@@ -1,8 +1,8 @@
 #include "converter/shell/select_dir_form2.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,10 +14,10 @@
 #include "converter/shell/form_parts.h"
 #include "converter/shell/frame_boxes.h"
 #include "converter/shell/georef_box.h"
-#include "converter/shell/vornik_help.h"
-#include "ui/remembered_places.h"
-#include "platform/files.h"
 #include "converter/shell/map_view_window.h"
+#include "converter/shell/vornik_help.h"
+#include "platform/files.h"
+#include "ui/remembered_places.h"
 
 namespace vornik {
 namespace {

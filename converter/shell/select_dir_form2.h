@@ -32,7 +32,7 @@ class selectDirForm2 : public QDialog {
     FrameBoxes* frameBoxes() const { return frame_; }
     GeorefBox* georefBox() const { return georef_; }
     QCheckBox* allElementsBox() const { return allElements_; }  // 注記・円・円弧も変換する
-    BatchInputs* batchInputs() const { return batch_; }  // two or more inputs: a batch
+    BatchInputs* batchInputs() const { return batch_; }         // two or more inputs: a batch
 
   private:
     void chooseDmFile();

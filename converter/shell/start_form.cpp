@@ -8,8 +8,8 @@
 #include "converter/shell/map_view_window.h"
 #include "converter/shell/select_dir_form.h"
 #include "converter/shell/select_dir_form2.h"
-#include "converter/shell/vornik_help.h"
 #include "converter/shell/select_gis_form.h"
+#include "converter/shell/vornik_help.h"
 
 namespace vornik {
 namespace {

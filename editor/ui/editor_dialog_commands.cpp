@@ -2,8 +2,8 @@
 // dialog, the attribute conversion through its own dialog, and designs to and from JSON.
 #include <QUndoStack>
 
-#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/designjson/design_transfer.h"
+#include "editor/ui/attribute_conversion_dialog.h"
 #include "editor/ui/database_file_dialog.h"
 #include "editor/ui/design_commands.h"
 #include "editor/ui/editor_dialog.h"

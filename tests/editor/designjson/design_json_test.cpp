@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "editor/model/kinds.h"
-#include "editor/model/kinds.h"
 #include "platform/cp932.h"
 
 namespace {
