@@ -71,4 +71,34 @@ std::string zoneHintNote(const ZoneHint& hint) {
     return "系番号は" + hint.from + "から " + std::to_string(hint.zone) + " としました。";
 }
 
+std::optional<std::array<double, 12>> batchInputFrame(InputKind kind, const std::string& input,
+                                                      std::optional<int> zone, georef::Datum datum,
+                                                      std::optional<georef::ExtentUnit> unit,
+                                                      platform::Prompter& prompter) {
+    auto fail = [&](const std::string& message) {
+        prompter.show(message, "", platform::Icon::Critical, platform::Buttons::Ok);
+        return std::nullopt;
+    };
+    std::array<double, 12> values{};
+    if (!zone && kind == InputKind::DigitalMapSheet)
+        return values;
+    auto extent = readExtent(kind, input);
+    if (!extent)  // the conversion reports what is wrong with the file, in its own words
+        return values;
+    std::string note;
+    if (!zone) {
+        auto hint = dmZoneHint(input, extent->sheetName);
+        if (!hint)
+            return values;
+        zone = hint->zone;
+        note = zoneHintNote(*hint) + "\n";
+    }
+    auto sheet = georef::computeSheetFrame(extent->extent, extent->source, unit, *zone, datum);
+    if (!sheet)
+        return fail(sheet.error());
+    prompter.show(note + sheet->summary, "", platform::Icon::Information, platform::Buttons::Ok);
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = sheet->frame.values[i];
+    return values;
+}
+
 }  // namespace sheetframe

@@ -3,11 +3,13 @@
 // file states, and the coordinate system zone a DM file names. With the georef module these
 // give the frame that the settings forms' "図枠を計算", vornik-cli's --frame auto and its
 // frame command compute.
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "converter/georef/georef.h"
+#include "platform/prompter.h"
 #include "platform/result.h"
 
 namespace sheetframe {
@@ -35,5 +37,14 @@ std::optional<ZoneHint> dmZoneHint(const std::string& path, std::string_view she
 
 // "系番号はファイル名「09LD351.dm」から 9 としました。"
 std::string zoneHintNote(const ZoneHint& hint);
+
+// The frame one input of a batch gets when no frame values were typed: computed in the
+// coordinate system when its zone is known (given, or named by a DM file), shown through
+// prompter; all zero when no zone is known or the extent cannot be read (the conversion
+// then says what is wrong). Fails (message shown) when the frame cannot be computed.
+std::optional<std::array<double, 12>> batchInputFrame(InputKind kind, const std::string& input,
+                                                      std::optional<int> zone, georef::Datum datum,
+                                                      std::optional<georef::ExtentUnit> unit,
+                                                      platform::Prompter& prompter);
 
 }  // namespace sheetframe

@@ -118,6 +118,12 @@ void GeorefBox::error(const std::string& text) {
     prompter_.show(text, "", platform::Icon::Critical, platform::Buttons::Ok);
 }
 
+std::optional<georef::ExtentUnit> GeorefBox::unit() const {
+    if (unit_ && unit_->currentData().isValid())
+        return static_cast<georef::ExtentUnit>(unit_->currentData().toInt());
+    return std::nullopt;
+}
+
 std::optional<georef::SheetFrame> GeorefBox::computed(std::string& note) {
     const std::string input = input_().trimmed().toStdString();
     const bool dm = kind_ == sheetframe::InputKind::DmFile;
@@ -143,10 +149,7 @@ std::optional<georef::SheetFrame> GeorefBox::computed(std::string& note) {
         zone_->setFocus(Qt::OtherFocusReason);
         return std::nullopt;
     }
-    std::optional<georef::ExtentUnit> unit;
-    if (unit_ && unit_->currentData().isValid())
-        unit = static_cast<georef::ExtentUnit>(unit_->currentData().toInt());
-    auto sheet = georef::computeSheetFrame(extent->extent, extent->source, unit, *z, datum());
+    auto sheet = georef::computeSheetFrame(extent->extent, extent->source, unit(), *z, datum());
     if (!sheet) {
         error(sheet.error());
         return std::nullopt;
@@ -175,6 +178,24 @@ bool GeorefBox::confirmTypedFrame(const std::array<double, 12>& typed) {
     const std::string warning = georef::frameWarning(typed, sheet->frame.values);
     return warning.empty() || prompter_.show(warning, "", platform::Icon::Warning,
                                              platform::Buttons::OkCancel) == platform::Answer::Ok;
+}
+
+std::optional<std::array<double, 12>> BatchFrame::of(const std::string& input,
+                                                     platform::Prompter& prompter) const {
+    if (anyTyped)
+        return typed;
+    return sheetframe::batchInputFrame(kind, input, zone, datum, unit, prompter);
+}
+
+BatchFrame batchFrame(const std::array<double, 12>& typed, const GeorefBox& box) {
+    BatchFrame f;
+    f.typed = typed;
+    f.anyTyped = std::any_of(typed.begin(), typed.end(), [](double v) { return v != 0; });
+    f.kind = box.kind();
+    f.zone = box.zone();
+    f.datum = box.datum();
+    f.unit = box.unit();
+    return f;
 }
 
 }  // namespace vornik

@@ -34,6 +34,8 @@ class GeorefBox : public QGroupBox {
     std::optional<int> zone() const;
     void setZone(std::optional<int> zone);
     georef::Datum datum() const;
+    std::optional<georef::ExtentUnit> unit() const;  // none: judged from the extent
+    sheetframe::InputKind kind() const { return kind_; }
 
     // Puts the row's controls in the focus chain between previous and next, in the order
     // they are shown (the row is made after the frame boxes it fills).
@@ -65,5 +67,21 @@ class GeorefBox : public QGroupBox {
     QComboBox* unit_ = nullptr;
     QPushButton* compute_;
 };
+
+// The frame of each input of a batch: the typed values for every input when any was typed;
+// otherwise each input's own frame, computed in the box's system when its zone is known
+// (chosen, or named by a DM file). Copied into the batch's threads: it holds no widget.
+struct BatchFrame {
+    std::array<double, 12> typed{};
+    bool anyTyped = false;
+    sheetframe::InputKind kind = sheetframe::InputKind::DmFile;
+    std::optional<int> zone;
+    georef::Datum datum{};
+    std::optional<georef::ExtentUnit> unit;
+
+    std::optional<std::array<double, 12>> of(const std::string& input,
+                                             platform::Prompter& prompter) const;
+};
+BatchFrame batchFrame(const std::array<double, 12>& typed, const GeorefBox& box);
 
 }  // namespace vornik

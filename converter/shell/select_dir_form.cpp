@@ -83,8 +83,10 @@ void selectDirForm::create() {
     const std::vector<std::string> inputs = batch_->inputs(sheetFolder_->text());
     if (inputs.size() > 1) {
         const platform::LocalDate today = services_.today();
-        auto convert = [frame, today, outDir](const std::string& in, platform::Prompter& p) {
-            return digitalmap::CreateFromDigitalMap(in, outDir, frame, today, p);
+        const BatchFrame frames = batchFrame(frame, *georef_);
+        auto convert = [frames, today, outDir](const std::string& in, platform::Prompter& p) {
+            std::optional<std::array<double, 12>> f = frames.of(in, p);
+            return f && digitalmap::CreateFromDigitalMap(in, outDir, *f, today, p);
         };
         if (runBatch(batch::Kind::Sheet, inputs, outDir, convert, services_, this))
             accept();

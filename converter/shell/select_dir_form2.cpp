@@ -109,10 +109,12 @@ void selectDirForm2::create() {
     const std::vector<std::string> inputs = batch_->inputs(dmFile_->text());
     if (inputs.size() > 1) {
         const platform::LocalDate today = services_.today();
-        auto convert = [frame, today, outDir, options](const std::string& in,
-                                                       platform::Prompter& p) {
-            return dm::dm2pdb(in, outDir, frame, today, p, options).outcome ==
-                   converter::Outcome::Done;
+        const BatchFrame frames = batchFrame(frame, *georef_);
+        auto convert = [frames, today, outDir, options](const std::string& in,
+                                                        platform::Prompter& p) {
+            std::optional<std::array<double, 12>> f = frames.of(in, p);
+            return f && dm::dm2pdb(in, outDir, *f, today, p, options).outcome ==
+                            converter::Outcome::Done;
         };
         if (runBatch(batch::Kind::DmFile, inputs, outDir, convert, services_, this))
             accept();

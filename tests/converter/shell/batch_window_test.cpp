@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 
 #include "converter/dm/dm2pdb.h"
 #include "converter/shell/batch_window.h"
@@ -134,6 +135,36 @@ class BatchWindowTest : public QObject {
         QCOMPARE(prompter_.calls().size(), std::size_t(1));
         QCOMPARE(prompter_.calls()[0].buttons, platform::Buttons::YesNo);
         QVERIFY(!form.isVisible());  // both skipped: nothing failed
+    }
+
+    // No frame typed: each input gets the frame of its own zone, here named by the file.
+    void untypedFrameIsComputedForEachInput() {
+        fs::create_directory(path("zoned"));
+        for (const char* name : {"09A.dm", "09B.dm"})
+            fs::copy_file(KWIB_SOURCE_DIR "/samples/dm/sample.dm", path(name));
+        vornik::selectDirForm2 form(services(), nullptr);
+        form.show();
+        form.batchInputs()->addInputs({path("09A.dm"), path("09B.dm")});
+        form.pdbFolderBox()->setText(QString::fromStdString(path("zoned")));
+        QString log;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* w = qobject_cast<vornik::BatchProgressWindow*>(QApplication::activeModalWidget());
+            if (w && w->finished()) {
+                log = w->log()->toPlainText();
+                w->accept();
+            }
+        });
+        poll.start(20);
+        QTest::mouseClick(form.createButton(), Qt::LeftButton);
+        for (const char* name : {"09A.dm", "09B.dm"}) {
+            QVERIFY(log.contains(QString::fromUtf8("系番号はファイル名「%1」から 9").arg(name)));
+            std::ifstream g(path("zoned") + "/" + std::string(name, 3) + "_G.pdb",
+                            std::ios::binary);
+            std::string frame(24, '\0');
+            g.seekg(88 + 24).read(frame.data(), 24);  // the twelve values of the frame header
+            QCOMPARE(frame.substr(0, 6), std::string("\0\x24\0\x04\0\x5f", 6));  // 36°4'9.5"
+        }
     }
 
     void cancelFinishesTheFileUnderWayAndStartsNoOther() {
