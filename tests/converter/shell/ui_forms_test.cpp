@@ -194,10 +194,6 @@ class VornikFormsTest : public QObject {
         bool closedByButton = false;
         whileModal<vornik::selectDirForm2>(menu.dm2pdbButton(), [&](vornik::selectDirForm2* form) {
             QCOMPARE(form->windowTitle(), u8("DMファイルの変換設定 - Vornik"));
-            QCOMPARE(form->dmFileButton()->text(), u8(".."));
-            QCOMPARE(form->pdbFolderButton()->text(), u8(".."));
-            QCOMPARE(form->createButton()->text(), u8("作成"));
-            QCOMPARE(form->closeButton()->text(), u8("閉じる"));
             QVERIFY(form->isModal());
             QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(form));
             expectEmpty(form);
@@ -244,8 +240,6 @@ class VornikFormsTest : public QObject {
                 QCOMPARE(form->windowTitle(), u8("数値地図2500の変換設定 - Vornik"));
                 QCOMPARE(form->sheetFolderBox()->objectName(), u8("数値地図ディレクトリ"));
                 QCOMPARE(form->pdbFolderBox()->objectName(), u8("PDBファイルディレクトリ"));
-                QCOMPARE(form->createButton()->text(), u8("作成"));
-                QCOMPARE(form->closeButton()->text(), u8("閉じる"));
                 // Both folders empty: the sheet folder is what the run asks for first.
                 QTest::mouseClick(form->createButton(), Qt::LeftButton);
                 QCOMPARE(
