@@ -173,13 +173,13 @@ TEST(ExportAttributesCsv, WritesTheFileAndWarnsAboutSeparatorsInTexts) {
     testsupport::TempDir dir;
     pdb::AttrRec plain = smallRecord();
     pdb::AttrRec withComma = smallRecord();
-    setStr(withComma, 1, "a,b");
+    setStr(withComma, 0, "a,b");
     pdb::PdbImage image = attributeImage(smallDesign(), {plain, withComma});
     const std::string path = dir.file("out.csv");
     editor::ExportResult r = editor::ExportAttributesCsv(image, path);
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(testsupport::readText(path), editor::AttributesCsvText(image));
-    EXPECT_NE(r.warning.find("レコード 2 Str[2]: a,b"), std::string::npos) << r.warning;
+    EXPECT_NE(r.warning.find("レコード 2 Str[1]: a,b"), std::string::npos) << r.warning;
     EXPECT_NE(r.warning.find("（1 件）"), std::string::npos) << r.warning;
 
     image = attributeImage(smallDesign(), {plain});
