@@ -13,10 +13,19 @@
 
 namespace {
 
+// The empty database with the fresh design is made once; each run copies it.
+const pdb::PdbImage& freshImage() {
+    static const pdb::PdbImage image = [] {
+        pdb::PdbImage made;
+        pdb::MakeNewImage(made);
+        made.designs[0] = editor::freshWorkingDesign();
+        return made;
+    }();
+    return image;
+}
+
 pdb::PdbImage imageWithCounts(const std::uint8_t* data) {
-    pdb::PdbImage image;
-    pdb::MakeNewImage(image);
-    image.designs[0] = editor::freshWorkingDesign();
+    pdb::PdbImage image = freshImage();
     for (std::size_t k = 0; k < 4; ++k)
         image.designs[0].counts[k] =
             static_cast<std::uint8_t>(data[k] % (editor::kCapacities[k] + 1));

@@ -27,11 +27,16 @@ class SilentPrompter : public platform::Prompter {
     }
 };
 
-// A scratch folder for the sheet's files, removed when the process ends.
+// A scratch folder for the sheet's files, removed when the process ends. It is made in
+// memory (/dev/shm) where there is such a folder: rewriting files on a disk file system
+// starts write-back on every run.
 struct WorkDir {
     fs::path path;
     WorkDir() {
-        std::string tmpl = (fs::temp_directory_path() / "nsdi-fuzz-XXXXXX").string();
+        std::error_code ec;
+        const fs::path base =
+            fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+        std::string tmpl = (base / "nsdi-fuzz-XXXXXX").string();
         if (!mkdtemp(tmpl.data()))
             std::abort();
         path = tmpl;

@@ -137,7 +137,9 @@ struct Reader {
             const std::string attrPath = at(path, "attributes");
             if (!attrs.is_object())
                 return fail(attrPath, "列名からフィールド名へのオブジェクトでなければなりません。");
-            for (const auto& [key, field] : attrs.items()) {
+            for (const auto& item : attrs.items()) {
+                const std::string& key = item.key();
+                const Json& field = item.value();
                 auto it = std::find_if(kColumnNames.begin(), kColumnNames.end(),
                                        [&](const char* c) { return key == c; });
                 if (it == kColumnNames.end())
