@@ -1,6 +1,5 @@
 #include "platform/qt/qt_prompter.h"
 
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -70,19 +69,6 @@ Answer QtPrompter::show(std::string_view text, std::string_view title, Icon icon
             break;
     }
     return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
-}
-
-std::optional<std::string> QtFileChooser::choose(const FileRequest& request) {
-    QFileDialog dialog(parent_, fromUtf8(request.title), fromUtf8(request.initialFolder));
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(fromUtf8(request.filterName) + " (" + fromUtf8(request.filterPattern) +
-                         ")");
-    dialog.setDefaultSuffix(fromUtf8(request.defaultExtension));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
 }
 
 }  // namespace platform

@@ -1,8 +1,7 @@
 #pragma once
-// Prompter and FileChooser shown as Qt message boxes and file dialogs.
+// Prompter shown as Qt message boxes.
 #include <QString>
 
-#include "platform/file_chooser.h"
 #include "platform/prompter.h"
 
 class QWidget;
@@ -20,15 +19,6 @@ class QtPrompter : public Prompter {
   private:
     QWidget* parent_;
     QString applicationTitle_;
-};
-
-class QtFileChooser : public FileChooser {
-  public:
-    explicit QtFileChooser(QWidget* parent) : parent_(parent) {}
-    std::optional<std::string> choose(const FileRequest& request) override;
-
-  private:
-    QWidget* parent_;
 };
 
 }  // namespace platform

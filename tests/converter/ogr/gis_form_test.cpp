@@ -52,7 +52,11 @@ class GisFormTest : public QObject {
                 form->reject();  // a failed check in fill leaves it open
         });
         QTest::mouseClick(menu.ogr2pdbButton(), Qt::LeftButton);
-        QVERIFY(seen && !prompter.calls().empty());
+        QVERIFY(seen && prompter.calls().size() == 3);
+        QCOMPARE(prompter.texts()[0], std::string("範囲の最小東「x」は数ではありません。"));
+        QCOMPARE(
+            prompter.texts()[1],
+            std::string("範囲の最小北は最大北より、最小東は最大東より小さくなければなりません。"));
         QCOMPARE(prompter.calls().back().title, std::string("ogr2pdb"));
 
         testsupport::TempDir direct;
@@ -61,6 +65,7 @@ class GisFormTest : public QObject {
         options.outDir = direct.path();
         options.zone = 9;
         options.mapping = kSamples + "/town-map.json";
+        options.extent = ogr::Bounds{-6500, -35400, -6200, -35150, false};
         options.today = {2001, 12, 5};
         platform::ScriptedPrompter quiet;
         QCOMPARE(ogr::ogr2pdb(options, quiet).outcome, converter::Outcome::Done);
@@ -84,6 +89,16 @@ class GisFormTest : public QObject {
         QCOMPARE(river[0]->text(4), QString::fromUtf8("面→線（河川）、線→線（河川）"));
         form->pdbFolderBox()->setText(QString::fromStdString(out));
         QCOMPARE(form->zoneList()->currentData().toInt(), 9);
+        // A typed extent: a box that is not a number, then an east range the wrong way
+        // round, are refused with the form kept open; the run then clips to the extent.
+        form->extentCheck()->setChecked(true);
+        const char* extent[4] = {"-35400", "x", "-35150", "-6200"};
+        for (int i = 0; i < 4; ++i) form->extentBox(i)->setText(QString::fromUtf8(extent[i]));
+        QTest::mouseClick(form->createButton(), Qt::LeftButton);
+        form->extentBox(1)->setText(QStringLiteral("-6100"));
+        QTest::mouseClick(form->createButton(), Qt::LeftButton);
+        QVERIFY(form->isVisible());
+        form->extentBox(1)->setText(QStringLiteral("-6500"));
         QTest::mouseClick(form->createButton(), Qt::LeftButton);
         QVERIFY(!form->isVisible());  // the run reached its end and closed the form
     }

@@ -9,6 +9,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -23,6 +24,7 @@
 #include "converter/shell/select_dir_form2.h"
 #include "converter/shell/start_form.h"
 #include "converter/shell/vornik_services.h"
+#include "platform/qt/qt_prompter.h"
 #include "platform/scripted_prompter.h"
 #include "support/test_support.h"
 
@@ -469,6 +471,53 @@ class VornikFormsTest : public QObject {
             prompter_.texts(),
             (std::vector<std::string>{"予期しないエラーのため処理を中止しました（disk gone）。"}));
         QCOMPARE(prompter_.calls()[0].icon, Icon::Critical);
+    }
+
+    // The programs' message boxes: the program's title when the box has none, the icon, the
+    // buttons each kind asks for, and the answer of the button clicked; closing a yes/no box
+    // answers No, any other Cancel.
+    void messageBoxesShowTheirButtonsAndAnswerTheClickedOne() {
+        using B = QMessageBox;
+        platform::QtPrompter boxes(nullptr, u8("Vornik"));
+        struct Case {
+            Buttons buttons;
+            Icon icon;
+            B::StandardButtons shown;
+            B::StandardButton defaultButton, click;
+            Answer answer;
+        };
+        const Case cases[] = {
+            {Buttons::Ok, Icon::Information, B::Ok, B::NoButton, B::Ok, Answer::Ok},
+            {Buttons::OkCancel, Icon::Critical, B::Ok | B::Cancel, B::NoButton, B::NoButton,
+             Answer::Cancel},
+            {Buttons::YesNo, Icon::Question, B::Yes | B::No, B::NoButton, B::Yes, Answer::Yes},
+            {Buttons::YesNo, Icon::None, B::Yes | B::No, B::NoButton, B::NoButton, Answer::No},
+            {Buttons::OkCancelDefaultCancel, Icon::Warning, B::Ok | B::Cancel, B::Cancel, B::Ok,
+             Answer::Ok},
+            {Buttons::SaveDiscardCancel, Icon::Warning, B::Save | B::Discard | B::Cancel, B::Save,
+             B::Discard, Answer::Discard},
+            {Buttons::SaveDiscardCancel, Icon::Warning, B::Save | B::Discard | B::Cancel, B::Save,
+             B::Save, Answer::Save},
+        };
+        const B::Icon icons[] = {B::NoIcon, B::Information, B::Warning, B::Critical, B::Question};
+        for (const Case& c : cases) {
+            Answer answer{};
+            QVERIFY(whileModal<QMessageBox>(
+                [&] { answer = boxes.show("本文", c.click ? "" : "題", c.icon, c.buttons); },
+                [&](QMessageBox* box) {
+                    QCOMPARE(box->windowTitle(), c.click ? u8("Vornik") : u8("題"));
+                    QCOMPARE(box->text(), u8("本文"));
+                    QCOMPARE(box->icon(), icons[int(c.icon)]);
+                    QCOMPARE(box->standardButtons(), c.shown);
+                    if (c.defaultButton)
+                        QCOMPARE(box->defaultButton(), box->button(c.defaultButton));
+                    if (c.buttons == Buttons::SaveDiscardCancel)
+                        QCOMPARE(box->button(B::Discard)->text(), u8("破棄"));
+                    if (c.click)
+                        box->button(c.click)->click();
+                }));
+            QCOMPARE(answer, c.answer);
+        }
     }
 
     void startFolderFallsBackToHome() {

@@ -207,6 +207,31 @@ class MapViewTest : public QObject {
         clickAt(canvas, -12000, 6000);
         QVERIFY(window->elementInfo()->toPlainText().isEmpty());
 
+        // The wheel zooms about the pointer, the keys about the centre; a drag moves the map
+        // with the pointer.
+        const QPointF at(50, 50), centre(canvas->width() / 2.0, canvas->height() / 2.0);
+        const double scale = canvas->view().scale;
+        const QPointF under = canvas->view().toDevice(at);
+        QWheelEvent wheel(at, canvas->mapToGlobal(at), {}, QPoint(0, 120), Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+        QCOMPARE(canvas->view().scale, scale * vornik::MapCanvas::kZoomStep);
+        QCOMPARE(canvas->view().toDevice(at), under);
+        QTest::keyClick(canvas, Qt::Key_Minus);
+        QCOMPARE(canvas->view().scale, scale);
+        const QPointF middle = canvas->view().toDevice(centre);
+        QTest::keyClick(canvas, Qt::Key_Plus);
+        QCOMPARE(canvas->view().scale, scale * vornik::MapCanvas::kZoomStep);
+        QCOMPARE(canvas->view().toDevice(centre), middle);
+        const QPointF grabbed = canvas->view().toDevice(at), to(at.x() + 30, at.y() - 20);
+        QTest::mousePress(canvas, Qt::LeftButton, {}, at.toPoint());
+        QMouseEvent move(QEvent::MouseMove, to, canvas->mapToGlobal(to), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(canvas, &move);
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, to.toPoint());
+        QCOMPARE(canvas->view().toDevice(to), grabbed);
+        QVERIFY(!canvas->grab().isNull());
+
         prompter_.clear();
         QVERIFY(!window->openFile(attributes_));
         QCOMPARE(prompter_.calls().size(), std::size_t(1));
