@@ -1,5 +1,5 @@
 // The DM reader: lines, number fields, record kinds, both coordinate layouts, and the
-// message of every way a file can break the format.
+// columns of a line counted in bytes (broken files: the dm2pdb/broken case).
 #include "converter/dm/dm_reader.h"
 
 #include <gtest/gtest.h>
@@ -111,70 +111,4 @@ TEST(DmReader, TheTwoDimensionalLayoutReadsSixPointsOfFourteenColumns) {
     ASSERT_EQ(elements[0].points.size(), 6u);
     EXPECT_EQ(elements[0].points[0], (dm::RawPoint{1, 2}));
     EXPECT_EQ(elements[0].points[5], (dm::RawPoint{11, 12}));
-}
-
-TEST(DmReader, EveryBrokenFileStopsWithAMessageNamingLineAndField) {
-    auto body = [](std::vector<std::vector<std::string>> parts) {
-        std::vector<std::vector<std::string>> all{sheet(0, 0, 1, 1, 1)};
-        all.insert(all.end(), parts.begin(), parts.end());
-        return file(all);
-    };
-    // The wrong unit code, a missing second "M " line, a group before any "M " record and a
-    // group cut off by the end of the file: Dm2Pdb.BrokenInputGivesItsMessageAndWritesNothing.
-    // A line too short for a field.
-    EXPECT_EQ(failureOf(body({{group(1), "E2301"}})),
-              "t.dm 4行目が短すぎます: 3-6桁（分類コード）がありません（行の長さ 5 バイト）");
-    // Non-numeric columns.
-    EXPECT_EQ(failureOf(body({{group(1), record({{1, "E2"}, {3, "23"}, {5, "x1"}})}})),
-              "t.dm 4行目 3-6桁（分類コード）が数値ではありません: 「23x1」");
-    EXPECT_EQ(
-        failureOf(body(
-            {{group(1), record({{1, "E2"}, {3, "2301"}, {21, "2"}, {28, "   1"}, {32, "  x "}})}})),
-        "t.dm 4行目 32-35桁（座標行数）が数値ではありません: 「  x 」");
-    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "0 \t  "}})}})), "(no failure)");
-    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "     "}})}})),
-              "t.dm 3行目 19-23桁（要素数）が空です");
-    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "  1.5"}})}})),
-              "t.dm 3行目 19-23桁（要素数）が整数ではありません: 「1.5」");
-    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "   -1"}})}})),
-              "t.dm 3行目 19-23桁（要素数）の値 -1 が範囲外です（0～99999）");
-    std::vector<std::string> badPoint = lineElement("E2", 2301, {{1, 2}, {3, 4}});
-    badPoint[1].replace(21, 7, "   4.x ");
-    EXPECT_EQ(
-        failureOf(body({{group(1)}, badPoint})),
-        "t.dm 5行目 22-28桁（東座標）が数値ではありません: 「   4.x 」（4行目の要素の第 2 点）");
-    EXPECT_EQ(failureOf(file({{record({{1, "M "}, {66, "ab"}})}})),
-              "t.dm 1行目 66-67桁（「M 」レコードの数値欄）が数値ではありません: 「ab」");
-    // Counts that run past the end of the file.
-    std::vector<std::string> cut = lineElement("E2", 2301, std::vector<Pt>(13, Pt{1, 1}));
-    cut.pop_back();
-    EXPECT_EQ(failureOf(body({{group(1)}, cut})),
-              "t.dm: 6行目でファイルが終わっています。4行目の「E2」レコードの座標行 3 行のうち 2 "
-              "行しかありません");
-    EXPECT_EQ(failureOf(body({{group(1), record({{1, "E7"}, {3, "81"}})}})),
-              "t.dm: 4行目でファイルが終わっています。4行目の「E7」レコードの付属行 1 行のうち 0 "
-              "行しかありません");
-    // A group that announces more elements than it has before the next group.
-    EXPECT_EQ(failureOf(body({{group(2)}, lineElement("E2", 2301, {{1, 2}}), {group(0)}})),
-              "t.dm 6行目: 3行目の「H 」レコードの要素 2 個目のはずの行が「H "
-              "」レコードです（要素数 2 が多すぎます）");
-    // More points than the coordinate lines hold, and an unknown data kind.
-    EXPECT_EQ(
-        failureOf(body(
-            {{group(1), record({{1, "E2"}, {3, "2301"}, {21, "2"}, {28, "   7"}, {32, "   1"}})}})),
-        "t.dm 4行目: 点数 7 が座標行 1 行（1行 6 点）に収まりません");
-    EXPECT_EQ(
-        failureOf(body(
-            {{group(1), record({{1, "E2"}, {3, "2301"}, {21, "4"}, {28, "   1"}, {32, "   1"}})}})),
-        "t.dm 4行目 21桁（データ区分）が 2, 3, 6 のどれでもありません: 「4」");
-    // Sheets without extent, north or east.
-    EXPECT_EQ(failureOf(file({sheet(0, 5, 1, 5, 1)})).rfind("t.dm 2行目: 図郭の範囲が不正です", 0),
-              0u);
-    EXPECT_EQ(
-        failureOf(file({sheet(5, 0, 5, 1, 1)})),
-        "t.dm 2行目: 図郭の範囲が不正です（最小北座標 5、最大北座標 5、最小東座標 0、最大東座標 "
-        "1）");
-    // Bytes that are not Shift-JIS are shown escaped.
-    EXPECT_EQ(failureOf(body({{record({{1, "H "}, {19, "  \xff\xfe "}})}})),
-              "t.dm 3行目 19-23桁（要素数）が数値ではありません: 「  \\xFF\\xFE 」");
 }
