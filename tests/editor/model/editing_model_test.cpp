@@ -475,6 +475,11 @@ TEST_F(EditingModelTest, NudgeStopsAtTheScreenEdges) {
     typeGeometry("100", "30", "0", 0, "0", "75", "25");
     EXPECT_FALSE(model.nudge(0, -1, NudgeMode::Move));
     EXPECT_EQ(current().labelY, 30);
+    // Resizing stops at the same edge: the right edge 313 grows to 314 and no further.
+    typeGeometry("238", "100", "0", 0, "0", "75", "25");
+    EXPECT_TRUE(model.nudge(1, 0, NudgeMode::Resize));
+    EXPECT_FALSE(model.nudge(1, 0, NudgeMode::Resize));
+    EXPECT_EQ(current().objectWidth, 76);
 }
 
 // Int 1 at its defaults on page 0: label (20, 270), object offset (75, -3), 75 × 25.
