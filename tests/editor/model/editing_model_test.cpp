@@ -254,6 +254,9 @@ TEST_F(EditingModelTest, DirectionGivesTheSignOfTheOffset) {
     // The top test uses Y - 10: Y 39 gives top 29 (refused), Y 40 gives 30.
     EXPECT_EQ(typeGeometry("20", "39", "75", 1, "10", "75", "25"), above);
     EXPECT_EQ(typeGeometry("20", "40", "75", 1, "10", "75", "25"), (Geometry{20, 40, -10, 75, 25}));
+    // No offset has no direction: it shows as "上方向".
+    EXPECT_EQ(typeGeometry("20", "40", "75", 1, "0", "75", "25"), (Geometry{20, 40, 0, 75, 25}));
+    EXPECT_EQ(model.view().fields.direction, 0);
 }
 
 TEST_F(EditingModelTest, TextsAreCutToTheirByteLimitsWithoutSplittingCharacters) {
