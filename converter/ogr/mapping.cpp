@@ -100,8 +100,9 @@ struct Reader {
             if (std::find(keys.begin(), keys.end(), key) == keys.end())
                 return fail(at(path, key), "知らない項目です。");
         if (!value.contains("element"))
-            return fail(at(path, "element"),
-                        "がありません（\"area\"、\"line\"、\"label\"、\"skip\"）。");
+            return fail(
+                at(path, "element"),
+                "ありません（\"area\"、\"line\"、\"label\"、\"skip\" のどれかを書いて下さい）。");
         std::size_t k = 0;
         if (!choice(value["element"], at(path, "element"), {"area", "line", "label", "skip"}, k))
             return false;

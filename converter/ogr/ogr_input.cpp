@@ -31,13 +31,6 @@ void Bounds::add(const XY& p) {
     maxNorth = std::max(maxNorth, p.north);
 }
 
-void Bounds::add(const Bounds& b) {
-    if (b.empty)
-        return;
-    add(XY{b.minEast, b.minNorth});
-    add(XY{b.maxEast, b.maxNorth});
-}
-
 namespace {
 
 namespace fs = std::filesystem;

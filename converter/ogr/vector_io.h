@@ -30,7 +30,6 @@ struct Bounds {
     double maxNorth = 0;
     bool empty = true;
     void add(const XY& p);
-    void add(const Bounds& b);
 };
 
 struct LayerInfo {
