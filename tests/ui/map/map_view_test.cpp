@@ -91,7 +91,8 @@ class MapViewTest : public QObject {
             << std::vector<pdb::ElementHeader>{kFrame, area(1, 1), area(1, 1), kLabel} << 1
             << std::vector<int>{-1, -1, -1, -1}
             << u8("面要素の通し番号が 1 から順に並んでいません（2 番目の面要素）。");
-        const std::vector<pdb::ElementHeader> dm{kFrame, area(30, 0), kDmLine, area(30, 0)};
+        // The first area has the smallest DM class, 10.
+        const std::vector<pdb::ElementHeader> dm{kFrame, area(10, 0), kDmLine, area(30, 0)};
         QTest::newRow("DM, k-th area") << dm << 2 << std::vector<int>{-1, 0, -1, 1} << QString();
         QTest::newRow("DM, a record missing")
             << dm << 1 << std::vector<int>{-1, -1, -1, -1}
