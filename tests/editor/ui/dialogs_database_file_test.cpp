@@ -51,6 +51,12 @@ TEST_F(DatabaseFileDialogTest, OpensWithOnlyTheChooserUsableAndACancelledChoiceK
     EXPECT_TRUE(dialog.pathEdit()->text().isEmpty());
     EXPECT_FALSE(dialog.okButton()->isEnabled());
     EXPECT_FALSE(dialog.nameBox()->isEnabled());
+    // A file of another name adds it in sorted place, after a name equal but for case.
+    writeDesignDatabase(dir.file("u.pdb"), "MASTER", {design("A")});
+    choose(dir.file("u.pdb"));
+    EXPECT_EQ(itemsOf(dialog.nameBox()), (std::vector<QString>{QStringLiteral("Default"),
+                                                               QStringLiteral("Master"),
+                                                               QStringLiteral("MASTER")}));
 }
 
 TEST_F(DatabaseFileDialogTest, ExistingMasterOffersItsCodesInRecordOrderUnderTheNameRule) {
