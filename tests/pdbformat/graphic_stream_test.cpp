@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "pdbformat/graphic_map.h"
 #include "pdbformat/graphic_stream.h"
 #include "platform/files.h"
 #include "platform/local_date.h"
@@ -100,6 +101,10 @@ TEST(GraphicDatabaseLayout, ThreeRecordsAndAnElementAcrossARecordBoundary) {
     EXPECT_EQ(body->points[3], std::make_pair(std::int16_t(30), std::int16_t(-30)));
     EXPECT_EQ(read.file.trailingZeroBytes, 3072u - 48 - 40 * 32);
     expectPalmReads(dir.file("g.pdb"), 3);
+    // The viewer places an element of the second record (stream 1040) in the file.
+    auto map = pdb::ReadGraphicMap(dir.file("g.pdb"));
+    ASSERT_TRUE(map) << map.error();
+    EXPECT_EQ(map->elements[32].fileOffset, 0x468u + (48 + 31 * 32 - 1024));
 }
 
 TEST(GraphicElements, AreaOfThreePointsIsFilledAndOfFourIsNot) {
