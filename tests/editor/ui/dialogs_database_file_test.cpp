@@ -54,9 +54,9 @@ TEST_F(DatabaseFileDialogTest, OpensWithOnlyTheChooserUsableAndACancelledChoiceK
     // A file of another name adds it in sorted place, after a name equal but for case.
     writeDesignDatabase(dir.file("u.pdb"), "MASTER", {design("A")});
     choose(dir.file("u.pdb"));
-    EXPECT_EQ(itemsOf(dialog.nameBox()), (std::vector<QString>{QStringLiteral("Default"),
-                                                               QStringLiteral("Master"),
-                                                               QStringLiteral("MASTER")}));
+    EXPECT_EQ(itemsOf(dialog.nameBox()),
+              (std::vector<QString>{QStringLiteral("Default"), QStringLiteral("Master"),
+                                    QStringLiteral("MASTER")}));
 }
 
 TEST_F(DatabaseFileDialogTest, ExistingMasterOffersItsCodesInRecordOrderUnderTheNameRule) {
