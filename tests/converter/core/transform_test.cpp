@@ -113,6 +113,10 @@ TEST(LabelBox, FourHundredSquareAroundTheAnchor) {
     EXPECT_EQ(converter::LabelBox(0, 0), (pdb::Box{-200, -200, 400, 400}));
     EXPECT_EQ(converter::LabelBox(1000.5, -99.5), (pdb::Box{800, -300, 400, 400}));
     EXPECT_TRUE(converter::LabelBoxFits(32000, -32000));
+    // Each side may reach the 16-bit limit (±32767), not pass it.
+    EXPECT_TRUE(converter::LabelBoxFits(-32567, 32567));
+    EXPECT_TRUE(converter::LabelBoxFits(32567, -32567));
+    EXPECT_FALSE(converter::LabelBoxFits(32567.5, 0));
     EXPECT_FALSE(converter::LabelBoxFits(32600, 0));
     EXPECT_FALSE(converter::LabelBoxFits(0, -32600));
 }
