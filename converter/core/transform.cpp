@@ -96,10 +96,10 @@ std::optional<std::array<std::int16_t, 12>> FrameValues(const std::array<double,
 }
 
 const char* frameValueName(std::size_t index) {
-    static const char* const names[12] = {"tLatDeg", "tLatMin", "tLatSec", "tLonDeg",
-                                          "tLonMin", "tLonSec", "bLatDeg", "bLatMin",
-                                          "bLatSec", "bLonDeg", "bLonMin", "bLonSec"};
-    return index < 12 ? names[index] : "";
+    static constexpr std::array<const char*, 12> names = {
+        "tLatDeg", "tLatMin", "tLatSec", "tLonDeg", "tLonMin", "tLonSec",
+        "bLatDeg", "bLatMin", "bLatSec", "bLonDeg", "bLonMin", "bLonSec"};
+    return names[index];
 }
 
 std::string formatFixed(double v, int decimals) {

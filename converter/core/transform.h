@@ -135,7 +135,7 @@ std::optional<std::int32_t> roundTo32(double v);
 // its 0-based position.
 std::optional<std::array<std::int16_t, 12>> FrameValues(const std::array<double, 12>& numbers,
                                                         std::size_t* badIndex);
-// Names of the settings form's twelve boxes, in order (tLatDeg … bLonSec).
+// Names of the settings form's twelve boxes, in order (tLatDeg … bLonSec); index 0 to 11.
 const char* frameValueName(std::size_t index);
 
 // A real with a fixed number of decimals: 35.6812345.

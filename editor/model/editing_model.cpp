@@ -10,9 +10,8 @@ namespace editor {
 namespace {
 
 constexpr long long kNumberCeiling = 1000000000LL;
-constexpr std::size_t kTitleBytes = 31;
+// A label's field holds 32 bytes and its terminator; the editor enters at most 31.
 constexpr std::size_t kLabelBytes = 31;
-constexpr std::size_t kItemsBytes = 127;
 
 std::size_t kindIndex(ObjectKind kind) {
     return static_cast<std::size_t>(kind);
@@ -42,11 +41,12 @@ int countOf(const DispRec& design, ObjectKind kind) {
     return std::min<int>(design.counts[k], kCapacities[k]);
 }
 
+// Stores text cut to whole characters of at most maxBytes, below what the field holds.
 template <std::size_t N>
 void setFieldTextLimited(std::array<char, N>& field, const std::string& text,
                          std::size_t maxBytes) {
-    setFieldText(field, std::string_view(text).substr(
-                            0, platform::cp932PrefixLength(text, std::min(maxBytes, N - 1))));
+    setFieldText(field,
+                 std::string_view(text).substr(0, platform::cp932PrefixLength(text, maxBytes)));
 }
 
 bool insideOpen(int value, int low, int high) {
@@ -243,7 +243,7 @@ CurrentObjectView EditingModel::view() const {
 
 void EditingModel::applyFields(const FieldValues& fields) {
     DispRec& d = state_.working;
-    setFieldTextLimited(d.titles[std::size_t(page_)], fields.pageTitle, kTitleBytes);
+    setFieldText(d.titles[std::size_t(page_)], fields.pageTitle);
     d.modalFlags[std::size_t(page_)] = fields.centring ? 1 : 0;
 
     // An object that is not placed here has its fields disabled: they hold its stored
@@ -252,7 +252,7 @@ void EditingModel::applyFields(const FieldValues& fields) {
         return;
     ObjectSlot& slot = locate(kind_, number_, page_);
     setFieldTextLimited(slot.labelText, fields.labelText, kLabelBytes);
-    setFieldTextLimited(slot.items, fields.items, kItemsBytes);
+    setFieldText(slot.items, fields.items);
     slot.itemCount = static_cast<std::uint8_t>(leadingNumber(fields.itemCount) & 0xFF);
     slot.inputRestriction = fields.inputRestriction ? 1 : 0;
 

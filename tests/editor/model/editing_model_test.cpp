@@ -515,6 +515,9 @@ TEST_F(DragTest, BodyDragMovesAndFollowsThePointerFromWhereItStopped) {
     EXPECT_EQ(dragTo(100, 310), back);  // bottom would be 297 + 25
     EXPECT_EQ(model.anchorY(), cy(310));
     EXPECT_EQ(dragTo(100, 300), (Geometry{40, 265, -3, 75, 25}));
+    // The region's left edge 230 is in it: there too the anchor follows the pointer.
+    model.dragStep(230, cy(300), true);
+    EXPECT_EQ(model.anchorX(), 230);
 
     // A movement without the button clears the flag; release redraws nothing new.
     model.dragStep(cx(300), cy(200), false);

@@ -57,6 +57,10 @@ TEST_F(DatabaseFileDialogTest, OpensWithOnlyTheChooserUsableAndACancelledChoiceK
     EXPECT_EQ(itemsOf(dialog.nameBox()),
               (std::vector<QString>{QStringLiteral("Default"), QStringLiteral("Master"),
                                     QStringLiteral("MASTER")}));
+    // A file named "Default" selects the list's own item.
+    writeDesignDatabase(dir.file("d.pdb"), "Default", {design("A")});
+    choose(dir.file("d.pdb"));
+    EXPECT_EQ(dialog.nameBox()->count(), 3);
 }
 
 TEST_F(DatabaseFileDialogTest, ExistingMasterOffersItsCodesInRecordOrderUnderTheNameRule) {
