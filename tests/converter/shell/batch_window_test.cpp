@@ -96,6 +96,7 @@ class BatchWindowTest : public QObject {
                                               QString::fromUtf8("完了")}));
                 QVERIFY(
                     w->summary()->item(1, 6)->toolTip().contains(QString::fromUtf8("b.dm 2行目")));
+                QCOMPARE(w->summary()->currentRow(), 1);  // the failed input, selected
                 QVERIFY(w->folderLabel()->text().contains(QString::fromStdString(path("out"))));
                 QVERIFY(w->openFolderButton()->isVisible());
                 checked = true;

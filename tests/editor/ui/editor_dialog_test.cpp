@@ -246,6 +246,10 @@ TEST_F(EditorDialogTest, TextFieldsCountShiftJisBytes) {
     QTest::keyClicks(items, QString(70, QLatin1Char('y')));
     EXPECT_EQ(items->toPlainText(),
               QString(62, QLatin1Char('x')) + QLatin1Char('\n') + QString(63, QLatin1Char('y')));
+    // A key refused in the middle leaves the cursor where it was.
+    items->moveCursor(QTextCursor::Start);
+    QTest::keyClick(items, Qt::Key_Z);
+    EXPECT_EQ(items->textCursor().position(), 0);
     label->setFocus();
     const std::string stored = editor::fieldText(slot(ObjectKind::Cmb, 0).items);
     EXPECT_EQ(stored.size(), 127u);
